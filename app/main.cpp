@@ -1,0 +1,95 @@
+#include "mainwindow.h"
+
+#include "Tools/versioninfo.h"
+#include "tools/windowhelper.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QSplashScreen>
+
+#include <cstdio>
+
+namespace {
+
+// Returns false when the program should end (with exitCode) instead of starting the window.
+struct Options
+{
+    QString readoutLogPath;
+};
+
+bool parseOptions(const QApplication& application, Options& options, int& exitCode)
+{
+    NoxCore::Tools::VersionInfo versionInfo;
+    versionInfo.retrieveInfo();
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        versionInfo.productNameString() +
+        QStringLiteral(": live read-out of a time-of-flight distance sensor. Without a board it replays "
+                       "test_data.txt from the working folder."));
+    parser.addHelpOption();
+    const QCommandLineOption versionOption(QStringList{QStringLiteral("v"), QStringLiteral("version")},
+                                           QStringLiteral("Displays version information."));
+    parser.addOption(versionOption);
+    const QCommandLineOption readoutLogOption(
+        QStringLiteral("readout-log"),
+        QStringLiteral("Appends every change of the read-out (state, distance, banner, screen saver) to <file>."),
+        QStringLiteral("file"));
+    parser.addOption(readoutLogOption);
+
+    if (!parser.parse(application.arguments()))
+    {
+        std::fprintf(stderr, "%s\n", qPrintable(parser.errorText()));
+        std::fprintf(stderr, "%s", qPrintable(parser.helpText()));
+        exitCode = 2;
+        return false;
+    }
+    if (parser.isSet(QStringLiteral("help")))
+    {
+        std::printf("%s", qPrintable(parser.helpText()));
+        exitCode = 0;
+        return false;
+    }
+    if (parser.isSet(versionOption))
+    {
+        std::printf("%s %s\n", qPrintable(versionInfo.productNameString()),
+                    qPrintable(versionInfo.productVersionString()));
+        exitCode = 0;
+        return false;
+    }
+    options.readoutLogPath = parser.value(readoutLogOption);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+
+    Options options;
+    int exitCode = 0;
+    if (!parseOptions(application, options, exitCode))
+        return exitCode;
+
+    QSplashScreen* splash = NoxGui::WindowHelper::createSplashScreen();
+    splash->show();
+    application.processEvents();
+
+    auto* window = new MainWindow();
+    if (!options.readoutLogPath.isEmpty())
+    {
+        QString errorText;
+        if (!window->startReadoutLog(options.readoutLogPath, &errorText))
+            std::fprintf(stderr, "Cannot write the read-out log %s: %s\n", qPrintable(options.readoutLogPath),
+                         qPrintable(errorText));
+    }
+    NoxGui::WindowHelper::setWindowIcon(window);
+    window->show();
+    splash->finish(window);
+    delete splash;
+
+    exitCode = application.exec();
+    delete window;
+    return exitCode;
+}
