@@ -54,16 +54,19 @@ public:
 public slots:
     void measureDistance();
 
-private:
-    void resetStaticTracking();
-    void markPresence(qint64 nowMs);
-    static void shiftIn(QVector<double>& series, double newest);
-
+protected:
+    // Newest first. Protected so that a subclass can present samples the filters would never produce.
     QVector<double> itsTimeSeries;
     QVector<double> itsDistanceSeries;
     QVector<double> itsRawDistanceSeries;
     QVector<double> itsMovementSeries;
     QVector<double> itsConfidenceSeries;
+
+private:
+    void resetStaticTracking();
+    void markPresence(qint64 nowMs);
+    static void shiftIn(QVector<double>& series, double newest);
+
     quint32 itsPhotonCountReference = 0;
     quint32 itsPhotonCountObject = 0;
     QMutex itsMutex;

@@ -15,7 +15,7 @@ class TestScript
 {
 public:
     // Reading stops here, so a wrong file handed to the demo cannot eat the memory or the start-up time.
-    static constexpr qint64 MAX_FILE_BYTES = 16 * 1024 * 1024;
+    static constexpr qint64 MAX_FILE_BYTES = 4 * 1024 * 1024;
     // Longer lines cannot be script lines; they are skipped whole.
     static constexpr int MAX_LINE_LENGTH = 1024;
 

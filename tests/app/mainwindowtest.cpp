@@ -1,0 +1,250 @@
+#include "mainwindow.h"
+#include "qcpstringlegenditem.h"
+#include "qdistanceplot.h"
+
+#include "controls/noxstatusfield.h"
+#include "support/manualclock.h"
+#include "support/qtprinters.h"
+#include "support/tempworkdir.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QSpinBox>
+#include <QTimer>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    void start(const QByteArray& script)
+    {
+        workDir.writeTestData(script);
+        window = std::make_unique<MainWindow>();
+    }
+
+    template <typename T> T* child(const char* name) const
+    {
+        T* widget = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+
+    // Measurements as the 33 ms timer would run them.
+    void measure(int count)
+    {
+        for (int i = 0; i < count; ++i)
+        {
+            clock.advance(MainWindow::MEASUREMENT_PERIOD_MS);
+            window->on_pbStart_clicked();
+        }
+    }
+
+    QString legendRow(int row) const
+    {
+        auto* item = qobject_cast<QCPStringLegendItem*>(child<QCustomPlot>("plotDistanceBar")->legend->item(row));
+        return item ? item->text() : QString();
+    }
+
+    QCPBars* bars() const { return qobject_cast<QCPBars*>(child<QCustomPlot>("plotDistanceBar")->plottable(0)); }
+
+    QString text(const char* label) const { return child<QLabel>(label)->text(); }
+    bool shown(const char* widget) const { return !child<QWidget>(widget)->isHidden(); }
+
+    TempWorkDir workDir;
+    ManualClock clock;
+    std::unique_ptr<MainWindow> window;
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, StartsWithTheFormInItsDocumentedState)
+{
+    start("");
+    EXPECT_EQ(window->windowTitle(), "Lidora 1D Demo");
+    EXPECT_EQ(window->minimumSize(), QSize(1024, 640));
+
+    EXPECT_TRUE(shown("lDemoMode"));
+    EXPECT_EQ(text("lDemoMode"), "Test Mode - No Hardware Connected!");
+    EXPECT_EQ(text("lObjectDetection"), "No Object Detected");
+    EXPECT_EQ(text("lbDistance"), "0.0 m");
+    EXPECT_FALSE(shown("gbTof"));
+    EXPECT_FALSE(shown("gbDistanceGraph"));
+    EXPECT_FALSE(shown("mainToolBar"));
+    EXPECT_EQ(child<QMenuBar>("menuBar")->styleSheet(), "background-color: white;");
+
+    // The hidden controls hold the defaults the measurement cycle and the automation server use.
+    EXPECT_TRUE(child<QCheckBox>("cbContinuousMode")->isChecked());
+    EXPECT_TRUE(child<QPushButton>("pbStart")->isEnabled()) << "the form checks the box before slots connect";
+    EXPECT_EQ(child<QComboBox>("cbOperationMode")->currentIndex(), 2);
+    EXPECT_EQ(child<QComboBox>("cbOperationMode")->itemText(1), "Proximity Mode");
+    EXPECT_TRUE(child<QCheckBox>("cbAutoScaleYDist")->isChecked());
+    QSpinBox* spinBox = child<QSpinBox>("sbYAxisMaxDist");
+    EXPECT_FALSE(spinBox->isEnabled());
+    EXPECT_EQ(spinBox->minimum(), 1);
+    EXPECT_EQ(spinBox->maximum(), 3000);
+    EXPECT_EQ(spinBox->singleStep(), 10);
+    EXPECT_EQ(spinBox->value(), 3000);
+    for (const char* label : {"lbSerialNumber", "lbApp0Revision", "lbChipInfo", "lbDriverRevision"})
+        EXPECT_EQ(text(label), "Serial #00-00-00-00") << label;
+
+    // Status bar: two channel fields shown, loopback and automation hidden until used.
+    EXPECT_TRUE(shown("sfControlHID"));
+    EXPECT_TRUE(shown("sfModuleHID"));
+    EXPECT_FALSE(shown("sfRegLoopback"));
+    EXPECT_FALSE(shown("sfAutomationStatus"));
+    auto* automation = child<NoxGui::Controls::NoxStatusField>("sfAutomationStatus");
+    EXPECT_EQ(automation->stateCount(), 3);
+    automation->setState(2);
+    EXPECT_EQ(automation->text(), "Automation On");
+    EXPECT_EQ(automation->styleSheet(), "background-color: #0075b0; color: #ffffff;");
+
+    // Bar chart: the legend rows read top to bottom, the legend itself is hidden.
+    QCustomPlot* barPlot = child<QCustomPlot>("plotDistanceBar");
+    EXPECT_EQ(legendRow(0), "Peak at:");
+    EXPECT_EQ(legendRow(1), "Confidence:");
+    EXPECT_EQ(legendRow(2), "Photon Count Reference:");
+    EXPECT_EQ(legendRow(3), "Photon Count Object:");
+    EXPECT_FALSE(barPlot->legend->visible());
+    EXPECT_EQ(barPlot->xAxis->range(), QCPRange(0, 3000));
+    EXPECT_EQ(barPlot->yAxis->range(), QCPRange(0, 64));
+    EXPECT_FALSE(barPlot->yAxis->visible());
+    ASSERT_NE(bars(), nullptr);
+    EXPECT_EQ(bars()->name(), "Object Distance & Confidence");
+    EXPECT_EQ(bars()->width(), 60.0);
+}
+
+TEST_F(MainWindowTest, ReadOutShowsWholeCentimetresConfidenceAndStateColours)
+{
+    start("OBJ,1234,40\n");
+    measure(12);
+    EXPECT_EQ(text("lObjectDetection"), "Far Object Detected");
+    EXPECT_EQ(child<QLabel>("lObjectDetection")->styleSheet(), "QLabel { color: rgb(10, 10, 140); }");
+    EXPECT_EQ(text("lbDistance"), "123 cm");
+    EXPECT_EQ(legendRow(0), "Peak at: 1234 mm");
+    EXPECT_EQ(legendRow(1), QStringLiteral("Confidence: %1 of 63").arg(int(child<QDistancePlot>("plotDistance")->confidenceSeries()[0])));
+    EXPECT_EQ(legendRow(2), "Photon Count Reference: 0");
+    EXPECT_EQ(legendRow(3), "Photon Count Object: 0");
+    EXPECT_EQ(bars()->brush().color(), QColor(10, 10, 140, 160));
+    EXPECT_EQ(bars()->data()->at(0)->key, 1234.0);
+    EXPECT_TRUE(shown("lDemoMode"));
+}
+
+TEST_F(MainWindowTest, NoObjectShowsDashesAndAnInvisibleBar)
+{
+    start("OBJ,0,0\n");
+    measure(12);
+    EXPECT_EQ(text("lObjectDetection"), "No Object Detected");
+    EXPECT_EQ(text("lbDistance"), "-");
+    EXPECT_EQ(legendRow(0), "Peak at: -");
+    EXPECT_EQ(legendRow(1), "Confidence: -");
+    EXPECT_EQ(bars()->brush().color().alpha(), 0);
+}
+
+TEST_F(MainWindowTest, StateLabelChangesAtMostEveryQuarterSecond)
+{
+    start("OBJ,150,50\nWAIT,100000\n");
+    measure(10);
+    ASSERT_EQ(text("lObjectDetection"), "Object Too Close");
+    EXPECT_EQ(bars()->brush().color(), QColor(200, 10, 10, 160));
+
+    // The label was refreshed during the last 250 ms; a new state waits for the next refresh.
+    workDir.writeTestData("");
+    qint64 sinceChange = 0;
+    window.reset();
+    start("OBJ,1800,30\n");
+    measure(1); // creation counts as the last label update
+    while (text("lObjectDetection") != "Far Object Detected" && sinceChange < 1000)
+    {
+        measure(1);
+        sinceChange += MainWindow::MEASUREMENT_PERIOD_MS;
+    }
+    EXPECT_GT(sinceChange, 250 - 2 * MainWindow::MEASUREMENT_PERIOD_MS);
+    EXPECT_LE(sinceChange, 300);
+}
+
+TEST_F(MainWindowTest, ScreenSaverComesOnThreeSecondsAfterTheLastPresence)
+{
+    start("OBJ,0,0\n");
+    measure(3000 / MainWindow::MEASUREMENT_PERIOD_MS - 1);
+    EXPECT_FALSE(shown("gbScreenSaver")) << "presence counts as recent right after start-up";
+    EXPECT_TRUE(shown("gbChart"));
+    measure(3);
+    EXPECT_TRUE(shown("gbScreenSaver"));
+    EXPECT_FALSE(shown("gbChart"));
+    EXPECT_EQ(text("label"), "Screen Saver Active");
+}
+
+TEST_F(MainWindowTest, YAxisFollowsAutoScaleOrTheSpinBox)
+{
+    start("OBJ,800,30\n");
+    QDistancePlot* plot = child<QDistancePlot>("plotDistance");
+    QCheckBox* autoScale = child<QCheckBox>("cbAutoScaleYDist");
+    QSpinBox* spinBox = child<QSpinBox>("sbYAxisMaxDist");
+
+    measure(5);
+    EXPECT_EQ(plot->xAxis->range(), QCPRange(-3000, 0));
+    EXPECT_EQ(plot->yAxis2->range(), plot->yAxis->range()) << "the right axis mirrors the left one";
+
+    autoScale->setChecked(false);
+    EXPECT_TRUE(spinBox->isEnabled());
+    EXPECT_EQ(plot->yAxis->range(), QCPRange(0, 3000));
+    spinBox->setValue(1500);
+    measure(1);
+    EXPECT_EQ(plot->yAxis->range(), QCPRange(0, 1500));
+
+    autoScale->setChecked(true);
+    EXPECT_FALSE(spinBox->isEnabled());
+    const QCPRange autoRange = plot->yAxis->range();
+    spinBox->setValue(700);
+    EXPECT_EQ(plot->yAxis->range(), autoRange) << "the spin box waits while auto scale is on";
+    EXPECT_EQ(plot->xAxis->range(), QCPRange(-3000, 0));
+}
+
+TEST_F(MainWindowTest, ContinuousModeDisablesTheStartButton)
+{
+    start("");
+    QCheckBox* continuous = child<QCheckBox>("cbContinuousMode");
+    continuous->setChecked(false);
+    EXPECT_TRUE(child<QPushButton>("pbStart")->isEnabled());
+    continuous->setChecked(true);
+    EXPECT_FALSE(child<QPushButton>("pbStart")->isEnabled());
+}
+
+TEST_F(MainWindowTest, SecondInstanceWarnsAndLeavesTheMarkAlone)
+{
+    QSettings(QSettings::NativeFormat, QSettings::SystemScope, "nox", "LIDORA").setValue("AlreadyRunning", true);
+    QString warning;
+    // The warning is modal; read and dismiss it as a user would.
+    QTimer::singleShot(0, [&warning] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr)
+            return;
+        warning = box->windowTitle() + "|" + box->text();
+        box->accept();
+    });
+    start("");
+    EXPECT_EQ(warning, "Lidora 1D Demo|Could not connect to target. Is another instance of the GUI already running?\n");
+    window.reset();
+    EXPECT_TRUE(QSettings(QSettings::NativeFormat, QSettings::SystemScope, "nox", "LIDORA").value("AlreadyRunning").toBool());
+}
+
+TEST_F(MainWindowTest, FirstInstanceSetsTheMarkAndClearsItOnExit)
+{
+    start("");
+    EXPECT_TRUE(QSettings(QSettings::NativeFormat, QSettings::SystemScope, "nox", "LIDORA").value("AlreadyRunning").toBool());
+    window.reset();
+    EXPECT_FALSE(QSettings(QSettings::NativeFormat, QSettings::SystemScope, "nox", "LIDORA").value("AlreadyRunning").toBool());
+}

@@ -1,0 +1,307 @@
+#include "qdistanceplot.h"
+
+#include "support/manualclock.h"
+#include "support/qtprinters.h"
+#include "support/tempworkdir.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+
+namespace {
+
+ObjectRecord objectAt(quint16 distance, quint8 confidence = 40)
+{
+    ObjectRecord record;
+    record.distance = distance;
+    record.confidence = confidence;
+    return record;
+}
+
+// A plot in a private working folder with its own clock; feeds records the way measureDistance does.
+class DistancePlotTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { createPlot(); }
+
+    void createPlot()
+    {
+        plot.reset();
+        plot = std::make_unique<QDistancePlot>(nullptr);
+    }
+
+    // One sample of the processing chain, one cycle later.
+    void feed(const ObjectRecord& record, qint64 cycleMs = 33)
+    {
+        clock.advance(cycleMs);
+        plot->updateSeries(record);
+        plot->updateObjectState();
+        plot->updatePresence();
+    }
+    void feed(quint16 distance, int times = 1)
+    {
+        for (int i = 0; i < times; ++i)
+            feed(objectAt(distance));
+    }
+
+    // Holds an object still until the jump that brought it has faded from the movement filter; the
+    // last of these samples starts the static candidate period.
+    void settle(quint16 distance)
+    {
+        feed(distance, 4);
+        while (plot->movementSeries()[0] >= 3.0)
+            feed(distance);
+    }
+
+    QStringList demoFields() const
+    {
+        QString record = plot->demoDataRecord();
+        EXPECT_TRUE(record.endsWith("\r\n"));
+        record.chop(2);
+        return record.split(';');
+    }
+
+    TempWorkDir workDir;
+    ManualClock clock;
+    std::unique_ptr<QDistancePlot> plot;
+};
+
+} // namespace
+
+TEST_F(DistancePlotTest, StartsWithTwoHundredSamplesAndRealAgesAfterUnevenCycles)
+{
+    ASSERT_EQ(plot->timeSeries().size(), QDistancePlot::SERIES_LENGTH);
+    EXPECT_EQ(plot->timeSeries().last(), -6567.0);
+
+    clock.advance(40);
+    plot->measureDistance();
+    clock.advance(100);
+    plot->measureDistance();
+
+    const QVector<double> ages = plot->timeSeries();
+    ASSERT_EQ(ages.size(), QDistancePlot::SERIES_LENGTH);
+    EXPECT_EQ(ages[0], 0.0);
+    EXPECT_EQ(ages[1], -100.0);
+    EXPECT_EQ(ages[2], -140.0);
+    EXPECT_EQ(ages[3], -173.0);
+    for (const auto& series : {plot->distanceSeries(), plot->rawDistanceSeries(), plot->movementSeries(),
+                               plot->confidenceSeries()})
+        EXPECT_EQ(series.size(), QDistancePlot::SERIES_LENGTH);
+}
+
+TEST_F(DistancePlotTest, MedianOfSevenIgnoresUpToThreeOutliers)
+{
+    feed(500, 7);
+    feed(3000);
+    EXPECT_EQ(plot->distanceSeries()[0], 500.0) << "one spike";
+    feed(3000, 2);
+    EXPECT_EQ(plot->distanceSeries()[0], 500.0) << "three spikes";
+    feed(3000);
+    EXPECT_EQ(plot->distanceSeries()[0], 3000.0) << "four of seven are the new value";
+    EXPECT_EQ(plot->rawDistanceSeries()[0], 3000.0);
+}
+
+TEST_F(DistancePlotTest, SmoothsMovementAndConfidenceExponentially)
+{
+    feed(objectAt(1000, 40));
+    // |1000 - 0| = 1000 -> movement 0.3 * 1000; confidence 0.15 * 40.
+    EXPECT_DOUBLE_EQ(plot->movementSeries()[0], 300.0);
+    EXPECT_DOUBLE_EQ(plot->confidenceSeries()[0], 6.0);
+
+    feed(objectAt(1010, 40));
+    EXPECT_DOUBLE_EQ(plot->movementSeries()[0], 0.7 * 300.0 + 0.3 * 10.0);
+    EXPECT_DOUBLE_EQ(plot->confidenceSeries()[0], 0.85 * 6.0 + 0.15 * 40.0);
+
+    // The remaining gap to a steady confidence shrinks by 15 % per sample.
+    for (int i = 0; i < 60; ++i)
+        feed(objectAt(1010, 40));
+    EXPECT_NEAR(plot->confidenceSeries()[0], 40.0, 0.01);
+    EXPECT_NEAR(plot->movementSeries()[0], 0.0, 0.01);
+}
+
+TEST_F(DistancePlotTest, ClassifiesEveryZoneAtItsBoundaries)
+{
+    struct Case
+    {
+        quint16 distance;
+        ObjectState expected;
+    };
+    // Each case starts from a fresh plot, so the jump from 0 makes the object "moving".
+    const Case cases[] = {
+        {0, STATE_NO_OBJECT},     {1, STATE_OBJECT_TOO_CLOSE}, {200, STATE_OBJECT_TOO_CLOSE},
+        {201, STATE_OBJECT_PRESENCE}, {1000, STATE_OBJECT_PRESENCE}, {1001, STATE_OBJECT_FAR},
+        {2500, STATE_OBJECT_FAR}, {2501, STATE_NO_OBJECT},   {65535, STATE_NO_OBJECT},
+    };
+    for (const Case& c : cases)
+    {
+        createPlot();
+        feed(c.distance, 4);
+        EXPECT_EQ(plot->objectState(), c.expected) << c.distance << " mm";
+    }
+}
+
+TEST_F(DistancePlotTest, StillObjectBecomesStaticAfterMoreThanTenSeconds)
+{
+    settle(500);
+    ASSERT_EQ(plot->objectState(), STATE_OBJECT_PRESENCE);
+    const qint64 start = clock.now(); // the first still sample starts the static candidate period
+
+    clock.set(start + 10000 - 33);
+    feed(500);
+    EXPECT_EQ(plot->objectState(), STATE_OBJECT_PRESENCE) << "exactly 10 s is not yet static";
+    const qint64 lastPresence = clock.now();
+    feed(objectAt(500), /*cycleMs=*/1);
+    EXPECT_EQ(plot->objectState(), STATE_STATIC) << "10001 ms";
+    EXPECT_EQ(plot->isPresenceRecent(), 1);
+
+    // Presence stays recent for 3 s after the last presence sample, then the screen saver may start.
+    clock.set(lastPresence + 3000);
+    plot->updatePresence();
+    EXPECT_EQ(plot->isPresenceRecent(), 1) << "3000 ms after the last presence";
+    clock.set(lastPresence + 3001);
+    plot->updatePresence();
+    EXPECT_EQ(plot->isPresenceRecent(), 0) << "3001 ms after the last presence";
+    EXPECT_EQ(demoFields()[9], "SCREEN_SAVER_ON");
+}
+
+TEST_F(DistancePlotTest, BandOfTwentyMillimetresEndsTheStaticPeriodNineteenDoesNot)
+{
+    settle(500);
+    // A slow drift keeps the movement low, so only the band decides.
+    for (quint16 distance = 501; distance <= 519; ++distance)
+        feed(distance);
+    feed(519, 4);
+    EXPECT_EQ(demoFields()[10], "519") << "band maximum";
+    EXPECT_EQ(demoFields()[11], "500") << "band minimum";
+    EXPECT_LT(plot->movementSeries()[0], 3.0);
+
+    feed(520, 8);
+    EXPECT_EQ(demoFields()[10], "520") << "the 20 mm band ended the period; a new one started at 520";
+    EXPECT_EQ(demoFields()[11], "520");
+}
+
+TEST_F(DistancePlotTest, TooCloseEndsTheStaticPeriodButADropoutBeyondRangeDoesNot)
+{
+    settle(500);
+    ASSERT_EQ(demoFields()[11], "500") << "a static period is running";
+
+    // The filters never carry a still object beyond 2500 mm in one step; present such a sample directly.
+    struct PlotWithSample : QDistancePlot
+    {
+        using QDistancePlot::QDistancePlot;
+        void presentNewest(double distance, double movement)
+        {
+            itsDistanceSeries[0] = distance;
+            itsMovementSeries[0] = movement;
+            updateObjectState();
+        }
+    };
+    PlotWithSample probe(nullptr);
+    probe.presentNewest(500, 0);
+    const QString started = probe.demoDataRecord().split(';')[11];
+    probe.presentNewest(2501, 0);
+    EXPECT_EQ(probe.objectState(), STATE_NO_OBJECT);
+    EXPECT_EQ(probe.demoDataRecord().split(';')[11], started) << "period kept";
+    probe.presentNewest(2500, 0);
+    EXPECT_EQ(probe.objectState(), STATE_OBJECT_FAR);
+    EXPECT_EQ(probe.demoDataRecord().split(';')[11], "65535") << "far ends the period";
+
+    feed(150, 4);
+    EXPECT_EQ(plot->objectState(), STATE_OBJECT_TOO_CLOSE);
+    EXPECT_EQ(demoFields()[10], "0");
+    EXPECT_EQ(demoFields()[11], "65535");
+}
+
+TEST_F(DistancePlotTest, PresenceIsRecentForTheFirstThreeSecondsEvenWithoutObject)
+{
+    clock.advance(3000 - 33);
+    feed(0);
+    EXPECT_EQ(plot->isPresenceRecent(), 1);
+    feed(0);
+    EXPECT_EQ(plot->isPresenceRecent(), 0);
+}
+
+TEST_F(DistancePlotTest, DemoDataRecordCarriesTheProcessingStateInGeneralFormat)
+{
+    for (int i = 0; i < 4; ++i)
+        feed(objectAt(1500, 40));
+    const QStringList fields = demoFields();
+    ASSERT_EQ(fields.size(), 13);
+    EXPECT_EQ(fields[0], "#DEMODATA");
+    EXPECT_EQ(fields[1], QString::number(clock.now()));
+    EXPECT_EQ(fields[2], "1500");
+    EXPECT_EQ(fields[3], "1500") << "median once four of seven samples are 1500";
+    EXPECT_EQ(fields[4], "40");
+    EXPECT_EQ(fields[5], QString::number(40 * (1 - 0.85 * 0.85 * 0.85 * 0.85), 'g', 6));
+    EXPECT_EQ(fields[6], "0");
+    EXPECT_EQ(fields[7], QString::number(0.7 * 0.7 * 0.7 * 450, 'g', 6));
+    EXPECT_EQ(fields[8], "STATE_OBJECT_FAR");
+    EXPECT_EQ(fields[9], "SCREEN_SAVER_OFF");
+    EXPECT_EQ(fields[10], "0");
+    EXPECT_EQ(fields[11], "65535");
+
+    feed(objectAt(2000, 1));
+    EXPECT_EQ(demoFields()[6], "500") << "distance change";
+}
+
+TEST_F(DistancePlotTest, NoScriptMeansNoObject)
+{
+    for (int i = 0; i < 10; ++i)
+    {
+        clock.advance(33);
+        plot->measureDistance();
+    }
+    EXPECT_EQ(plot->objectState(), STATE_NO_OBJECT);
+    EXPECT_EQ(plot->distanceSeries()[0], 0.0);
+}
+
+TEST_F(DistancePlotTest, SingleFarLineYieldsFarFromTheFourthMeasurement)
+{
+    workDir.writeTestData("OBJ,1500,40\n");
+    createPlot();
+    for (int i = 1; i <= 5; ++i)
+    {
+        clock.advance(33);
+        plot->measureDistance();
+        EXPECT_EQ(plot->objectState(), i < 4 ? STATE_NO_OBJECT : STATE_OBJECT_FAR) << "measurement " << i;
+    }
+}
+
+TEST_F(DistancePlotTest, BundledScriptShowsEveryStateAndLongPauses)
+{
+    QFile bundled(QStringLiteral(LIDORA_BUNDLED_TEST_DATA));
+    ASSERT_TRUE(bundled.open(QIODevice::ReadOnly));
+    workDir.writeTestData(bundled.readAll());
+    createPlot();
+
+    std::set<int> seen;
+    qint64 longestStatic = 0, staticSince = -1, longestSaver = 0, saverSince = -1;
+    // Two minutes of measurements: the script loops at least once.
+    for (int i = 0; i < 2 * 60 * 1000 / 33; ++i)
+    {
+        clock.advance(33);
+        plot->measureDistance();
+        const int state = plot->objectState();
+        seen.insert(state);
+        if (state == STATE_STATIC && staticSince < 0)
+            staticSince = clock.now();
+        if (state != STATE_STATIC)
+            staticSince = -1;
+        if (staticSince >= 0)
+            longestStatic = std::max(longestStatic, clock.now() - staticSince);
+        const bool saver = plot->isPresenceRecent() == 0;
+        if (saver && saverSince < 0)
+            saverSince = clock.now();
+        if (!saver)
+            saverSince = -1;
+        if (saverSince >= 0)
+            longestSaver = std::max(longestSaver, clock.now() - saverSince);
+    }
+    EXPECT_EQ(seen, (std::set<int>{STATE_NO_OBJECT, STATE_OBJECT_TOO_CLOSE, STATE_OBJECT_PRESENCE,
+                                   STATE_OBJECT_FAR, STATE_STATIC}));
+    EXPECT_GE(longestStatic, 3000) << "static long enough for the screen saver to come on";
+    EXPECT_GE(longestSaver, 5000) << "a pause in which the screen saver shows";
+}

@@ -1,0 +1,77 @@
+#ifndef LIDORA_TESTS_SCRIPTEDCOMDRIVER_H
+#define LIDORA_TESTS_SCRIPTEDCOMDRIVER_H
+
+#include "Communication/comdriver.h"
+
+#include <QByteArray>
+
+#include <vector>
+
+// An in-memory channel for tests and benchmarks: keeps what the stream writes and hands out scripted answer
+// bytes. Every step can be made to fail with a chosen code. A read asks for exact byte counts: when fewer
+// scripted bytes are left it fails with RECEIVE_FAILED and hands out nothing, as a real channel times out.
+//
+// Writing and reading reuse their buffers, so after the first exchange a loop of exchanges allocates
+// nothing here (call clearWritten() and rewindAnswers() between rounds).
+class ScriptedComDriver : public NoxCore::Communication::ComDriver
+{
+public:
+    explicit ScriptedComDriver(bool isOpen = true);
+    ~ScriptedComDriver() override;
+
+    // Raw bytes, appended to what read() hands out.
+    void addAnswerBytes(const QByteArray& bytes);
+    // One answer frame: protocol id, an unexamined byte, status, the payload length big-endian, the payload.
+    void addAnswer(unsigned char protocol, unsigned char status, const QByteArray& payload);
+    // The same with a length field that need not match the payload.
+    void addAnswer(unsigned char protocol, unsigned char status, unsigned int announcedLength,
+                   const QByteArray& payload);
+    // Hands the scripted bytes out once more from the start.
+    void rewindAnswers();
+    QByteArray unreadAnswerBytes() const;
+
+    // 0 lets the step succeed again.
+    void failOpen(bool fail);
+    void failWrites(int code);
+    void failFlushes(int code);
+    void failReads(int code);
+
+    QByteArray written() const;
+    void clearWritten();
+
+    int openCount() const { return itsOpenCount; }
+    int closeCount() const { return itsCloseCount; }
+    int writeCount() const { return itsWriteCount; }
+    int flushCount() const { return itsFlushCount; }
+    int readCount() const { return itsReadCount; }
+    int resetBuffersCount() const { return itsResetBuffersCount; }
+
+    bool open() override;
+    bool close() override;
+    int flush() override;
+    int write(const unsigned char* data, unsigned int size) override;
+    int read(unsigned char* data, unsigned int size) override;
+    int updateDeviceState() override;
+    void resetBuffers() override;
+    void abortTransfer() override;
+
+private:
+    // Keeps a failure as the driver's last error, as real drivers do.
+    int recordResult(int code);
+
+    std::vector<unsigned char> itsWritten;
+    std::vector<unsigned char> itsAnswers;
+    size_t itsReadPosition = 0;
+    bool itsOpenFails = false;
+    int itsWriteError = SUCCESS;
+    int itsFlushError = SUCCESS;
+    int itsReadError = SUCCESS;
+    int itsOpenCount = 0;
+    int itsCloseCount = 0;
+    int itsWriteCount = 0;
+    int itsFlushCount = 0;
+    int itsReadCount = 0;
+    int itsResetBuffersCount = 0;
+};
+
+#endif
