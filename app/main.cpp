@@ -1,4 +1,5 @@
 #include "mainwindow.h"
+#include "signalquitter.h"
 
 #include "Tools/versioninfo.h"
 #include "tools/windowhelper.h"
@@ -71,6 +72,8 @@ int main(int argc, char* argv[])
     int exitCode = 0;
     if (!parseOptions(application, options, exitCode))
         return exitCode;
+
+    SignalQuitter signalQuitter;
 
     QSplashScreen* splash = NoxGui::WindowHelper::createSplashScreen();
     splash->show();

@@ -1,0 +1,29 @@
+#ifndef LIDORA_SIGNALQUITTER_H
+#define LIDORA_SIGNALQUITTER_H
+
+#include <QObject>
+
+class QSocketNotifier;
+
+// Ends the event loop on SIGINT and SIGTERM, so that Ctrl+C in a terminal or a service stop shuts the
+// program down like its Exit command: the window's destructor runs, the single-instance mark is cleared.
+// A signal handler may do almost nothing, so it only writes a byte into a pipe that the event loop watches.
+class SignalQuitter : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SignalQuitter(QObject* parent = nullptr);
+    ~SignalQuitter() override;
+
+    // False when the pipe or the handlers could not be set up; the signals then keep their default action.
+    bool isInstalled() const { return itsNotifier != nullptr; }
+
+private slots:
+    void onSignalPipeReadable();
+
+private:
+    QSocketNotifier* itsNotifier = nullptr;
+};
+
+#endif
