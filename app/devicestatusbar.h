@@ -3,12 +3,15 @@
 
 #include <QWidget>
 
-namespace Ui {
+namespace Ui
+{
 class DeviceStatusBar;
 }
 
-namespace NoxGui {
-namespace Controls {
+namespace NoxGui
+{
+namespace Controls
+{
 class NoxStatusField;
 }
 } // namespace NoxGui

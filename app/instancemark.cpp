@@ -1,6 +1,7 @@
 #include "instancemark.h"
 
-namespace {
+namespace
+{
 
 const char* const ORGANISATION = "nox";
 const char* const APPLICATION = "LIDORA";
@@ -10,11 +11,13 @@ const char* const KEY = "AlreadyRunning";
 
 InstanceMark::InstanceMark()
     : itsStore(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::SystemScope,
-                                           QString::fromLatin1(ORGANISATION), QString::fromLatin1(APPLICATION)))
+                                           QString::fromLatin1(ORGANISATION),
+                                           QString::fromLatin1(APPLICATION)))
 {
     if (!itsStore->isWritable())
-        itsStore = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                               QString::fromLatin1(ORGANISATION), QString::fromLatin1(APPLICATION));
+        itsStore =
+            std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                        QString::fromLatin1(ORGANISATION), QString::fromLatin1(APPLICATION));
 }
 
 bool InstanceMark::check(bool ownsTarget)

@@ -10,7 +10,8 @@
 
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 // Returns false when the program should end (with exitCode) instead of starting the window.
 struct Options
@@ -34,7 +35,8 @@ bool parseOptions(const QApplication& application, Options& options, int& exitCo
     parser.addOption(versionOption);
     const QCommandLineOption readoutLogOption(
         QStringLiteral("readout-log"),
-        QStringLiteral("Appends every change of the read-out (state, distance, banner, screen saver) to <file>."),
+        QStringLiteral(
+            "Appends every change of the read-out (state, distance, banner, screen saver) to <file>."),
         QStringLiteral("file"));
     parser.addOption(readoutLogOption);
 

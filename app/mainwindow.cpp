@@ -21,14 +21,16 @@ using NoxCore::Tools::Clock;
 // refers to it. Q_INIT_RESOURCE must be called outside any namespace.
 static void ensureAppResources()
 {
-    static const bool registered = [] {
+    static const bool registered = []
+    {
         Q_INIT_RESOURCE(app);
         return true;
     }();
     Q_UNUSED(registered);
 }
 
-namespace {
+namespace
+{
 
 // How each object state looks in the read-out, indexed by its value.
 struct StateLook
@@ -74,7 +76,8 @@ MainWindow::MainWindow(QWidget* parent)
 
     statusBar()->addPermanentWidget(&itsDeviceStatusBar, 0);
     NoxGui::Controls::NoxStatusField* automationField = itsDeviceStatusBar.automationField();
-    automationField->appendState(QStringLiteral("Local"), QStringLiteral("#009f69"), QStringLiteral("#ffffff"));
+    automationField->appendState(QStringLiteral("Local"), QStringLiteral("#009f69"),
+                                 QStringLiteral("#ffffff"));
     automationField->appendState(QStringLiteral("Automation On"), QStringLiteral("#0075b0"),
                                  QStringLiteral("#ffffff"));
 
@@ -135,7 +138,8 @@ void MainWindow::setUpBarChart()
 
     // Each row goes in on top, so the last one created is the first one shown.
     plot->legend->clearItems();
-    const auto addRow = [plot](const QString& text) {
+    const auto addRow = [plot](const QString& text)
+    {
         auto* item = new QCPStringLegendItem(plot->legend, text);
         plot->legend->insertRow(0);
         plot->legend->addElement(0, 0, item);
@@ -153,9 +157,10 @@ void MainWindow::checkSingleInstance()
     // Without a board this instance owns nothing, so a mark left by another instance is believed.
     const bool ownsTarget = false;
     if (itsInstanceMark.check(ownsTarget))
-        QMessageBox::warning(this, itsVersionInfo->productNameString(),
-                             tr("Could not connect to target. Is another instance of the GUI already running?\n"),
-                             QMessageBox::Ok);
+        QMessageBox::warning(
+            this, itsVersionInfo->productNameString(),
+            tr("Could not connect to target. Is another instance of the GUI already running?\n"),
+            QMessageBox::Ok);
 }
 
 void MainWindow::clickpbStartContinuous()
@@ -219,8 +224,10 @@ void MainWindow::updateObjectDisplay()
     itsBarValues = {double(confidence)};
     itsBars->setData(itsBarKeys, itsBarValues, true);
 
-    itsPhotonCountReferenceLegendItem->setText(QStringLiteral("Photon Count Reference: %1").arg(plot->photonCountReference()));
-    itsPhotonCountObjectLegendItem->setText(QStringLiteral("Photon Count Object: %1").arg(plot->photonCountObject()));
+    itsPhotonCountReferenceLegendItem->setText(
+        QStringLiteral("Photon Count Reference: %1").arg(plot->photonCountReference()));
+    itsPhotonCountObjectLegendItem->setText(
+        QStringLiteral("Photon Count Object: %1").arg(plot->photonCountObject()));
     if (confidence == 0)
     {
         itsPeakLegendItem->setText(QStringLiteral("Peak at: -"));
@@ -256,6 +263,6 @@ void MainWindow::updateObjectDisplay()
     ui->plotDistanceBar->replot(QCustomPlot::rpRefreshHint);
 
     if (itsReadoutLog)
-        itsReadoutLog->record(ui->lObjectDetection->text(), ui->lbDistance->text(), !ui->lDemoMode->isHidden(),
-                              !ui->gbScreenSaver->isHidden());
+        itsReadoutLog->record(ui->lObjectDetection->text(), ui->lbDistance->text(),
+                              !ui->lDemoMode->isHidden(), !ui->gbScreenSaver->isHidden());
 }

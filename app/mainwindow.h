@@ -16,12 +16,15 @@ class QCPBars;
 class QCPStringLegendItem;
 class QTimer;
 
-namespace Ui {
+namespace Ui
+{
 class MainWindow;
 }
 
-namespace NoxCore {
-namespace Tools {
+namespace NoxCore
+{
+namespace Tools
+{
 class VersionInfo;
 }
 } // namespace NoxCore

@@ -9,7 +9,8 @@
 
 using NoxCore::Tools::Clock;
 
-namespace {
+namespace
+{
 
 const char* const TEST_DATA_FILE = "test_data.txt";
 
@@ -61,8 +62,8 @@ QString general6(double value)
 } // namespace
 
 QDistancePlot::QDistancePlot(QWidget* parent)
-    : QCustomPlot(parent), itsLastPresenceMs(Clock::currentMSecsSinceEpoch()), itsStaticBandMax(BAND_MAX_RESET),
-      itsStaticBandMin(BAND_MIN_RESET)
+    : QCustomPlot(parent), itsLastPresenceMs(Clock::currentMSecsSinceEpoch()),
+      itsStaticBandMax(BAND_MAX_RESET), itsStaticBandMin(BAND_MIN_RESET)
 {
     for (int i = 0; i < SERIES_LENGTH; ++i)
         itsTimeSeries.append(-double(i) * NOMINAL_CYCLE_MS);
@@ -137,7 +138,8 @@ void QDistancePlot::updateSeries(const ObjectRecord& record)
     const double rawDistance = record.distance;
 
     itsLastDistanceChange = std::trunc(std::fabs(rawDistance - itsRawDistanceSeries.first()));
-    itsLastMovement = MOVEMENT_KEEP * itsMovementSeries.first() + (1.0 - MOVEMENT_KEEP) * itsLastDistanceChange;
+    itsLastMovement =
+        MOVEMENT_KEEP * itsMovementSeries.first() + (1.0 - MOVEMENT_KEEP) * itsLastDistanceChange;
     shiftIn(itsMovementSeries, itsLastMovement);
 
     itsLastRawConfidence = record.confidence;

@@ -20,8 +20,8 @@ void ReadoutLog::record(const QString& stateText, const QString& distanceText, b
     if (shown == itsLastShown)
         return;
     itsLastShown = shown;
-    const QString line = QString::number(NoxCore::Tools::Clock::currentMSecsSinceEpoch()) + QLatin1Char(';') + shown +
-                         QLatin1Char('\n');
+    const QString line = QString::number(NoxCore::Tools::Clock::currentMSecsSinceEpoch()) + QLatin1Char(';') +
+                         shown + QLatin1Char('\n');
     itsFile.write(line.toUtf8());
     itsFile.flush();
 }

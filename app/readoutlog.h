@@ -14,7 +14,8 @@ public:
     bool open(const QString& path);
     QString errorString() const { return itsFile.errorString(); }
 
-    void record(const QString& stateText, const QString& distanceText, bool bannerShown, bool screenSaverShown);
+    void record(const QString& stateText, const QString& distanceText, bool bannerShown,
+                bool screenSaverShown);
 
 private:
     QFile itsFile;

@@ -7,7 +7,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 int signalPipe[2] = {-1, -1};
 

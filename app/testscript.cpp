@@ -5,7 +5,8 @@
 
 #include <limits>
 
-namespace {
+namespace
+{
 
 const int CONFIDENCE_RANGE = 64;
 

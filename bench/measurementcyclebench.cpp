@@ -12,7 +12,8 @@
 
 #include <benchmark/benchmark.h>
 
-namespace {
+namespace
+{
 
 void installBundledScript(const TempWorkDir& dir)
 {

@@ -4,10 +4,13 @@
 
 #include <chrono>
 
-namespace NoxCore {
-namespace Tools {
+namespace NoxCore
+{
+namespace Tools
+{
 
-namespace {
+namespace
+{
 
 Clock::Source& installedSource()
 {

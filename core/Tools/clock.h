@@ -5,8 +5,10 @@
 
 #include <functional>
 
-namespace NoxCore {
-namespace Tools {
+namespace NoxCore
+{
+namespace Tools
+{
 
 // The one source of "now" for every time rule of the program: presence, static objects, script waits,
 // label refresh, cycle lengths. Tests install their own source so that those rules run without sleeping;

@@ -2,8 +2,10 @@
 
 #include "clock.h"
 
-namespace NoxCore {
-namespace Tools {
+namespace NoxCore
+{
+namespace Tools
+{
 
 void ElapsedTimer::start()
 {

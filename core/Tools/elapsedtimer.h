@@ -3,8 +3,10 @@
 
 #include <QtGlobal>
 
-namespace NoxCore {
-namespace Tools {
+namespace NoxCore
+{
+namespace Tools
+{
 
 // QElapsedTimer's interface on the program's monotonic clock, so that cycle lengths and refresh gates
 // follow a test's clock like every other time rule.

@@ -3,12 +3,16 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace NoxCore {
-namespace Tools {
+namespace NoxCore
+{
+namespace Tools
+{
 
-namespace {
+namespace
+{
 
-void printAssertion(std::FILE* stream, const char* file, int line, const char* expression, const char* message)
+void printAssertion(std::FILE* stream, const char* file, int line, const char* expression,
+                    const char* message)
 {
     std::fprintf(stream, "Assert in: %s, line %d.\n", file, line);
     std::fprintf(stream, "Assert expression:  %s\n", expression);

@@ -1,8 +1,10 @@
 #ifndef NOXCORE_TOOLS_NOXASSERT_H
 #define NOXCORE_TOOLS_NOXASSERT_H
 
-namespace NoxCore {
-namespace Tools {
+namespace NoxCore
+{
+namespace Tools
+{
 
 // Prints where and why a precondition failed, to standard error and standard output, then aborts.
 // Never returns. Called through NOX_ASSERT only.
@@ -13,11 +15,11 @@ namespace Tools {
 
 // Programming errors (null pointers, double initialisation, out-of-range arguments) stop the program here
 // instead of being reported as error codes: the libraries never throw.
-#define NOX_ASSERT(expression, message)                                                                  \
-    do                                                                                                   \
-    {                                                                                                    \
-        if (!(expression))                                                                               \
-            ::NoxCore::Tools::assertionFailed(__FILE__, __LINE__, #expression, message);                 \
+#define NOX_ASSERT(expression, message)                                                                      \
+    do                                                                                                       \
+    {                                                                                                        \
+        if (!(expression))                                                                                   \
+            ::NoxCore::Tools::assertionFailed(__FILE__, __LINE__, #expression, message);                     \
     } while (false)
 
 #endif

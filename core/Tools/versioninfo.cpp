@@ -2,10 +2,13 @@
 
 #include "versionresource.h"
 
-namespace NoxCore {
-namespace Tools {
+namespace NoxCore
+{
+namespace Tools
+{
 
-namespace {
+namespace
+{
 
 // Used when the table names no translation, as the Windows lookup does.
 const char* const FALLBACK_LANGUAGE_CODE_PAGE = "041904b0";
@@ -27,7 +30,8 @@ void VersionInfo::retrieveInfo()
         itsTranslations.append(resource->translations[i]);
     itsStrings.clear();
     for (int i = 0; i < resource->stringCount; ++i)
-        itsStrings.insert(QString::fromUtf8(resource->strings[i].path), QString::fromUtf8(resource->strings[i].value));
+        itsStrings.insert(QString::fromUtf8(resource->strings[i].path),
+                          QString::fromUtf8(resource->strings[i].value));
     itsIsRetrieved = true;
 }
 

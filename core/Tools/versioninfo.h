@@ -5,8 +5,10 @@
 #include <QString>
 #include <QVector>
 
-namespace NoxCore {
-namespace Tools {
+namespace NoxCore
+{
+namespace Tools
+{
 
 // Reads the strings of the program's own version table (product name, versions, company). Until
 // retrieveInfo() has found the table every getter returns an empty string.

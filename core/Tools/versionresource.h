@@ -3,8 +3,10 @@
 
 #include <QtGlobal>
 
-namespace NoxCore {
-namespace Tools {
+namespace NoxCore
+{
+namespace Tools
+{
 
 // One entry of a program's version string table, addressed like a Windows version resource:
 // "\StringFileInfo\<language><code page>\<key>".

@@ -1,7 +1,9 @@
 #include "noxstatusfield.h"
 
-namespace NoxGui {
-namespace Controls {
+namespace NoxGui
+{
+namespace Controls
+{
 
 NoxStatusField::NoxStatusField(QWidget* parent) : QLabel(parent)
 {

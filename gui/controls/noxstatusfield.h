@@ -4,8 +4,10 @@
 #include <QLabel>
 #include <QList>
 
-namespace NoxGui {
-namespace Controls {
+namespace NoxGui
+{
+namespace Controls
+{
 
 // A label that shows one of a list of states as a coloured badge. Every field starts with state 0,
 // "unknown" on grey; owners append further states and select them by index.

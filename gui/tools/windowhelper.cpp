@@ -13,15 +13,18 @@
 // they are registered on first use. Q_INIT_RESOURCE must be called outside any namespace.
 static void ensureGuiResources()
 {
-    static const bool registered = [] {
+    static const bool registered = []
+    {
         Q_INIT_RESOURCE(noxgui);
         return true;
     }();
     Q_UNUSED(registered);
 }
 
-namespace NoxGui {
-namespace WindowHelper {
+namespace NoxGui
+{
+namespace WindowHelper
+{
 
 void setWindowIcon(QWidget* widget)
 {

@@ -5,8 +5,10 @@ class QApplication;
 class QSplashScreen;
 class QWidget;
 
-namespace NoxGui {
-namespace WindowHelper {
+namespace NoxGui
+{
+namespace WindowHelper
+{
 
 // The common look of the Nox programs: program icon, application style sheet and start-up splash.
 

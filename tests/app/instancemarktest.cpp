@@ -6,7 +6,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 bool markIn(QSettings::Scope scope)
 {
@@ -40,7 +41,8 @@ TEST(InstanceMark, InstanceWithoutTargetBelievesAnExistingMarkAndLeavesIt)
 TEST(InstanceMark, InstanceThatOwnsTheTargetResetsAStaleMark)
 {
     TempWorkDir dir;
-    QSettings(QSettings::NativeFormat, QSettings::SystemScope, "nox", "LIDORA").setValue("AlreadyRunning", true);
+    QSettings(QSettings::NativeFormat, QSettings::SystemScope, "nox", "LIDORA")
+        .setValue("AlreadyRunning", true);
     InstanceMark mark;
     EXPECT_FALSE(mark.check(true)) << "a mark left by a crash";
     EXPECT_TRUE(markIn(QSettings::SystemScope));

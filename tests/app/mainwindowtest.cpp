@@ -24,7 +24,8 @@
 
 #include <memory>
 
-namespace {
+namespace
+{
 
 class MainWindowTest : public ::testing::Test
 {
@@ -54,11 +55,15 @@ protected:
 
     QString legendRow(int row) const
     {
-        auto* item = qobject_cast<QCPStringLegendItem*>(child<QCustomPlot>("plotDistanceBar")->legend->item(row));
+        auto* item =
+            qobject_cast<QCPStringLegendItem*>(child<QCustomPlot>("plotDistanceBar")->legend->item(row));
         return item ? item->text() : QString();
     }
 
-    QCPBars* bars() const { return qobject_cast<QCPBars*>(child<QCustomPlot>("plotDistanceBar")->plottable(0)); }
+    QCPBars* bars() const
+    {
+        return qobject_cast<QCPBars*>(child<QCustomPlot>("plotDistanceBar")->plottable(0));
+    }
 
     QString text(const char* label) const { return child<QLabel>(label)->text(); }
     bool shown(const char* widget) const { return !child<QWidget>(widget)->isHidden(); }
@@ -134,7 +139,8 @@ TEST_F(MainWindowTest, ReadOutShowsWholeCentimetresConfidenceAndStateColours)
     EXPECT_EQ(child<QLabel>("lObjectDetection")->styleSheet(), "QLabel { color: rgb(10, 10, 140); }");
     EXPECT_EQ(text("lbDistance"), "123 cm");
     EXPECT_EQ(legendRow(0), "Peak at: 1234 mm");
-    EXPECT_EQ(legendRow(1), QStringLiteral("Confidence: %1 of 63").arg(int(child<QDistancePlot>("plotDistance")->confidenceSeries()[0])));
+    EXPECT_EQ(legendRow(1), QStringLiteral("Confidence: %1 of 63")
+                                .arg(int(child<QDistancePlot>("plotDistance")->confidenceSeries()[0])));
     EXPECT_EQ(legendRow(2), "Photon Count Reference: 0");
     EXPECT_EQ(legendRow(3), "Photon Count Object: 0");
     EXPECT_EQ(bars()->brush().color(), QColor(10, 10, 140, 160));
@@ -225,26 +231,37 @@ TEST_F(MainWindowTest, ContinuousModeDisablesTheStartButton)
 
 TEST_F(MainWindowTest, SecondInstanceWarnsAndLeavesTheMarkAlone)
 {
-    QSettings(QSettings::NativeFormat, QSettings::SystemScope, "nox", "LIDORA").setValue("AlreadyRunning", true);
+    QSettings(QSettings::NativeFormat, QSettings::SystemScope, "nox", "LIDORA")
+        .setValue("AlreadyRunning", true);
     QString warning;
     // The warning is modal; read and dismiss it as a user would.
-    QTimer::singleShot(0, [&warning] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box == nullptr)
-            return;
-        warning = box->windowTitle() + "|" + box->text();
-        box->accept();
-    });
+    QTimer::singleShot(0,
+                       [&warning]
+                       {
+                           auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                           if (box == nullptr)
+                               return;
+                           warning = box->windowTitle() + "|" + box->text();
+                           box->accept();
+                       });
     start("");
-    EXPECT_EQ(warning, "Lidora 1D Demo|Could not connect to target. Is another instance of the GUI already running?\n");
+    EXPECT_EQ(
+        warning,
+        "Lidora 1D Demo|Could not connect to target. Is another instance of the GUI already running?\n");
     window.reset();
-    EXPECT_TRUE(QSettings(QSettings::NativeFormat, QSettings::SystemScope, "nox", "LIDORA").value("AlreadyRunning").toBool());
+    EXPECT_TRUE(QSettings(QSettings::NativeFormat, QSettings::SystemScope, "nox", "LIDORA")
+                    .value("AlreadyRunning")
+                    .toBool());
 }
 
 TEST_F(MainWindowTest, FirstInstanceSetsTheMarkAndClearsItOnExit)
 {
     start("");
-    EXPECT_TRUE(QSettings(QSettings::NativeFormat, QSettings::SystemScope, "nox", "LIDORA").value("AlreadyRunning").toBool());
+    EXPECT_TRUE(QSettings(QSettings::NativeFormat, QSettings::SystemScope, "nox", "LIDORA")
+                    .value("AlreadyRunning")
+                    .toBool());
     window.reset();
-    EXPECT_FALSE(QSettings(QSettings::NativeFormat, QSettings::SystemScope, "nox", "LIDORA").value("AlreadyRunning").toBool());
+    EXPECT_FALSE(QSettings(QSettings::NativeFormat, QSettings::SystemScope, "nox", "LIDORA")
+                     .value("AlreadyRunning")
+                     .toBool());
 }

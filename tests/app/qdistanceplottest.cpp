@@ -11,7 +11,8 @@
 #include <memory>
 #include <set>
 
-namespace {
+namespace
+{
 
 ObjectRecord objectAt(quint16 distance, quint8 confidence = 40)
 {
@@ -131,9 +132,9 @@ TEST_F(DistancePlotTest, ClassifiesEveryZoneAtItsBoundaries)
     };
     // Each case starts from a fresh plot, so the jump from 0 makes the object "moving".
     const Case cases[] = {
-        {0, STATE_NO_OBJECT},     {1, STATE_OBJECT_TOO_CLOSE}, {200, STATE_OBJECT_TOO_CLOSE},
+        {0, STATE_NO_OBJECT},         {1, STATE_OBJECT_TOO_CLOSE},   {200, STATE_OBJECT_TOO_CLOSE},
         {201, STATE_OBJECT_PRESENCE}, {1000, STATE_OBJECT_PRESENCE}, {1001, STATE_OBJECT_FAR},
-        {2500, STATE_OBJECT_FAR}, {2501, STATE_NO_OBJECT},   {65535, STATE_NO_OBJECT},
+        {2500, STATE_OBJECT_FAR},     {2501, STATE_NO_OBJECT},       {65535, STATE_NO_OBJECT},
     };
     for (const Case& c : cases)
     {

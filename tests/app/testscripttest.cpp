@@ -7,7 +7,8 @@
 
 #include <limits>
 
-namespace {
+namespace
+{
 
 const qint64 T0 = 1700000000000;
 
@@ -50,19 +51,19 @@ TEST(TestScript, KeepsOnlyObjAndWaitLinesAndReadsTheirFields)
     TempWorkDir dir;
     TestScript script = loaded(dir, "# comment\n"
                                     "OBJ,1500,40\n"
-                                    "obj,1,1\n"               // keywords are case-sensitive
-                                    "  OBJ,7,7\n"             // must start the line
-                                    "OBJ,600,100\n"           // confidence modulo 64: 36
-                                    "OBJ,abc,x\n"             // non-numbers give 0
-                                    "OBJ,-5,-7\n"             // negative fields give 0
-                                    "OBJ,70000,63\n"          // beyond 16 bits does not convert
-                                    "OBJ,300,20,extra\n"      // wrong field count: no effect
-                                    "OBJ,400\r\n"             // wrong field count, Windows line end
-                                    "OBJ,250,10\r\n");        // Windows line end
+                                    "obj,1,1\n"          // keywords are case-sensitive
+                                    "  OBJ,7,7\n"        // must start the line
+                                    "OBJ,600,100\n"      // confidence modulo 64: 36
+                                    "OBJ,abc,x\n"        // non-numbers give 0
+                                    "OBJ,-5,-7\n"        // negative fields give 0
+                                    "OBJ,70000,63\n"     // beyond 16 bits does not convert
+                                    "OBJ,300,20,extra\n" // wrong field count: no effect
+                                    "OBJ,400\r\n"        // wrong field count, Windows line end
+                                    "OBJ,250,10\r\n");   // Windows line end
     ASSERT_EQ(script.lineCount(), 8);
 
     const auto played = replay(script, 8);
-    const std::vector<std::pair<int, int>> expected = {{1500, 40}, {600, 36}, {0, 0}, {0, 0},
+    const std::vector<std::pair<int, int>> expected = {{1500, 40}, {600, 36}, {0, 0},  {0, 0},
                                                        {0, 63},    {0, 63},   {0, 63}, {250, 10}};
     for (size_t i = 0; i < expected.size(); ++i)
     {
@@ -89,8 +90,9 @@ TEST(TestScript, OddWaitsNeitherSkipLinesNorOverflow)
     TempWorkDir dir;
     // A negative wait counts as no wait (it would otherwise skip the next line); a malformed WAIT line
     // is consumed like any other; a huge wait saturates instead of overflowing into the past.
-    TestScript script = loaded(dir, "OBJ,300,1\nWAIT,-500\nOBJ,400,2\nWAIT\nOBJ,700,3\nWAIT,9223372036854775807\n"
-                                    "OBJ,800,4\n");
+    TestScript script =
+        loaded(dir, "OBJ,300,1\nWAIT,-500\nOBJ,400,2\nWAIT\nOBJ,700,3\nWAIT,9223372036854775807\n"
+                    "OBJ,800,4\n");
     const auto played = replay(script, 12);
     const int expected[] = {300, 300, 400, 400, 700, 700, 700, 700, 700, 700, 700, 700};
     for (int i = 0; i < 12; ++i)

@@ -18,7 +18,8 @@
 
 #include <csignal>
 
-namespace {
+namespace
+{
 
 struct ReadoutLine
 {
@@ -118,9 +119,11 @@ TEST_F(ProgramWindowTest, TestModeFollowsTheBundledScriptAndExitsCleanly)
         if (line.state == "No Object Detected" && line.distance != "0.0 m")
             EXPECT_EQ(line.distance, "-");
         if (line.state == "Far Object Detected")
-            EXPECT_TRUE(line.distance.endsWith(" cm") && line.distance.chopped(3).toInt() > 100) << line.distance.toStdString();
+            EXPECT_TRUE(line.distance.endsWith(" cm") && line.distance.chopped(3).toInt() > 100)
+                << line.distance.toStdString();
         if (line.state == "Object Too Close")
-            EXPECT_TRUE(line.distance.endsWith(" cm") && line.distance.chopped(3).toInt() <= 20) << line.distance.toStdString();
+            EXPECT_TRUE(line.distance.endsWith(" cm") && line.distance.chopped(3).toInt() <= 20)
+                << line.distance.toStdString();
     }
     const QStringList expectedOrder = {"No Object Detected", "Far Object Detected", "Presence Detected",
                                        "Object Too Close"};
@@ -129,7 +132,8 @@ TEST_F(ProgramWindowTest, TestModeFollowsTheBundledScriptAndExitsCleanly)
 
     // Nobody there at start: the screen saver comes on once presence is 3 s old, not before.
     const qint64 start = lines.first().timeMs;
-    auto firstSaver = std::find_if(lines.begin(), lines.end(), [](const ReadoutLine& l) { return l.screenSaver; });
+    auto firstSaver =
+        std::find_if(lines.begin(), lines.end(), [](const ReadoutLine& l) { return l.screenSaver; });
     ASSERT_NE(firstSaver, lines.end()) << "screen saver never shown";
     EXPECT_GE(firstSaver->timeMs - start, 2500) << "presence counts as recent for 3 s after start-up";
     EXPECT_LE(firstSaver->timeMs - start, 4500);

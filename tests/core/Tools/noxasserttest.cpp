@@ -6,7 +6,8 @@
 #include <string>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 const int ASSERT_LINE = __LINE__ + 4;
 

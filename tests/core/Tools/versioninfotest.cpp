@@ -7,7 +7,8 @@ using NoxCore::Tools::VersionInfo;
 using NoxCore::Tools::VersionResource;
 using NoxCore::Tools::VersionString;
 
-namespace {
+namespace
+{
 
 // This test program carries its own version table, the way the demo program carries the generated one.
 // Its translation names US English / Unicode, and one key exists only under the fallback translation.

@@ -31,7 +31,8 @@ TEST(WindowHelper, GivesIconStyleSheetAndSplashFromTheLibraryResources)
 
 TEST(WindowHelperDeathTest, NullArgumentsStopWithTheirMessages)
 {
-    EXPECT_DEATH(WindowHelper::setWindowIcon(nullptr), "Assert expression:  widget != NULL\nMessage: widget is Null!\n");
+    EXPECT_DEATH(WindowHelper::setWindowIcon(nullptr),
+                 "Assert expression:  widget != NULL\nMessage: widget is Null!\n");
     EXPECT_DEATH(WindowHelper::loadStyleSheet(nullptr),
                  "Assert expression:  application != NULL\nMessage: application is Null!\n");
 }
