@@ -1,0 +1,115 @@
+#include "Tools/delegate.h"
+#include "Tools/multidelegate.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+using NoxCore::Tools::Delegate;
+using NoxCore::Tools::MultiDelegate;
+
+namespace
+{
+
+class SlotRecorder : public QObject
+{
+    Q_OBJECT
+public:
+    QStringList calls;
+
+public slots:
+    void onPing() { calls << QStringLiteral("ping"); }
+    void onValue(int value) { calls << QString::number(value); }
+    int twice(int value) { return 2 * value; }
+};
+
+} // namespace
+
+TEST(Delegate, TakesTheMethodNameFromASlotSignatureAndCallsItDirectly)
+{
+    SlotRecorder recorder;
+    Delegate delegate;
+    EXPECT_FALSE(delegate.isSet());
+    EXPECT_FALSE(delegate.invoke());
+
+    ASSERT_TRUE(delegate.set(&recorder, SLOT(onValue(int))));
+    EXPECT_TRUE(delegate.isSet());
+    EXPECT_TRUE(delegate.invoke(Q_ARG(int, 7)));
+    EXPECT_EQ(recorder.calls, QStringList{"7"});
+
+    int result = 0;
+    ASSERT_TRUE(delegate.set(&recorder, "1twice(int)"));
+    EXPECT_TRUE(delegate.invoke(Q_RETURN_ARG(int, result), Q_ARG(int, 21)));
+    EXPECT_EQ(result, 42);
+}
+
+TEST(Delegate, RefusesASignatureWithoutTheSlotCodeAndKeepsTheEarlierSetting)
+{
+    SlotRecorder recorder;
+    Delegate delegate;
+    ASSERT_TRUE(delegate.set(&recorder, SLOT(onPing())));
+
+    EXPECT_FALSE(delegate.set(&recorder, "onValue(int)"));
+    EXPECT_FALSE(delegate.set(&recorder, SIGNAL(destroyed())));
+    EXPECT_FALSE(delegate.set(&recorder, nullptr));
+    EXPECT_TRUE(delegate.invoke());
+    EXPECT_EQ(recorder.calls, QStringList{"ping"});
+}
+
+TEST(Delegate, NullTargetResetAndCopy)
+{
+    SlotRecorder recorder;
+    Delegate delegate;
+    ASSERT_TRUE(delegate.set(&recorder, SLOT(onPing())));
+
+    Delegate copy;
+    EXPECT_TRUE(copy.set(&delegate));
+    EXPECT_TRUE(copy.invoke());
+
+    EXPECT_TRUE(delegate.set(nullptr, SLOT(onPing())));
+    EXPECT_FALSE(delegate.isSet());
+    EXPECT_FALSE(delegate.invoke());
+
+    copy.reset();
+    EXPECT_FALSE(copy.isSet());
+    EXPECT_FALSE(copy.invoke());
+    EXPECT_EQ(recorder.calls, QStringList{"ping"});
+}
+
+TEST(Delegate, FailsForASlotTheTargetDoesNotHave)
+{
+    SlotRecorder recorder;
+    Delegate delegate;
+    ASSERT_TRUE(delegate.set(&recorder, "1missing()"));
+    EXPECT_TRUE(delegate.isSet());
+    EXPECT_FALSE(delegate.invoke());
+    // Wrong argument types do not reach the slot either.
+    ASSERT_TRUE(delegate.set(&recorder, SLOT(onValue(int))));
+    EXPECT_FALSE(delegate.invoke(Q_ARG(QString, QStringLiteral("7"))));
+    EXPECT_TRUE(recorder.calls.isEmpty());
+}
+
+TEST(MultiDelegate, CallsEveryDelegateInOrderAndReportsWhetherAllSucceeded)
+{
+    SlotRecorder first;
+    SlotRecorder second;
+    MultiDelegate delegates;
+    EXPECT_TRUE(delegates.invoke());
+
+    EXPECT_TRUE(delegates.add(&first, SLOT(onValue(int))));
+    EXPECT_TRUE(delegates.add(&second, SLOT(onValue(int))));
+    EXPECT_TRUE(delegates.invoke(Q_ARG(int, 3)));
+    EXPECT_EQ(first.calls, QStringList{"3"});
+    EXPECT_EQ(second.calls, QStringList{"3"});
+
+    // A refused signature is kept and fails every call; the delegates after it still run.
+    EXPECT_TRUE(delegates.add(&first, "onValue(int)"));
+    EXPECT_TRUE(delegates.add(&second, SLOT(missing(int))));
+    EXPECT_TRUE(delegates.add(&second, SLOT(onValue(int))));
+    EXPECT_FALSE(delegates.invoke(Q_ARG(int, 4)));
+    EXPECT_EQ(first.calls, (QStringList{"3", "4"}));
+    EXPECT_EQ(second.calls, (QStringList{"3", "4", "4"}));
+}
+
+#include "delegatetest.moc"
