@@ -1,0 +1,75 @@
+#include "support/scriptedcomdriver.h"
+
+#include "Communication/commutex.h"
+#include "Communication/emptycomdriver.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+
+using namespace NoxCore::Communication;
+
+TEST(ComDriver, ErrorTexts)
+{
+    EXPECT_STREQ(ComDriver::errorToString(0), "Success");
+    EXPECT_STREQ(ComDriver::errorToString(-1), "Error: channel not open");
+    EXPECT_STREQ(ComDriver::errorToString(-2), "Error: transmit failed");
+    EXPECT_STREQ(ComDriver::errorToString(-3), "Error: receive failed");
+    EXPECT_STREQ(ComDriver::errorToString(-4), "Error: received and expected data mismatch");
+    EXPECT_STREQ(ComDriver::errorToString(-5), "");
+    for (const int code : {1, -6, 1000, -1000})
+        EXPECT_STREQ(ComDriver::errorToString(code), "Unknown error code") << code;
+}
+
+TEST(ComDriver, ReadingTheLastErrorClearsItAndDropsBufferedData)
+{
+    ScriptedComDriver driver;
+    driver.addAnswerBytes(QByteArray(3, 'x'));
+    driver.failWrites(ComDriver::TRANSMIT_FAILED);
+    const unsigned char byte = 0;
+    EXPECT_EQ(driver.write(&byte, 1), ComDriver::TRANSMIT_FAILED);
+
+    EXPECT_EQ(driver.lastError(), ComDriver::TRANSMIT_FAILED);
+    EXPECT_EQ(driver.resetBuffersCount(), 1);
+    EXPECT_TRUE(driver.unreadAnswerBytes().isEmpty());
+    EXPECT_EQ(driver.lastError(), ComDriver::SUCCESS);
+    EXPECT_EQ(driver.deviceState(), 0);
+    EXPECT_TRUE(driver.setNextNode(nullptr));
+}
+
+TEST(EmptyComDriver, NeverOpensAndFailsEveryTransfer)
+{
+    EmptyComDriver driver;
+    unsigned char buffer[1] = {};
+    EXPECT_FALSE(driver.open());
+    EXPECT_FALSE(driver.isOpen());
+    EXPECT_FALSE(driver.close());
+    EXPECT_EQ(driver.flush(), ComDriver::CHANNEL_NOT_OPEN);
+    EXPECT_EQ(driver.write(buffer, 1), ComDriver::CHANNEL_NOT_OPEN);
+    EXPECT_EQ(driver.read(buffer, 1), ComDriver::CHANNEL_NOT_OPEN);
+    EXPECT_EQ(driver.updateDeviceState(), ComDriver::CHANNEL_NOT_OPEN);
+    // It keeps no state, so one instance can serve every stream.
+    EXPECT_EQ(driver.lastError(), ComDriver::SUCCESS);
+}
+
+TEST(ComMutex, CountsLevelsAndReleasesThemAll)
+{
+    ComMutex mutex;
+    EXPECT_FALSE(mutex.unlock());
+    mutex.lock();
+    mutex.lock();
+    mutex.lock();
+    EXPECT_TRUE(mutex.unlock());
+
+    auto lockedElsewhere = std::async(std::launch::async,
+                                      [&mutex]
+                                      {
+                                          mutex.lock();
+                                          mutex.unlock();
+                                      });
+    EXPECT_EQ(lockedElsewhere.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
+    mutex.unlockAll();
+    EXPECT_EQ(lockedElsewhere.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_FALSE(mutex.unlock());
+}

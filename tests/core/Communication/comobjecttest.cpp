@@ -1,0 +1,199 @@
+#include "testcomobjects.h"
+
+#include "support/assertionpattern.h"
+
+#include "Communication/comobjecthelper.h"
+#include "Communication/comstreamformatter.h"
+#include "Communication/streamflushobject.h"
+
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+
+using namespace NoxCore::Communication;
+
+namespace
+{
+
+QString telegramOf(IXmlSerializable& object, unsigned int telegramType)
+{
+    QString text;
+    QXmlStreamWriter writer(&text);
+    writer.setAutoFormatting(true);
+    EXPECT_TRUE(object.xmlSerialize(&writer, telegramType));
+    return text;
+}
+
+} // namespace
+
+TEST(ComObjectHelper, PacksAndUnpacksBigEndianIntegers)
+{
+    struct Case
+    {
+        unsigned int width;
+        bool accepted;
+        std::array<unsigned char, 5> bytes;
+        unsigned int unpacked;
+    };
+    // 0xEE marks bytes that must stay untouched.
+    const Case cases[] = {
+        {0, true, {0xEE, 0xEE, 0xEE, 0xEE, 0xEE}, 0xCAFE}, {1, true, {0x34, 0xEE, 0xEE, 0xEE, 0xEE}, 0x34},
+        {2, true, {0x12, 0x34, 0xEE, 0xEE, 0xEE}, 0x1234}, {3, false, {0xEE, 0xEE, 0xEE, 0xEE, 0xEE}, 0xCAFE},
+        {4, true, {0x00, 0x00, 0x12, 0x34, 0xEE}, 0x1234}, {5, false, {0xEE, 0xEE, 0xEE, 0xEE, 0xEE}, 0xCAFE},
+    };
+    for (const Case& testCase : cases)
+    {
+        SCOPED_TRACE(testCase.width);
+        std::array<unsigned char, 5> buffer;
+        buffer.fill(0xEE);
+        EXPECT_EQ(ComObjectHelper::serialize(buffer.data(), testCase.width, 0x1234), testCase.accepted);
+        EXPECT_EQ(buffer, testCase.bytes);
+        unsigned int value = 0xCAFE;
+        EXPECT_EQ(ComObjectHelper::deserialize(testCase.bytes.data(), testCase.width, value),
+                  testCase.accepted);
+        EXPECT_EQ(value, testCase.unpacked);
+    }
+    const unsigned char full[] = {0xDE, 0xAD, 0xBE, 0xEF};
+    unsigned int value = 0;
+    EXPECT_TRUE(ComObjectHelper::deserialize(full, 4, value));
+    EXPECT_EQ(value, 0xDEADBEEFu);
+    EXPECT_FALSE(ComObjectHelper::serialize(nullptr, 2, 1));
+    EXPECT_FALSE(ComObjectHelper::deserialize(nullptr, 2, value));
+}
+
+TEST(ComObject, ACopyKeepsTheStateButIsNeverPartOfAPendingList)
+{
+    ScriptedComObject original(0x02, 0, 17);
+    ScriptedComObject other(0x03, 0, 17);
+    original.setStatus(-3);
+    original.setValid(false);
+    original.setComment(QStringLiteral("note"));
+    original.setNext(&other);
+
+    const std::unique_ptr<IComObject> copy(original.clone());
+    EXPECT_EQ(copy->next(), nullptr);
+    EXPECT_EQ(copy->status(), -3);
+    EXPECT_FALSE(copy->valid());
+    EXPECT_EQ(copy->getComment(), QStringLiteral("note"));
+    EXPECT_EQ(copy->callingType(), IComObject::RequestAndResponse);
+    EXPECT_EQ(copy->tracePattern(), 0x10u);
+    EXPECT_EQ(dynamic_cast<ISerializable&>(*copy).protocol(), 0x02);
+}
+
+TEST(StreamFlushObject, IsAFireAndForgetObjectWithoutPayload)
+{
+    StreamFlushObject flush;
+    EXPECT_EQ(flush.protocol(), 0x7F);
+    EXPECT_EQ(flush.serializeSize(), 0u);
+    EXPECT_EQ(flush.deserializeSize(), 0u);
+    EXPECT_EQ(flush.callingType(), IComObject::FireAndForget);
+    EXPECT_EQ(flush.tracePattern(), 0x80000000u);
+    EXPECT_TRUE(flush.serialize(nullptr, 0));
+    const std::unique_ptr<IComObject> copy(flush.clone());
+    EXPECT_NE(dynamic_cast<StreamFlushObject*>(copy.get()), nullptr);
+
+    QXmlStreamReader reader(QStringLiteral("<StreamFlush><Ignored>1</Ignored></StreamFlush><Next/>"));
+    reader.readNextStartElement();
+    EXPECT_TRUE(flush.xmlDeserialize(&reader));
+    EXPECT_TRUE(reader.isEndElement());
+    EXPECT_EQ(reader.name(), QStringLiteral("StreamFlush"));
+    EXPECT_FALSE(flush.xmlDeserialize(nullptr));
+    EXPECT_FALSE(flush.xmlSerialize(nullptr, 0));
+}
+
+TEST(Telegram, FlushObject)
+{
+    StreamFlushObject flush;
+    EXPECT_EQ(telegramOf(flush, 0),
+              "\n"
+              "<Telegram Pid=\"7f\" CallingType=\"FireAndForget\" TelegramType=\"Request\" "
+              "Trace=\"80000000\">\n"
+              "    <StreamFlush/>\n"
+              "</Telegram>");
+}
+
+TEST(Telegram, RequestAndResponseWithComment)
+{
+    ScriptedComObject object(0x61, 2, 2, IComObject::RequestAndResponse, 0x08000000);
+    object.setComment(QStringLiteral("read <id>"));
+    object.answer = QByteArray::fromHex("0a0b");
+    EXPECT_EQ(telegramOf(object, 0), "\n"
+                                     "<Telegram Pid=\"61\" CallingType=\"RequestAndResponse\" "
+                                     "TelegramType=\"Request\" Trace=\"08000000\">\n"
+                                     "    <Comment>read &lt;id&gt;</Comment>\n"
+                                     "    <ScriptedCommand>\n"
+                                     "        <Request>a0a1</Request>\n"
+                                     "    </ScriptedCommand>\n"
+                                     "</Telegram>");
+    EXPECT_EQ(telegramOf(object, 1), "\n"
+                                     "<Telegram Pid=\"61\" CallingType=\"RequestAndResponse\" "
+                                     "TelegramType=\"Response\" Trace=\"08000000\">\n"
+                                     "    <Comment>read &lt;id&gt;</Comment>\n"
+                                     "    <ScriptedCommand>\n"
+                                     "        <Request>a0a1</Request>\n"
+                                     "        <Answer type=\"bytes\" OutProperty=\"True\">0a0b</Answer>\n"
+                                     "    </ScriptedCommand>\n"
+                                     "</Telegram>");
+}
+
+TEST(Telegram, OpeningTagOfObjectsWithoutProtocolOrKnownCallingType)
+{
+    BareComObject bare;
+    bare.setCallingType(static_cast<IComObject::CallingType>(5));
+    bare.setTracePattern(0xABC);
+    QString text;
+    QXmlStreamWriter writer(&text);
+    ComObjectHelper::writeOpeningTag(&bare, &writer, 7);
+    ComObjectHelper::writeTextElementWithType(&writer, QStringLiteral("Value"), QStringLiteral("1f"),
+                                              QString());
+    ComObjectHelper::writeClosingTag(&writer);
+    EXPECT_EQ(text,
+              "<Telegram Pid=\"0\" CallingType=\"Unknown\" TelegramType=\"Response\" Trace=\"00000abc\">"
+              "<Value type=\"\">1f</Value></Telegram>");
+
+    // Without a writer there is nothing to write to.
+    ComObjectHelper::writeOpeningTag(&bare, nullptr, 0);
+    ComObjectHelper::writeTextElementWithType(nullptr, QStringLiteral("Value"), QString(), QString());
+    ComObjectHelper::writeClosingTag(nullptr);
+}
+
+TEST(ComStreamFormatter, WritesAndReadsAThreeByteHeader)
+{
+    const ComStreamFormatter formatter;
+    EXPECT_EQ(formatter.getHeaderSize(), 3u);
+    EXPECT_EQ(formatter.getMaxDataSize(), 1093u);
+    unsigned char buffer[4] = {0xEE, 0xEE, 0xEE, 0xEE};
+    EXPECT_EQ(formatter.formatHeader(buffer, 1, 2, 3), 3u);
+    EXPECT_EQ(buffer[3], 0xEE);
+    unsigned char first = 0;
+    unsigned char third = 0;
+    EXPECT_EQ(formatter.parseHeader(buffer, &first, nullptr, &third), 3u);
+    EXPECT_EQ(first, 1);
+    EXPECT_EQ(third, 3);
+}
+
+TEST(ComObjectDeathTest, ProgrammingErrorsStopWithTheirMessage)
+{
+    StreamFlushObject flush;
+    unsigned char data[1] = {};
+    EXPECT_DEATH(flush.deserialize(data, 1),
+                 assertionPattern("streamflushobject", "false",
+                                  "StreamFlushObject has no result. Deserialize not supported."));
+    EXPECT_DEATH(ComObjectHelper::writeValue(nullptr, QStringLiteral("Name"), QString(), QString(), false),
+                 assertionPattern("comobjecthelper", "xml != NULL", "xml is Null!"));
+    QString text;
+    QXmlStreamWriter writer(&text);
+    EXPECT_DEATH(ComObjectHelper::writeOpeningTag(nullptr, &writer, 0),
+                 assertionPattern("comobjecthelper", "object != NULL", "object is Null!"));
+
+    const ComStreamFormatter formatter;
+    EXPECT_DEATH(formatter.formatHeader(nullptr, 1, 2, 3),
+                 assertionPattern("comstreamformatter", "buffer != NULL", "buffer is Null!"));
+    unsigned char first = 0;
+    EXPECT_DEATH(formatter.parseHeader(nullptr, &first, nullptr, nullptr),
+                 assertionPattern("comstreamformatter", "buffer != NULL", "buffer is Null!"));
+}

@@ -1,0 +1,535 @@
+#include "testcomobjects.h"
+
+#include "support/assertionpattern.h"
+#include "support/scriptedcomdriver.h"
+
+#include "Communication/comstream.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+
+using namespace NoxCore::Communication;
+
+namespace
+{
+
+QByteArray bytes(const char* hex)
+{
+    return QByteArray::fromHex(hex);
+}
+
+QByteArray payloadOf(unsigned int size)
+{
+    QByteArray payload;
+    for (unsigned int index = 0; index < size; ++index)
+        payload.append(char(index * 7));
+    return payload;
+}
+
+// The other thread must have finished well within this; it only waits for the lock.
+const std::chrono::seconds OTHER_THREAD_DONE(10);
+// Long enough for the other thread to have reached the lock if nothing held it.
+const std::chrono::milliseconds OTHER_THREAD_BLOCKED(100);
+
+class ComStreamTest : public ::testing::Test
+{
+protected:
+    ScriptedComDriver driver;
+    ComStream stream{&driver, ComStream::theLateFlushPolicy};
+};
+
+} // namespace
+
+TEST_F(ComStreamTest, FireAndForgetFrameSetsBitSevenAndAnnouncesNoAnswer)
+{
+    ScriptedComObject object(0x05, 2, 0, IComObject::FireAndForget);
+    object.request = bytes("cafe");
+    stream << object;
+    EXPECT_EQ(driver.written(), bytes("8500020000cafe"));
+    EXPECT_EQ(driver.flushCount(), 0);
+    EXPECT_FALSE(stream.isResultPending());
+    EXPECT_EQ(object.status(), 0);
+    EXPECT_TRUE(object.valid());
+    EXPECT_EQ(stream.lastError(), 0);
+}
+
+TEST_F(ComStreamTest, RequestFrameClearsBitSevenAndAnnouncesTheLargestAnswer)
+{
+    ScriptedComObject objects(0x02, 0, 17);
+    stream.append(&objects);
+    EXPECT_EQ(driver.written(), bytes("0200000011"));
+    EXPECT_TRUE(stream.isResultPending());
+    EXPECT_FALSE(objects.valid());
+
+    // The protocol id travels in seven bits: 0x85 goes out and comes back as 0x05.
+    ScriptedComObject highBit(0x85, 1, 2);
+    driver.clearWritten();
+    stream.append(&highBit);
+    EXPECT_EQ(driver.written(), bytes("0500010002a0"));
+
+    driver.addAnswer(0x02, 0, payloadOf(17));
+    driver.addAnswer(0x05, 0, bytes("0102"));
+    stream.flush();
+    EXPECT_FALSE(stream.isResultPending());
+    EXPECT_TRUE(objects.valid());
+    EXPECT_EQ(objects.answer, payloadOf(17));
+    EXPECT_TRUE(highBit.valid());
+    EXPECT_EQ(highBit.answer, bytes("0102"));
+    EXPECT_EQ(stream.lastError(), 0);
+}
+
+TEST_F(ComStreamTest, PayloadSizeLimitOnBothPaths)
+{
+    struct Case
+    {
+        IComObject::CallingType callingType;
+        unsigned int serializeSize;
+        unsigned int deserializeSize;
+        bool sent;
+        int error;
+    };
+    const Case cases[] = {
+        {IComObject::FireAndForget, 1088, 0, true, 0},
+        {IComObject::FireAndForget, 1089, 0, false, ComDriver::TRANSMIT_FAILED},
+        {IComObject::RequestAndResponse, 1088, 1088, true, 0},
+        {IComObject::RequestAndResponse, 1089, 0, false, ComDriver::CHANNEL_NOT_OPEN},
+        {IComObject::RequestAndResponse, 0, 1089, false, ComDriver::CHANNEL_NOT_OPEN},
+    };
+    for (const Case& testCase : cases)
+    {
+        SCOPED_TRACE(testing::Message() << testCase.callingType << " " << testCase.serializeSize << " "
+                                        << testCase.deserializeSize);
+        ScriptedComDriver caseDriver;
+        ComStream caseStream(&caseDriver, ComStream::theLateFlushPolicy);
+        ScriptedComObject object(0x11, testCase.serializeSize, testCase.deserializeSize,
+                                 testCase.callingType);
+        caseStream.append(&object);
+        EXPECT_EQ(caseDriver.written().size(), testCase.sent ? int(5 + testCase.serializeSize) : 0);
+        EXPECT_EQ(caseStream.lastError(), testCase.error);
+    }
+}
+
+TEST_F(ComStreamTest, AnswerHandling)
+{
+    struct Case
+    {
+        const char* name;
+        QByteArray answer;
+        signed char status;
+        bool valid;
+        int error;
+        int deserializeCalls;
+        QByteArray deserialized;
+    };
+    const QByteArray payload = payloadOf(17);
+    const Case cases[] = {
+        {"success", bytes("0200000011") + payload, 0, true, 0, 1, payload},
+        {"target status kept", bytes("0200050002") + bytes("0102"), 5, true, 0, 1, bytes("0102")},
+        {"status is signed", bytes("0200ff0000"), -1, true, 0, 1, QByteArray()},
+        {"zero-length answer", bytes("0200000000"), 0, true, 0, 1, QByteArray()},
+        {"unexamined byte ignored", bytes("02ab000001") + bytes("09"), 0, true, 0, 1, bytes("09")},
+        {"protocol id mismatch", bytes("0300000011") + payload, 2, false, ComDriver::DATA_MISMATCH, 0, {}},
+        {"fire-and-forget bit in answer", bytes("8200000000"), 2, false, ComDriver::DATA_MISMATCH, 0, {}},
+        {"longer than accepted",
+         bytes("0200000012") + payloadOf(18),
+         1,
+         false,
+         ComDriver::CHANNEL_NOT_OPEN,
+         0,
+         {}},
+        {"no answer", QByteArray(), 1, false, ComDriver::RECEIVE_FAILED, 0, {}},
+        {"truncated header", bytes("02000000"), 1, false, ComDriver::RECEIVE_FAILED, 0, {}},
+        {"truncated payload",
+         bytes("0200000011") + payloadOf(10),
+         1,
+         false,
+         ComDriver::RECEIVE_FAILED,
+         0,
+         {}},
+    };
+    for (const Case& testCase : cases)
+    {
+        SCOPED_TRACE(testCase.name);
+        ScriptedComDriver caseDriver;
+        ComStream caseStream(&caseDriver, ComStream::theImmediateFlushPolicy);
+        caseDriver.addAnswerBytes(testCase.answer);
+        ScriptedComObject object(0x02, 0, 17);
+        EXPECT_TRUE(caseStream.execute(&object));
+        EXPECT_EQ(object.status(), testCase.status);
+        EXPECT_EQ(object.valid(), testCase.valid);
+        EXPECT_EQ(object.deserializeCalls, testCase.deserializeCalls);
+        EXPECT_EQ(object.answer, testCase.deserialized);
+        EXPECT_EQ(object.next(), nullptr);
+        EXPECT_FALSE(caseStream.isResultPending());
+        EXPECT_EQ(caseStream.lastError(), testCase.error);
+        EXPECT_EQ(caseStream.lastError(), 0);
+    }
+}
+
+TEST_F(ComStreamTest, RefusedAnswerStaysInTheDriverUntilTheErrorIsRead)
+{
+    ScriptedComObject object(0x02, 0, 17);
+    driver.addAnswer(0x02, 0, payloadOf(18));
+    stream.execute(&object);
+    EXPECT_EQ(object.status(), 1);
+    EXPECT_EQ(driver.unreadAnswerBytes(), payloadOf(18));
+
+    EXPECT_EQ(stream.lastError(), ComDriver::CHANNEL_NOT_OPEN);
+    EXPECT_TRUE(driver.unreadAnswerBytes().isEmpty());
+}
+
+TEST_F(ComStreamTest, EveryAnnouncedLengthIsEitherReadWholeOrRefused)
+{
+    const unsigned int limits[] = {17, FRAME_PAYLOAD_CAPACITY};
+    for (const unsigned int limit : limits)
+    {
+        for (unsigned int length = 0; length <= 0xFFFF; ++length)
+        {
+            driver.clearWritten();
+            // Only accepted lengths come with their payload; a refused one must not be read at all.
+            driver.addAnswer(0x02, 0, length, length <= limit ? payloadOf(length) : QByteArray());
+            ScriptedComObject object(0x02, 0, limit);
+            stream.execute(&object);
+            const bool accepted = length <= limit;
+            ASSERT_EQ(object.valid(), accepted) << length;
+            ASSERT_EQ(object.status(), accepted ? 0 : 1) << length;
+            ASSERT_EQ(object.answer.size(), accepted ? int(length) : 0) << length;
+            ASSERT_EQ(stream.lastError(), accepted ? 0 : ComDriver::CHANNEL_NOT_OPEN) << length;
+        }
+    }
+}
+
+TEST_F(ComStreamTest, AFailingDriverStepShowsInStatusValidAndLastError)
+{
+    // Write failure: the request stays pending and its answer read fails.
+    driver.failWrites(ComDriver::TRANSMIT_FAILED);
+    ScriptedComObject unsent(0x02, 0, 17);
+    stream.append(&unsent);
+    EXPECT_TRUE(stream.isResultPending());
+    stream.flush();
+    EXPECT_EQ(unsent.status(), 1);
+    EXPECT_FALSE(unsent.valid());
+    EXPECT_EQ(stream.lastError(), ComDriver::RECEIVE_FAILED);
+    driver.failWrites(0);
+
+    // Flush failure with nothing pending stays the outcome of the flush.
+    driver.failFlushes(ComDriver::TRANSMIT_FAILED);
+    stream.flush();
+    EXPECT_EQ(stream.lastError(), ComDriver::TRANSMIT_FAILED);
+    driver.failFlushes(0);
+
+    // Read failure: the driver's code.
+    driver.failReads(ComDriver::RECEIVE_FAILED);
+    driver.addAnswer(0x02, 0, payloadOf(17));
+    ScriptedComObject unread(0x02, 0, 17);
+    stream.execute(&unread);
+    EXPECT_EQ(unread.status(), 1);
+    EXPECT_EQ(stream.lastError(), ComDriver::RECEIVE_FAILED);
+}
+
+TEST_F(ComStreamTest, LastErrorCombinesTheStreamsAndTheDriversCodeAndClearsBoth)
+{
+    // The driver keeps -1 from a write on a closed channel; the flush then leaves the stream's own code 0.
+    ScriptedComObject object(0x05, 0, 0, IComObject::FireAndForget);
+    driver.close();
+    stream.append(&object);
+    driver.open();
+    stream.flush();
+    EXPECT_EQ(stream.lastError(), ComDriver::CHANNEL_NOT_OPEN);
+    EXPECT_EQ(stream.lastError(), 0);
+
+    // The stream's own mismatch code and a read failure kept by the driver combine bit by bit.
+    driver.failReads(ComDriver::RECEIVE_FAILED);
+    ScriptedComObject first(0x02, 0, 0);
+    stream.append(&first);
+    stream.flush();
+    driver.failReads(0);
+    // A flush overwrites the stream's code with its own outcome; the driver still keeps its -3.
+    stream.flush();
+    driver.addAnswer(0x03, 0, QByteArray());
+    ScriptedComObject second(0x02, 0, 0);
+    stream.execute(&second);
+    EXPECT_EQ(second.status(), 2);
+    EXPECT_EQ(stream.lastError(), ComDriver::DATA_MISMATCH | ComDriver::RECEIVE_FAILED);
+    EXPECT_EQ(stream.lastError(), 0);
+}
+
+TEST_F(ComStreamTest, APendingErrorBlocksRequestsUntilItIsRead)
+{
+    driver.failWrites(ComDriver::TRANSMIT_FAILED);
+    ScriptedComObject notice(0x05, 0, 0, IComObject::FireAndForget);
+    stream.append(&notice);
+    driver.failWrites(0);
+    driver.clearWritten();
+
+    ScriptedComObject blocked(0x02, 0, 17);
+    stream.append(&blocked);
+    EXPECT_TRUE(driver.written().isEmpty());
+    EXPECT_FALSE(stream.isResultPending());
+    EXPECT_FALSE(blocked.valid());
+
+    EXPECT_EQ(stream.lastError(), ComDriver::TRANSMIT_FAILED);
+    driver.addAnswer(0x02, 0, payloadOf(17));
+    stream.execute(&blocked);
+    EXPECT_TRUE(blocked.valid());
+    EXPECT_EQ(stream.lastError(), 0);
+}
+
+// Guards against a request whose serialize() fails being queued anyway: it used to stay in the pending list
+// with a lock level held, so the next flush waited for an answer that was never asked for and other threads
+// stayed locked out.
+TEST_F(ComStreamTest, ARequestThatCannotSerialiseIsNeitherSentNorLeftPending)
+{
+    ScriptedComObject broken(0x02, 0, 17);
+    broken.serializeSucceeds = false;
+    stream.append(&broken);
+    EXPECT_TRUE(driver.written().isEmpty());
+    EXPECT_FALSE(stream.isResultPending());
+    EXPECT_FALSE(broken.valid());
+    EXPECT_EQ(broken.next(), nullptr);
+
+    stream.flush();
+    EXPECT_EQ(driver.readCount(), 0);
+    EXPECT_EQ(stream.lastError(), 0);
+
+    auto otherThread = std::async(std::launch::async, [this] { return stream.isResultPending(); });
+    ASSERT_EQ(otherThread.wait_for(OTHER_THREAD_DONE), std::future_status::ready);
+    EXPECT_FALSE(otherThread.get());
+}
+
+TEST_F(ComStreamTest, ARequestAppendedTwiceIsQueuedOnce)
+{
+    ScriptedComObject first(0x02, 0, 0);
+    ScriptedComObject second(0x03, 0, 0);
+    stream << first << second;
+    // second is the tail (its next is null), first is linked: neither may be queued again.
+    stream << second << first;
+    EXPECT_EQ(driver.writeCount(), 2);
+    driver.addAnswer(0x02, 0, QByteArray());
+    driver.addAnswer(0x03, 0, QByteArray());
+    stream.flush();
+    EXPECT_TRUE(first.valid());
+    EXPECT_TRUE(second.valid());
+    EXPECT_EQ(driver.readCount(), 4);
+    EXPECT_EQ(stream.lastError(), 0);
+}
+
+TEST_F(ComStreamTest, AnotherThreadWaitsUntilTheOwnerHasReadItsAnswers)
+{
+    ScriptedComObject ownersRequest(0x02, 0, 0);
+    stream.append(&ownersRequest);
+
+    ScriptedComObject othersRequest(0x03, 0, 0);
+    auto otherThread = std::async(std::launch::async, [&] { return stream.execute(&othersRequest); });
+    EXPECT_EQ(otherThread.wait_for(OTHER_THREAD_BLOCKED), std::future_status::timeout);
+    EXPECT_EQ(driver.writeCount(), 1);
+
+    driver.addAnswer(0x02, 0, QByteArray());
+    driver.addAnswer(0x03, 0, QByteArray());
+    stream.flush();
+    ASSERT_EQ(otherThread.wait_for(OTHER_THREAD_DONE), std::future_status::ready);
+    EXPECT_TRUE(otherThread.get());
+    EXPECT_TRUE(ownersRequest.valid());
+    EXPECT_TRUE(othersRequest.valid());
+}
+
+TEST_F(ComStreamTest, ResetAbandonsPendingAnswersAndReleasesEveryLockLevel)
+{
+    ScriptedComObject objects[3] = {{0x02, 0, 17}, {0x02, 0, 17}, {0x02, 0, 17}};
+    for (ScriptedComObject& object : objects)
+        stream.append(&object);
+    ASSERT_TRUE(stream.isResultPending());
+
+    stream.reset();
+    EXPECT_FALSE(stream.isResultPending());
+    EXPECT_EQ(driver.closeCount(), 1);
+    EXPECT_EQ(driver.openCount(), 1);
+    EXPECT_TRUE(stream.isOpen());
+    EXPECT_EQ(stream.lastError(), 0);
+    EXPECT_FALSE(objects[2].valid());
+
+    auto otherThread = std::async(std::launch::async,
+                                  [this]
+                                  {
+                                      stream.flush();
+                                      return stream.isResultPending();
+                                  });
+    ASSERT_EQ(otherThread.wait_for(OTHER_THREAD_DONE), std::future_status::ready);
+    EXPECT_FALSE(otherThread.get());
+}
+
+TEST_F(ComStreamTest, OpenAndCloseResetOnlyWhenTheChannelChanges)
+{
+    EXPECT_TRUE(stream.open());
+    EXPECT_EQ(driver.openCount(), 0);
+    EXPECT_TRUE(stream.close());
+    EXPECT_EQ(driver.closeCount(), 1);
+    EXPECT_FALSE(stream.isOpen());
+    EXPECT_TRUE(stream.close());
+    EXPECT_EQ(driver.closeCount(), 1);
+
+    ScriptedComObject object(0x02, 0, 0);
+    stream.append(&object);
+    ASSERT_TRUE(stream.isResultPending());
+    driver.failOpen(true);
+    EXPECT_FALSE(stream.open());
+    EXPECT_FALSE(stream.isResultPending());
+    driver.failOpen(false);
+    EXPECT_TRUE(stream.open());
+    EXPECT_TRUE(stream.isOpen());
+}
+
+TEST_F(ComStreamTest, WithoutDriverEveryTransferFailsWithChannelNotOpen)
+{
+    ComStream noDriver(nullptr, ComStream::theImmediateFlushPolicy);
+    EXPECT_EQ(noDriver.comDriver(), &ComStream::theEmptyDriver);
+    EXPECT_FALSE(noDriver.open());
+    ScriptedComObject object(0x02, 0, 17);
+    EXPECT_TRUE(noDriver.execute(&object));
+    EXPECT_EQ(object.status(), 1);
+    EXPECT_FALSE(object.valid());
+    EXPECT_EQ(noDriver.lastError(), ComDriver::CHANNEL_NOT_OPEN);
+
+    stream.setComDriver(nullptr);
+    EXPECT_EQ(stream.comDriver(), &ComStream::theEmptyDriver);
+}
+
+TEST_F(ComStreamTest, OnlyADriverCanBeTheNextNode)
+{
+    ScriptedComDriver other;
+    ComStream upper(nullptr, ComStream::theLateFlushPolicy);
+    EXPECT_FALSE(stream.setNextNode(nullptr));
+    EXPECT_FALSE(stream.setNextNode(&upper));
+    EXPECT_EQ(stream.comDriver(), &driver);
+    EXPECT_TRUE(stream.setNextNode(&other));
+    EXPECT_EQ(stream.comDriver(), &other);
+}
+
+TEST_F(ComStreamTest, AppendingTheFlushObjectFlushesInsteadOfWriting)
+{
+    RecordingTraceSink sink;
+    stream.setTracer(&sink);
+    driver.addAnswer(0x02, 0, QByteArray());
+    ScriptedComObject pending(0x02, 0, 0);
+    stream.append(&pending);
+    sink.telegrams.clear();
+    driver.clearWritten();
+
+    StreamFlushObject flush;
+    stream << flush;
+    EXPECT_TRUE(driver.written().isEmpty());
+    EXPECT_EQ(driver.flushCount(), 1);
+    EXPECT_TRUE(pending.valid());
+    ASSERT_EQ(sink.telegrams.size(), 2);
+    EXPECT_TRUE(sink.telegrams[0].contains("<StreamFlush/>"));
+    EXPECT_TRUE(sink.telegrams[1].contains("TelegramType=\"Response\""));
+}
+
+TEST_F(ComStreamTest, TracesRequestFlushAndResponseTelegrams)
+{
+    RecordingTraceSink sink;
+    stream.setTracer(&sink);
+    stream.setPolicy(ComStream::theImmediateFlushPolicy);
+    driver.addAnswer(0x61, 0, bytes("0a0b"));
+    ScriptedComObject object(0x61, 1, 2, IComObject::RequestAndResponse, 0x08000000);
+    stream.execute(&object);
+
+    const QStringList expected = {
+        "\n<Telegram Pid=\"61\" CallingType=\"RequestAndResponse\" TelegramType=\"Request\" "
+        "Trace=\"08000000\">\n"
+        "    <ScriptedCommand>\n"
+        "        <Request>a0</Request>\n"
+        "    </ScriptedCommand>\n"
+        "</Telegram>",
+        "\n<Telegram Pid=\"7f\" CallingType=\"FireAndForget\" TelegramType=\"Request\" Trace=\"80000000\">\n"
+        "    <StreamFlush/>\n"
+        "</Telegram>",
+        "\n<Telegram Pid=\"61\" CallingType=\"RequestAndResponse\" TelegramType=\"Response\" "
+        "Trace=\"08000000\">\n"
+        "    <ScriptedCommand>\n"
+        "        <Request>a0</Request>\n"
+        "        <Answer type=\"bytes\" OutProperty=\"True\">0a0b</Answer>\n"
+        "    </ScriptedCommand>\n"
+        "</Telegram>",
+    };
+    EXPECT_EQ(sink.telegrams, expected);
+    // The immediate policy has flushed already; execute does not flush again.
+    EXPECT_EQ(driver.flushCount(), 1);
+
+    // A failed answer is not traced; without a tracer nothing is.
+    sink.telegrams.clear();
+    ScriptedComObject unanswered(0x61, 0, 2);
+    stream.execute(&unanswered);
+    EXPECT_EQ(sink.telegrams.size(), 2);
+    stream.setTracer(nullptr);
+    stream.trace(QStringLiteral("dropped"));
+    EXPECT_EQ(sink.telegrams.size(), 2);
+}
+
+TEST_F(ComStreamTest, ExecutesExecutableObjectsOnItself)
+{
+    IComExecutor* seenExecutor = nullptr;
+    ExecutableComObject succeeding(
+        [&seenExecutor](IComExecutor* executor)
+        {
+            seenExecutor = executor;
+            return true;
+        });
+    EXPECT_TRUE(stream.execute(&succeeding));
+    EXPECT_EQ(seenExecutor, static_cast<IComExecutor*>(&stream));
+    EXPECT_TRUE(succeeding.valid());
+    EXPECT_EQ(stream.lastError(), 0);
+
+    ExecutableComObject failing([](IComExecutor*) { return false; });
+    EXPECT_FALSE(stream.execute(&failing));
+    EXPECT_FALSE(failing.valid());
+    EXPECT_EQ(stream.lastError(), ComDriver::TRANSMIT_FAILED);
+
+    BareComObject bare;
+    EXPECT_FALSE(stream.execute(&bare));
+    EXPECT_EQ(stream.lastError(), 0);
+}
+
+TEST_F(ComStreamTest, ExecutesAQueueInOrderWithOneFlush)
+{
+    ScriptedComObject first(0x02, 0, 1);
+    ScriptedComObject notice(0x05, 1, 0, IComObject::FireAndForget);
+    ScriptedComObject second(0x03, 0, 1);
+    QQueue<IComObject*> queue;
+    queue << &first << &notice << &second;
+    driver.addAnswer(0x02, 0, bytes("01"));
+    driver.addAnswer(0x03, 0, bytes("02"));
+
+    stream.execute(&queue);
+    EXPECT_EQ(driver.written(), bytes("0200000001") + bytes("8500010000a0") + bytes("0300000001"));
+    EXPECT_EQ(driver.flushCount(), 1);
+    EXPECT_EQ(first.answer, bytes("01"));
+    EXPECT_EQ(second.answer, bytes("02"));
+    EXPECT_EQ(queue.size(), 3);
+    EXPECT_EQ(stream.lastError(), 0);
+
+    // An object the stream cannot run is reported after the flush, which would otherwise hide it.
+    BareComObject bare;
+    ScriptedComObject third(0x04, 0, 0);
+    driver.addAnswer(0x04, 0, QByteArray());
+    QQueue<IComObject*> mixed;
+    mixed << &bare << &third;
+    stream.execute(&mixed);
+    EXPECT_TRUE(third.valid());
+    EXPECT_EQ(stream.lastError(), ComDriver::TRANSMIT_FAILED);
+}
+
+TEST(ComStreamDeathTest, NullObjectsStopWithTheirMessage)
+{
+    ComStream stream(nullptr, ComStream::theLateFlushPolicy);
+    const std::string nullObject = assertionPattern("comstream", "object != NULL", "object is Null!");
+    EXPECT_DEATH(stream.append(nullptr), nullObject);
+    EXPECT_DEATH(stream.execute(static_cast<IComObject*>(nullptr)), nullObject);
+    QQueue<IComObject*> queue;
+    queue << nullptr;
+    EXPECT_DEATH(stream.execute(&queue), nullObject);
+    EXPECT_DEATH(stream.execute(static_cast<QQueue<IComObject*>*>(nullptr)),
+                 assertionPattern("comstream", "queue != NULL", "queue is Null!"));
+}

@@ -1,0 +1,108 @@
+#ifndef LIDORA_TESTS_TESTCOMOBJECTS_H
+#define LIDORA_TESTS_TESTCOMOBJECTS_H
+
+#include "Communication/comobject.h"
+#include "Communication/comobjecthelper.h"
+#include "Communication/iexecutable.h"
+#include "Communication/ixmlserializable.h"
+#include "Communication/serializablecomobject.h"
+#include "Tracing/itracesink.h"
+
+#include <QByteArray>
+#include <QStringList>
+#include <QXmlStreamWriter>
+
+#include <functional>
+
+// A com object whose sizes and request bytes a test chooses, and which keeps the answer it was given.
+// Its telegram holds the request bytes and, in a response, the answer.
+class ScriptedComObject : public NoxCore::Communication::SerializableComObject,
+                          public virtual NoxCore::Communication::IXmlSerializable
+{
+public:
+    ScriptedComObject(unsigned char protocol, unsigned int serializeSize, unsigned int deserializeSize,
+                      CallingType callingType = RequestAndResponse, unsigned int tracePattern = 0x10)
+        : SerializableComObject(protocol, serializeSize, deserializeSize, callingType, tracePattern)
+    {
+        for (unsigned int index = 0; index < serializeSize; ++index)
+            request.append(char(0xA0 + index));
+    }
+
+    NoxCore::Communication::IComObject* clone() override { return new ScriptedComObject(*this); }
+
+    bool serialize(unsigned char* buffer, unsigned int bufferSize) override
+    {
+        if (!serializeSucceeds || buffer == nullptr || bufferSize < serializeSize())
+            return false;
+        std::copy(request.cbegin(), request.cend(), buffer);
+        return true;
+    }
+
+    bool deserialize(unsigned char* data, unsigned int size) override
+    {
+        ++deserializeCalls;
+        answer = QByteArray(reinterpret_cast<const char*>(data), int(size));
+        return true;
+    }
+
+    bool xmlSerialize(QXmlStreamWriter* writer, unsigned int telegramType) override
+    {
+        using NoxCore::Communication::ComObjectHelper;
+        if (writer == nullptr)
+            return false;
+        ComObjectHelper::writeOpeningTag(this, writer, static_cast<unsigned char>(telegramType));
+        writer->writeStartElement(QStringLiteral("ScriptedCommand"));
+        ComObjectHelper::writeValue(writer, QStringLiteral("Request"), QString::fromLatin1(request.toHex()),
+                                    QString(), false);
+        if (telegramType != 0)
+            ComObjectHelper::writeValue(writer, QStringLiteral("Answer"), QString::fromLatin1(answer.toHex()),
+                                        QStringLiteral("bytes"), true);
+        writer->writeEndElement();
+        ComObjectHelper::writeClosingTag(writer);
+        return true;
+    }
+
+    bool xmlDeserialize(QXmlStreamReader*) override { return true; }
+
+    QByteArray request;
+    bool serializeSucceeds = true;
+    QByteArray answer;
+    int deserializeCalls = 0;
+};
+
+// Neither serialisable nor executable.
+class BareComObject : public NoxCore::Communication::ComObject
+{
+public:
+    explicit BareComObject(CallingType callingType = RequestAndResponse) : ComObject(callingType, 0) {}
+    NoxCore::Communication::IComObject* clone() override { return new BareComObject(*this); }
+};
+
+// Runs its own exchanges on the executor it is given.
+class ExecutableComObject : public NoxCore::Communication::ComObject,
+                            public virtual NoxCore::Communication::IExecutable
+{
+public:
+    using Body = std::function<bool(NoxCore::Communication::IComExecutor*)>;
+
+    explicit ExecutableComObject(Body body) : ComObject(RequestAndResponse, 0), itsBody(std::move(body)) {}
+    NoxCore::Communication::IComObject* clone() override { return new ExecutableComObject(*this); }
+    bool execute(NoxCore::Communication::IComExecutor* executor) override { return itsBody(executor); }
+
+private:
+    Body itsBody;
+};
+
+class RecordingTraceSink : public NoxCore::Tracing::ITraceSink
+{
+public:
+    bool trace(QString telegram) override
+    {
+        telegrams << telegram;
+        return true;
+    }
+
+    QStringList telegrams;
+};
+
+#endif
