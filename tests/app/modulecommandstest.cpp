@@ -1,0 +1,215 @@
+#include "support/scriptedcomdriver.h"
+
+#include "commandtext.h"
+#include "getcalibrationdatacommand.h"
+#include "getobjectscommand.h"
+#include "getserialnumbercommand.h"
+#include "targetconfigurationcommand.h"
+
+#include "Communication/comstream.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <typeinfo>
+#include <vector>
+
+using NoxCore::Communication::ComStream;
+using NoxCore::Communication::IComObject;
+
+namespace
+{
+
+// Exactly the answer bytes in a buffer of their own size, so that a read past them is caught.
+std::vector<unsigned char> answerOf(const char* hex)
+{
+    const QByteArray bytes = QByteArray::fromHex(hex);
+    return std::vector<unsigned char>(bytes.cbegin(), bytes.cend());
+}
+
+const char OBJECT_ANSWER[] = "0100f401000000002a10270000204e0000";
+const char SERIAL_NUMBER_ANSWER[] = "0a1b2c3d0102000f0200010507"
+                                    "03";
+
+class ModuleCommandExchange : public ::testing::Test
+{
+protected:
+    // What the stream wrote for the command, with the target's answer read back into it.
+    QByteArray exchange(IComObject& command, unsigned char protocol, const char* answerHex)
+    {
+        driver.addAnswer(protocol, 0, QByteArray::fromHex(answerHex));
+        EXPECT_TRUE(stream.execute(&command));
+        EXPECT_EQ(stream.lastError(), 0);
+        return driver.written();
+    }
+
+    ScriptedComDriver driver;
+    ComStream stream{&driver, ComStream::theImmediateFlushPolicy};
+};
+
+} // namespace
+
+TEST(CommandText, HexadecimalTexts)
+{
+    EXPECT_EQ(byteToHex(0x00), "00");
+    EXPECT_EQ(byteToHex(0x0A), "0a");
+    EXPECT_EQ(byteToHex(0xFF), "ff");
+    const unsigned char bytes[] = {0x01, 0x00, 0xAB};
+    EXPECT_EQ(bytesToHexList(bytes, 3), ";01;00;ab");
+    EXPECT_EQ(bytesToHexList(bytes, 0), "");
+    EXPECT_EQ(bytesToHexList(nullptr, 3), "");
+    EXPECT_EQ(requestRecordText("NAME", 0x07, bytes, 2), "#DTX;NAME;07;01;00");
+}
+
+TEST_F(ModuleCommandExchange, GetObjectsDecodesTheLittleEndianRecord)
+{
+    GetObjectsCommand command;
+    EXPECT_EQ(exchange(command, 0x02, OBJECT_ANSWER), QByteArray::fromHex("0200000011"));
+    EXPECT_TRUE(command.valid());
+    EXPECT_EQ(command.objectCount(), 1);
+    const ObjectRecord record = command.objectRecord();
+    EXPECT_EQ(record.firstByte, 0x00);
+    EXPECT_EQ(record.distance, 500);
+    EXPECT_EQ(record.confidence, 42);
+    EXPECT_EQ(record.photonCountReference, 10000u);
+    EXPECT_EQ(record.photonCountObject, 20000u);
+}
+
+TEST(GetObjectsCommand, DecodesEveryFieldAndKeepsItsRecordOnShortAnswers)
+{
+    std::vector<unsigned char> answer = answerOf("05"
+                                                 "11"
+                                                 "3412"
+                                                 "7856"
+                                                 "bc9a"
+                                                 "3f"
+                                                 "04030201"
+                                                 "f8f7f6f5");
+    GetObjectsCommand command;
+    ASSERT_TRUE(command.deserialize(answer.data(), unsigned(answer.size())));
+    const ObjectRecord record = command.objectRecord();
+    EXPECT_EQ(command.objectCount(), 5);
+    EXPECT_EQ(record.firstByte, 0x11);
+    EXPECT_EQ(record.distance, 0x1234);
+    EXPECT_EQ(record.distance2, 0x5678);
+    EXPECT_EQ(record.distance3, 0x9ABC);
+    EXPECT_EQ(record.confidence, 63);
+    EXPECT_EQ(record.photonCountReference, 0x01020304u);
+    EXPECT_EQ(record.photonCountObject, 0xF5F6F7F8u);
+
+    for (unsigned int size = 0; size < GetObjectsCommand::ANSWER_SIZE; ++size)
+    {
+        GetObjectsCommand fresh;
+        std::vector<unsigned char> shortAnswer(answer.begin(), answer.begin() + size);
+        EXPECT_FALSE(fresh.deserialize(shortAnswer.data(), size)) << size;
+        EXPECT_EQ(fresh.objectCount(), 0);
+        EXPECT_EQ(fresh.objectRecord().distance, 0);
+        EXPECT_EQ(fresh.objectRecord().photonCountObject, 0u);
+    }
+    EXPECT_FALSE(command.deserialize(nullptr, 17));
+    EXPECT_EQ(command.objectCount(), 5);
+}
+
+TEST_F(ModuleCommandExchange, TargetConfigurationSendsModeAndRecordsTheRequest)
+{
+    TargetConfigurationCommand proximity(1, 0, 1);
+    EXPECT_EQ(exchange(proximity, 0x07, ""), QByteArray::fromHex("0700030000010001"));
+    EXPECT_TRUE(proximity.valid());
+    EXPECT_EQ(proximity.description(), "#DTX;TARGET_CONFIGURATION;07;01;00;01");
+
+    TargetConfigurationCommand both(1, 0, 2);
+    unsigned char buffer[3] = {};
+    EXPECT_FALSE(both.serialize(buffer, 2));
+    EXPECT_FALSE(both.serialize(nullptr, 3));
+    EXPECT_TRUE(both.description().isEmpty());
+    EXPECT_TRUE(both.serialize(buffer, 3));
+    EXPECT_TRUE(both.serialize(buffer, 3));
+    EXPECT_EQ(both.description(),
+              "#DTX;TARGET_CONFIGURATION;07;01;00;02#DTX;TARGET_CONFIGURATION;07;01;00;02");
+    EXPECT_TRUE(both.deserialize(nullptr, 0));
+}
+
+TEST_F(ModuleCommandExchange, SerialNumberAndRevisionsBecomeTexts)
+{
+    GetSerialNumberCommand command;
+    EXPECT_EQ(exchange(command, 0x08, SERIAL_NUMBER_ANSWER), QByteArray::fromHex("080000000e"));
+    EXPECT_EQ(command.serialNumber(), "0a-1b-2c-3d");
+    EXPECT_EQ(command.app0Revision(), "1.2.0.15");
+    EXPECT_EQ(command.driverRevision(), "2.0.1.5");
+    EXPECT_EQ(command.extraRevision(), "7");
+    EXPECT_EQ(command.chipRevision(), "3");
+    EXPECT_EQ(command.description(), "#DTX;GET_SERIAL_NUMBER;08\n"
+                                     "#DRX;GET_SERIAL_NUMBER;0a;1b;2c;3d;01;02;00;0f;02;00;01;05;07;03");
+}
+
+TEST(GetSerialNumberCommand, AShortAnswerKeepsThePlaceholdersAndRecordsItsLength)
+{
+    std::vector<unsigned char> answer = answerOf(SERIAL_NUMBER_ANSWER);
+    answer.pop_back();
+    GetSerialNumberCommand command;
+    EXPECT_FALSE(command.deserialize(answer.data(), unsigned(answer.size())));
+    EXPECT_EQ(command.serialNumber(), "00-00-00-00");
+    EXPECT_EQ(command.app0Revision(), "11.11.11.11");
+    EXPECT_EQ(command.driverRevision(), "22.22.22.22");
+    EXPECT_EQ(command.extraRevision(), "0");
+    EXPECT_EQ(command.chipRevision(), "0");
+    EXPECT_EQ(command.description(), "GET_SERIAL_NUMBER not deserialized. Response length: 0d");
+
+    GetSerialNumberCommand empty;
+    EXPECT_FALSE(empty.deserialize(nullptr, 14));
+    EXPECT_EQ(empty.description(), "GET_SERIAL_NUMBER not deserialized. Response length: 00");
+}
+
+TEST_F(ModuleCommandExchange, CalibrationBlockComesBackInUpperCase)
+{
+    GetCalibrationDataCommand command(2);
+    EXPECT_EQ(command.calibrationBlock(), 2);
+    EXPECT_EQ(exchange(command, 0x09, "0aff000102030405060708090a0b"), QByteArray::fromHex("090001000e02"));
+    EXPECT_EQ(command.calibrationData(), ";0A;FF;00;01;02;03;04;05;06;07;08;09;0A;0B");
+    EXPECT_EQ(command.calibrationData().size(), 42);
+    EXPECT_EQ(command.description(), "#DTX;GET_CALIBRATION_DATA;09;02"
+                                     "#DRX;GET_CALIBRATION_DATA;0A;FF;00;01;02;03;04;05;06;07;08;09;0A;0B");
+}
+
+TEST(GetCalibrationDataCommand, AShortAnswerRecordsItsLengthAndBytes)
+{
+    std::vector<unsigned char> answer = answerOf("01020304ff");
+    GetCalibrationDataCommand command(2);
+    EXPECT_FALSE(command.deserialize(answer.data(), unsigned(answer.size())));
+    EXPECT_EQ(command.calibrationData(), "\r\n");
+    EXPECT_EQ(command.description(),
+              "#DRX;GET_CALIBRATION_DATA not deserialized. Response length: 0x05. Data: ;01;02;03;04;FF");
+    EXPECT_FALSE(command.serialize(nullptr, 1));
+    unsigned char buffer[1] = {};
+    EXPECT_FALSE(command.serialize(buffer, 0));
+}
+
+TEST(ModuleCommands, FramesAndCopies)
+{
+    struct Case
+    {
+        std::unique_ptr<NoxCore::Communication::SerializableComObject> command;
+        unsigned char protocol;
+        unsigned int requestSize;
+        unsigned int answerSize;
+    };
+    Case cases[] = {
+        {std::make_unique<GetObjectsCommand>(), 0x02, 0, 17},
+        {std::make_unique<TargetConfigurationCommand>(1, 0, 2), 0x07, 3, 0},
+        {std::make_unique<GetSerialNumberCommand>(), 0x08, 0, 14},
+        {std::make_unique<GetCalibrationDataCommand>(9), 0x09, 1, 14},
+    };
+    for (Case& testCase : cases)
+    {
+        SCOPED_TRACE(int(testCase.protocol));
+        EXPECT_EQ(testCase.command->protocol(), testCase.protocol);
+        EXPECT_EQ(testCase.command->serializeSize(), testCase.requestSize);
+        EXPECT_EQ(testCase.command->deserializeSize(), testCase.answerSize);
+        EXPECT_EQ(testCase.command->callingType(), IComObject::RequestAndResponse);
+        EXPECT_EQ(testCase.command->tracePattern(), testCase.protocol);
+        testCase.command->setStatus(3);
+        const std::unique_ptr<IComObject> copy(testCase.command->clone());
+        EXPECT_EQ(typeid(*copy), typeid(*testCase.command));
+        EXPECT_EQ(copy->status(), 3);
+    }
+}
