@@ -71,8 +71,10 @@ public:
     bool open() override;
     bool close() override;
     bool isOpen() override;
-    // Abandons every pending answer (the objects keep valid false), releases every lock level, clears the
-    // last error and reopens the driver if it was open.
+    // open() and close() reset the stream when the channel changes. reset() abandons every pending answer
+    // (the objects keep valid false and are not touched again), clears the last error, reopens the driver if
+    // it was open and releases every lock level this thread holds, also those of a stream call it is nested
+    // in.
     void reset();
 
     // The driver's code OR the stream's own; reading clears both and lets the driver drop what it buffers.

@@ -34,6 +34,11 @@ int EmptyComDriver::read(unsigned char*, unsigned int)
     return CHANNEL_NOT_OPEN;
 }
 
+int EmptyComDriver::lastError()
+{
+    return SUCCESS;
+}
+
 int EmptyComDriver::updateDeviceState()
 {
     return CHANNEL_NOT_OPEN;

@@ -21,6 +21,9 @@ public:
     int flush() override;
     int write(const unsigned char* data, unsigned int size) override;
     int read(unsigned char* data, unsigned int size) override;
+    // Always SUCCESS: it stores no code (the stream's own code says what failed), so sharing it between
+    // threads writes nothing.
+    int lastError() override;
     int updateDeviceState() override;
     void resetBuffers() override;
     void abortTransfer() override;

@@ -10,8 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <typeinfo>
 #include <vector>
 
 using NoxCore::Communication::ComStream;
@@ -182,34 +180,4 @@ TEST(GetCalibrationDataCommand, AShortAnswerRecordsItsLengthAndBytes)
     EXPECT_FALSE(command.serialize(nullptr, 1));
     unsigned char buffer[1] = {};
     EXPECT_FALSE(command.serialize(buffer, 0));
-}
-
-TEST(ModuleCommands, FramesAndCopies)
-{
-    struct Case
-    {
-        std::unique_ptr<NoxCore::Communication::SerializableComObject> command;
-        unsigned char protocol;
-        unsigned int requestSize;
-        unsigned int answerSize;
-    };
-    Case cases[] = {
-        {std::make_unique<GetObjectsCommand>(), 0x02, 0, 17},
-        {std::make_unique<TargetConfigurationCommand>(1, 0, 2), 0x07, 3, 0},
-        {std::make_unique<GetSerialNumberCommand>(), 0x08, 0, 14},
-        {std::make_unique<GetCalibrationDataCommand>(9), 0x09, 1, 14},
-    };
-    for (Case& testCase : cases)
-    {
-        SCOPED_TRACE(int(testCase.protocol));
-        EXPECT_EQ(testCase.command->protocol(), testCase.protocol);
-        EXPECT_EQ(testCase.command->serializeSize(), testCase.requestSize);
-        EXPECT_EQ(testCase.command->deserializeSize(), testCase.answerSize);
-        EXPECT_EQ(testCase.command->callingType(), IComObject::RequestAndResponse);
-        EXPECT_EQ(testCase.command->tracePattern(), testCase.protocol);
-        testCase.command->setStatus(3);
-        const std::unique_ptr<IComObject> copy(testCase.command->clone());
-        EXPECT_EQ(typeid(*copy), typeid(*testCase.command));
-        EXPECT_EQ(copy->status(), 3);
-    }
 }

@@ -49,7 +49,6 @@ TEST(EmptyComDriver, NeverOpensAndFailsEveryTransfer)
     EXPECT_EQ(driver.write(buffer, 1), ComDriver::CHANNEL_NOT_OPEN);
     EXPECT_EQ(driver.read(buffer, 1), ComDriver::CHANNEL_NOT_OPEN);
     EXPECT_EQ(driver.updateDeviceState(), ComDriver::CHANNEL_NOT_OPEN);
-    // It keeps no state, so one instance can serve every stream.
     EXPECT_EQ(driver.lastError(), ComDriver::SUCCESS);
 }
 
