@@ -1,5 +1,8 @@
 #include "qdistanceplot.h"
 
+#include "getobjectscommand.h"
+
+#include "Communication/comstream.h"
 #include "Tools/clock.h"
 
 #include <QMutexLocker>
@@ -108,13 +111,29 @@ void QDistancePlot::measureDistance()
         age -= elapsedMs;
     itsTimeSeries.prepend(0.0);
 
-    ObjectRecord record;
-    replayTestData(record);
+    // A failed exchange leaves the command's zero record: one such sample does not move the median.
+    GetObjectsCommand command;
+    const bool fromModule = isModuleStreamOpen();
+    if (fromModule)
+        itsModuleStream->execute(&command);
+    ObjectRecord record = command.objectRecord();
+    if (!fromModule)
+        replayTestData(record);
 
     updateSeries(record);
     updateObjectState();
     updatePresence();
     sendDemoData();
+}
+
+void QDistancePlot::setModuleStream(NoxCore::Communication::ComStream* moduleStream)
+{
+    itsModuleStream = moduleStream;
+}
+
+bool QDistancePlot::isModuleStreamOpen() const
+{
+    return itsModuleStream != nullptr && itsModuleStream->isOpen();
 }
 
 void QDistancePlot::updateGraph()

@@ -13,6 +13,14 @@
 
 #include <qcustomplot.h>
 
+namespace NoxCore
+{
+namespace Communication
+{
+class ComStream;
+}
+} // namespace NoxCore
+
 // The distance-over-time chart and the owner of the measurement cycle: every measureDistance() fetches
 // one object record (from the module, or from the test script in test mode), filters it, classifies the
 // object and keeps the newest SERIES_LENGTH samples, newest first. Runs on the GUI thread only.
@@ -27,6 +35,9 @@ public:
 
     // Loads the test script from test_data.txt in the working folder.
     explicit QDistancePlot(QWidget* parent);
+
+    // The module's com stream, not owned; null (or closed) means test mode.
+    void setModuleStream(NoxCore::Communication::ComStream* moduleStream);
 
     // Hands the time series (keys) and the distance series (values) to the graph.
     void updateGraph();
@@ -65,6 +76,7 @@ protected:
 private:
     void resetStaticTracking();
     void markPresence(qint64 nowMs);
+    bool isModuleStreamOpen() const;
     static void shiftIn(QVector<double>& series, double newest);
 
     quint32 itsPhotonCountReference = 0;
@@ -72,6 +84,7 @@ private:
     QMutex itsMutex;
     QPen itsGraphPen;
     NoxCore::Tools::ElapsedTimer itsCycleTimer;
+    NoxCore::Communication::ComStream* itsModuleStream = nullptr;
     QCPGraph* itsGraph = nullptr;
 
     int itsObjectState = STATE_NO_OBJECT;

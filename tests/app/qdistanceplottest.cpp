@@ -1,7 +1,9 @@
 #include "qdistanceplot.h"
 
+#include "Communication/comstream.h"
 #include "support/manualclock.h"
 #include "support/qtprinters.h"
+#include "support/scriptedcomdriver.h"
 #include "support/tempworkdir.h"
 
 #include <QStringList>
@@ -305,4 +307,42 @@ TEST_F(DistancePlotTest, BundledScriptShowsEveryStateAndLongPauses)
                                    STATE_OBJECT_FAR, STATE_STATIC}));
     EXPECT_GE(longestStatic, 3000) << "static long enough for the screen saver to come on";
     EXPECT_GE(longestSaver, 5000) << "a pause in which the screen saver shows";
+}
+
+TEST_F(DistancePlotTest, OpenModuleStreamReplacesTheScriptAndAFailedExchangeReadsAsZero)
+{
+    using NoxCore::Communication::ComStream;
+    workDir.writeTestData("OBJ,1500,40\n");
+    createPlot();
+    ScriptedComDriver driver;
+    ComStream stream(&driver, ComStream::theImmediateFlushPolicy);
+    plot->setModuleStream(&stream);
+
+    // One object at 500 mm, confidence 42, photon counts 10000 and 20000.
+    const QByteArray answer = QByteArray::fromHex("0100f401000000002a1027000020 4e0000");
+    for (int i = 0; i < 4; ++i)
+        driver.addAnswer(0x02, 0, answer);
+    for (int i = 0; i < 4; ++i)
+    {
+        clock.advance(33);
+        plot->measureDistance();
+    }
+    EXPECT_EQ(driver.written(), QByteArray::fromHex("0200000011").repeated(4))
+        << "one objects request per cycle";
+    EXPECT_EQ(plot->distanceSeries()[0], 500.0);
+    EXPECT_EQ(plot->photonCountReference(), 10000u);
+    EXPECT_EQ(plot->photonCountObject(), 20000u);
+    EXPECT_EQ(demoFields()[4], "42");
+
+    // No answer: the cycle goes on with a zero sample, which one alone does not move the median.
+    clock.advance(33);
+    plot->measureDistance();
+    EXPECT_EQ(plot->rawDistanceSeries()[0], 0.0);
+    EXPECT_EQ(plot->distanceSeries()[0], 500.0);
+
+    // A closed stream means test mode again.
+    driver.close();
+    clock.advance(33);
+    plot->measureDistance();
+    EXPECT_EQ(plot->rawDistanceSeries()[0], 1500.0);
 }
