@@ -1,6 +1,7 @@
 #include "barcreator.h"
 #include "intents/intent.h"
 #include "intents/intentexecuteparametercheckable.h"
+#include "intents/iintentexecutor.h"
 #include "intents/intentgroup.h"
 #include "intents/intentmanager.h"
 
