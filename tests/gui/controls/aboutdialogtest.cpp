@@ -1,0 +1,78 @@
+#include "controls/aboutdialog.h"
+
+#include "Tools/versioninfo.h"
+#include "Tools/versionresource.h"
+#include "support/qtprinters.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using NoxGui::Controls::AboutDialog;
+
+namespace
+{
+
+const quint32 TRANSLATIONS[] = {0x04B00409u};
+const NoxCore::Tools::VersionString STRINGS[] = {
+    {"\\StringFileInfo\\040904b0\\ProductName", "About Test"},
+    {"\\StringFileInfo\\040904b0\\FileVersion", "3.1.4.1"},
+};
+const NoxCore::Tools::VersionResource RESOURCE = {TRANSLATIONS, 1, STRINGS, 2};
+
+QString labelText(const AboutDialog& dialog, const char* name)
+{
+    return dialog.findChild<QLabel*>(name)->text();
+}
+
+} // namespace
+
+extern "C" const NoxCore::Tools::VersionResource* noxProgramVersionResource()
+{
+    return &RESOURCE;
+}
+
+TEST(AboutDialog, ShowsNameAndVersionOrSaysTheyAreUnknown)
+{
+    AboutDialog dialog;
+    EXPECT_EQ(dialog.windowTitle(), "About");
+    EXPECT_EQ(dialog.objectName(), "NoxGui__Controls__AboutDialog");
+    EXPECT_TRUE(labelText(dialog, "lbQt").contains(QT_VERSION_STR));
+    EXPECT_FALSE(labelText(dialog, "lbQt").contains("__QT_VERSION__"));
+
+    NoxCore::Tools::VersionInfo info;
+    info.retrieveInfo();
+    dialog.setVersionInfo(&info);
+    EXPECT_EQ(labelText(dialog, "lbApplicationName"), "About Test");
+    EXPECT_EQ(labelText(dialog, "lbApplicationVersion"), "Product Version: 3.1.4.1");
+
+    dialog.setVersionInfo(nullptr);
+    EXPECT_EQ(labelText(dialog, "lbApplicationName"), "Application name not defined");
+    EXPECT_EQ(labelText(dialog, "lbApplicationVersion"), "ProductVersion: unknown");
+}
+
+TEST(AboutDialog, DetailInfoShowsTheQtVersionAndCopiesItWithoutMarkup)
+{
+    AboutDialog dialog;
+    QString shown;
+    QTimer::singleShot(0,
+                       [&shown]
+                       {
+                           auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                           if (box == nullptr)
+                               return;
+                           shown = box->windowTitle() + "|" + box->text();
+                           box->close();
+                       });
+    dialog.findChild<QToolButton*>("pbShowDetailInfo")->click();
+
+    EXPECT_EQ(shown,
+              QStringLiteral("Build Info|<b>Qt version:</b> <br>Qt " QT_VERSION_STR
+                             "  <br><br><small>This information has been copied to your clipboard</small>"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Qt version: \nQt " QT_VERSION_STR));
+}
