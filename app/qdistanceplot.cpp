@@ -1,6 +1,7 @@
 #include "qdistanceplot.h"
 
 #include "getobjectscommand.h"
+#include "logging.h"
 
 #include "Communication/comstream.h"
 #include "Tools/clock.h"
@@ -124,6 +125,15 @@ void QDistancePlot::measureDistance()
     updateObjectState();
     updatePresence();
     sendDemoData();
+    // Only what the module really measured is streamed to a client, never the test script.
+    if (itsLogging != nullptr && isModuleStreamOpen())
+        itsLogging->writeObjects(command.objectCount(), record.confidence, record.distance,
+                                 record.photonCountReference, record.photonCountObject);
+}
+
+void QDistancePlot::setLogging(Logging* logging)
+{
+    itsLogging = logging;
 }
 
 void QDistancePlot::setModuleStream(NoxCore::Communication::ComStream* moduleStream)
@@ -261,7 +271,7 @@ QString QDistancePlot::demoDataRecord() const
 
 void QDistancePlot::sendDemoData()
 {
-    // Assembled every cycle; it reaches an automation client once record writers exist.
     const QString record = demoDataRecord();
-    Q_UNUSED(record);
+    if (itsLogging != nullptr && isModuleStreamOpen())
+        itsLogging->writeText(record);
 }

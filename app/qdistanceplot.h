@@ -13,6 +13,8 @@
 
 #include <qcustomplot.h>
 
+class Logging;
+
 namespace NoxCore
 {
 namespace Communication
@@ -36,6 +38,8 @@ public:
     // Loads the test script from test_data.txt in the working folder.
     explicit QDistancePlot(QWidget* parent);
 
+    // The automation client's record writer, not owned; null when no client is connected.
+    void setLogging(Logging* logging);
     // The module's com stream, not owned; null (or closed) means test mode.
     void setModuleStream(NoxCore::Communication::ComStream* moduleStream);
 
@@ -84,6 +88,7 @@ private:
     QMutex itsMutex;
     QPen itsGraphPen;
     NoxCore::Tools::ElapsedTimer itsCycleTimer;
+    Logging* itsLogging = nullptr;
     NoxCore::Communication::ComStream* itsModuleStream = nullptr;
     QCPGraph* itsGraph = nullptr;
 

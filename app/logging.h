@@ -1,0 +1,47 @@
+#ifndef LIDORA_LOGGING_H
+#define LIDORA_LOGGING_H
+
+#include <QFile>
+#include <QObject>
+#include <QTextStream>
+
+class QAbstractSocket;
+
+// Formats the records an automation client receives and writes them to its socket: fields separated by
+// ";", a "#" tag first, "\r\n" last, time stamps in ms since 1970-01-01 UTC. One writer per connected
+// client; the socket is not owned. Without a socket the records are dropped. GUI thread only.
+class Logging : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit Logging(QObject* parent);
+
+    void setSocket(QAbstractSocket* socket);
+
+    // Sends a ready-made record.
+    void writeText(const QString& text);
+    // Writes to the writer's own text file when that is open (the program never opens it).
+    void writeFileText(const QString& text);
+
+    // "#VER;" serial;App0 revision;product version;driver revision;extra revision;chip revision
+    void writeVersion(const QString& serialNumber, const QString& app0Revision, const QString& productVersion,
+                      const QString& driverRevision, const QString& extraRevision,
+                      const QString& chipRevision);
+    // "#OBJ;" time;00000 without an object, else time;00001;confidence;distance;reference count;object count
+    void writeObjects(quint8 objectCount, quint8 confidence, quint16 distance, quint32 photonCountReference,
+                      quint32 photonCountObject);
+
+    static QString versionRecord(const QString& serialNumber, const QString& app0Revision,
+                                 const QString& productVersion, const QString& driverRevision,
+                                 const QString& extraRevision, const QString& chipRevision);
+    static QString objectsRecord(qint64 timeMs, quint8 objectCount, quint8 confidence, quint16 distance,
+                                 quint32 photonCountReference, quint32 photonCountObject);
+
+private:
+    QFile itsFile;
+    QTextStream itsFileStream;
+    QAbstractSocket* itsSocket = nullptr;
+};
+
+#endif
