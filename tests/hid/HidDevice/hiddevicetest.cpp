@@ -1,0 +1,320 @@
+#include "HidDevice/hiddevice.h"
+
+#include "support/assertionpattern.h"
+#include "support/fakehidrawtree.h"
+
+#include <gtest/gtest.h>
+
+#include <QtGlobal>
+
+#include <cerrno>
+
+using namespace NoxHid;
+
+namespace
+{
+
+const quint16 VENDOR = 0x7A3C;
+const quint16 PRODUCT = 0x0C08;
+
+HidDeviceInfo infoWithPath(const std::string& path)
+{
+    HidDeviceInfo info(VENDOR, PRODUCT);
+    info.setPath(path.c_str());
+    return info;
+}
+
+QStringList pathsOf(const QList<HidDeviceInfo>& devices)
+{
+    QStringList paths;
+    for (const HidDeviceInfo& device : devices)
+        paths << device.path();
+    return paths;
+}
+
+QStringList warnings;
+
+void collectWarnings(QtMsgType type, const QMessageLogContext&, const QString& text)
+{
+    if (type == QtWarningMsg)
+        warnings << text;
+}
+
+// A board with its control and module interfaces, another product of the same vendor and a device of
+// another vendor, on nodes out of name order.
+class HidDeviceTest : public ::testing::Test
+{
+protected:
+    HidDeviceTest()
+    {
+        FakeHidInterface mouse;
+        mouse.vendorId = 0x046D;
+        mouse.productId = 0xC52B;
+        mouse.interfaceNumber = 0;
+        itsMouse = tree.addInterface(0, mouse);
+        itsControl = tree.addInterface(2);
+        FakeHidInterface module;
+        module.interfaceNumber = 4;
+        itsModule = tree.addInterface(3, module);
+        FakeHidInterface otherProduct;
+        otherProduct.productId = 0x0D00;
+        otherProduct.interfaceNumber = 1;
+        itsOtherProduct = tree.addInterface(10, otherProduct);
+    }
+
+    FakeHidrawTree tree;
+    std::string itsMouse;
+    std::string itsControl;
+    std::string itsModule;
+    std::string itsOtherProduct;
+};
+
+} // namespace
+
+TEST_F(HidDeviceTest, ListsInterfacesInNodeOrderByVendorProductAndPathFilter)
+{
+    EXPECT_EQ(itsControl, tree.devRoot().toStdString() + "/hidraw2#vid_7a3c&pid_0c08&mi_03");
+    EXPECT_EQ(pathsOf(HidDevice::listDevices()), QStringList({itsMouse.c_str(), itsControl.c_str(),
+                                                              itsModule.c_str(), itsOtherProduct.c_str()}));
+    EXPECT_EQ(pathsOf(HidDevice::listDevices(VENDOR)),
+              QStringList({itsControl.c_str(), itsModule.c_str(), itsOtherProduct.c_str()}));
+    EXPECT_EQ(pathsOf(HidDevice::listDevices(VENDOR, PRODUCT)),
+              QStringList({itsControl.c_str(), itsModule.c_str()}));
+    EXPECT_EQ(pathsOf(HidDevice::listDevices(VENDOR, PRODUCT, "mi_03")), QStringList({itsControl.c_str()}));
+    EXPECT_TRUE(HidDevice::listDevices(VENDOR, PRODUCT, "MI_03").isEmpty());
+
+    const QList<HidDeviceInfo> mouse = HidDevice::listDevices(0x046D);
+    ASSERT_EQ(mouse.size(), 1);
+    EXPECT_EQ(mouse[0].productId(), 0xC52B);
+
+    char path[HidDevice::HID_PATH_SIZE];
+    ASSERT_TRUE(HidDevice::getDevicePath(3, path));
+    EXPECT_EQ(std::string(path), itsOtherProduct);
+    EXPECT_FALSE(HidDevice::getDevicePath(4, path));
+}
+
+TEST_F(HidDeviceTest, SeesNoMoreThan64Interfaces)
+{
+    for (int node = 11; node < 80; ++node)
+        tree.addInterface(node);
+    char path[HidDevice::HID_PATH_SIZE];
+    EXPECT_TRUE(HidDevice::getDevicePath(63, path));
+    EXPECT_FALSE(HidDevice::getDevicePath(64, path));
+    EXPECT_EQ(HidDevice::listDevices().size(), 64);
+}
+
+TEST_F(HidDeviceTest, FindsTheInterfaceNumberInHidPhysWhenTheUsbInterfaceHasNone)
+{
+    FakeHidInterface withoutAttribute;
+    withoutAttribute.interfaceNumber = 4;
+    withoutAttribute.hasInterfaceAttribute = false;
+    tree.addInterface(5, withoutAttribute);
+    tree.addInterface(6);
+    tree.setUevent(6, "HID_ID=0003:00007A3C:00000C08\nHID_PHYS=00:1a:7d:da:71:13\n");
+    tree.addInterface(7);
+    tree.setUevent(7, "HID_ID=0003:7A3C:0C08\n");
+    const QString devRoot = tree.devRoot();
+    EXPECT_EQ(pathsOf(HidDevice::listDevices(VENDOR, PRODUCT)).mid(2),
+              QStringList({devRoot + "/hidraw5#vid_7a3c&pid_0c08&mi_04",
+                           devRoot + "/hidraw6#vid_7a3c&pid_0c08&mi_03",
+                           devRoot + "/hidraw7#vid_7a3c&pid_0c08&mi_03"}));
+
+    // An interface that lost its USB parent and its HID_PHYS carries no interface number at all.
+    FakeHidInterface bluetooth;
+    bluetooth.interfaceNumber = -1;
+    bluetooth.hasInterfaceAttribute = false;
+    EXPECT_EQ(tree.addInterface(8, bluetooth), devRoot.toStdString() + "/hidraw8#vid_7a3c&pid_0c08");
+    EXPECT_EQ(HidDevice::listDevices(VENDOR, PRODUCT).last().path(), devRoot + "/hidraw8#vid_7a3c&pid_0c08");
+}
+
+TEST_F(HidDeviceTest, OpensExclusively)
+{
+    const HidDeviceInfo control = infoWithPath(itsControl);
+    HidDevice first;
+    HidDevice second;
+    ASSERT_EQ(first.open(&control), HID_SUCCESS);
+    EXPECT_EQ(second.open(&control), HID_NOT_OPEN);
+    EXPECT_FALSE(second.isOpen());
+    // A held interface is not listed: the listing opens every candidate.
+    EXPECT_TRUE(HidDevice::listDevices(VENDOR, PRODUCT, "mi_03").isEmpty());
+    // Opening by ids passes over the held interface to the next one.
+    const HidDeviceInfo byIds(VENDOR, PRODUCT);
+    ASSERT_EQ(second.open(&byIds), HID_SUCCESS);
+    EXPECT_EQ(second.deviceInfo().path(), itsModule);
+    second.close();
+
+    EXPECT_EQ(first.close(), HID_SUCCESS);
+    EXPECT_EQ(second.open(&control), HID_SUCCESS);
+}
+
+TEST_F(HidDeviceTest, OpenAndCloseReportTheirResults)
+{
+    HidDevice device;
+    device.setTimeouts(1500, 700);
+    EXPECT_EQ(device.open(nullptr), HID_NOT_OPEN);
+    EXPECT_EQ(device.close(), HID_NOT_OPEN);
+
+    const HidDeviceInfo byIds(VENDOR, PRODUCT);
+    ASSERT_EQ(device.open(&byIds), HID_SUCCESS);
+    EXPECT_TRUE(device.isOpen());
+    EXPECT_EQ(device.deviceInfo().path(), itsControl);
+    EXPECT_EQ(device.inputReportLength(), 65);
+    EXPECT_EQ(device.outputReportLength(), 65);
+    EXPECT_EQ(device.open(&byIds), HID_ALREADY_OPEN);
+    EXPECT_EQ(device.close(), HID_SUCCESS);
+    EXPECT_EQ(device.close(), HID_NOT_OPEN);
+
+    EXPECT_FALSE(device.isOpen());
+    EXPECT_TRUE(device.deviceInfo().isPathEmpty());
+    EXPECT_EQ(device.inputReportLength(), 0);
+    EXPECT_EQ(device.outputReportLength(), 0);
+    unsigned int readTimeout = 0;
+    unsigned int writeTimeout = 0;
+    device.timeouts(&readTimeout, &writeTimeout);
+    EXPECT_EQ(readTimeout, 1500u);
+    EXPECT_EQ(writeTimeout, 700u);
+
+    const HidDeviceInfo absent(VENDOR, 0x0BAD);
+    EXPECT_EQ(device.open(&absent), HID_NOT_OPEN);
+    EXPECT_FALSE(device.isOpen());
+    // A path of another vendor's interface is refused by its ids.
+    const HidDeviceInfo mouseAsBoard = infoWithPath(itsMouse);
+    EXPECT_EQ(device.open(&mouseAsBoard), HID_NOT_OPEN);
+}
+
+TEST(HidDevice, RefusesInterfacesItCannotUse)
+{
+    const struct
+    {
+        const char* name;
+        QByteArray uevent;
+        QByteArray descriptor;
+        bool listed;
+    } cases[] = {
+        // Node numbers come back after an unplug: the listed path must not open another device.
+        {"node now belongs to another device", "HID_ID=0003:00007A3C:00000D00\nHID_PHYS=usb-1/input3\n",
+         vendorReportDescriptor(64, 64), false},
+        {"uevent without ids", "HID_NAME=Lidora\nHID_PHYS=usb-1/input3\n", vendorReportDescriptor(64, 64),
+         false},
+        {"empty report descriptor", QByteArray(), QByteArray(), false},
+        {"truncated report descriptor", QByteArray(), vendorReportDescriptor(64, 64).left(18), false},
+        {"absurd report descriptor", QByteArray(), QByteArray::fromHex("77ffffffff97ffffffff8102"), false},
+        {"no output report", QByteArray(), vendorReportDescriptor(64, 0), true},
+    };
+    for (const auto& testCase : cases)
+    {
+        SCOPED_TRACE(testCase.name);
+        FakeHidrawTree tree;
+        const std::string path = tree.addInterface(2);
+        if (!testCase.uevent.isEmpty())
+            tree.setUevent(2, testCase.uevent);
+        tree.setReportDescriptor(2, testCase.descriptor);
+        HidDevice device;
+        const HidDeviceInfo info = infoWithPath(path);
+        EXPECT_EQ(device.open(&info), HID_NOT_OPEN);
+        EXPECT_FALSE(device.isOpen());
+        // Listing asks for ids only, so an interface without output reports is still listed.
+        EXPECT_EQ(HidDevice::listDevices(VENDOR, PRODUCT).size(), testCase.listed ? 1 : 0);
+    }
+}
+
+TEST_F(HidDeviceTest, SaysOnceWhichInterfaceItMayNotOpen)
+{
+    tree.failOpen(2, EACCES);
+    warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(collectWarnings);
+    HidDevice device;
+    const HidDeviceInfo control = infoWithPath(itsControl);
+    EXPECT_EQ(device.open(&control), HID_NOT_OPEN);
+    EXPECT_EQ(pathsOf(HidDevice::listDevices(VENDOR, PRODUCT)), QStringList({itsModule.c_str()}));
+    tree.failOpen(3, EBUSY);
+    HidDevice::listDevices(VENDOR, PRODUCT);
+    qInstallMessageHandler(previous);
+
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings[0].startsWith(
+        QString("Cannot open HID interface %1: Permission denied.").arg(itsControl.c_str())))
+        << warnings[0].toStdString();
+    EXPECT_TRUE(warnings[0].contains("70-lidora.rules"));
+}
+
+TEST(HidDeviceInfo, CopiesOwnStringsAndResetSetsBoth)
+{
+    HidDeviceInfo info(VENDOR, PRODUCT);
+    EXPECT_TRUE(info.isPathEmpty());
+    EXPECT_TRUE(info.isSerialNumberEmpty());
+    std::string path = "/dev/hidraw2#vid_7a3c&pid_0c08&mi_03";
+    info.setPath(path.c_str());
+    info.setSerialNumber(L"LD-0042");
+    path[0] = 'X';
+    const HidDeviceInfo copy(info);
+    info.set(1, 2);
+    EXPECT_EQ(std::string(copy.path()), "/dev/hidraw2#vid_7a3c&pid_0c08&mi_03");
+    EXPECT_EQ(std::wstring(copy.serialNumber()), L"LD-0042");
+    EXPECT_TRUE(info.isPathEmpty());
+    EXPECT_TRUE(info.isSerialNumberEmpty());
+    EXPECT_EQ(info.vendorId(), 1);
+    info.clear();
+    EXPECT_EQ(info.vendorId(), 0);
+    EXPECT_EQ(info.productId(), 0);
+}
+
+TEST(HidDeviceDeathTest, SetTimeoutsRefusesTimeoutsOutOfRange)
+{
+    const struct
+    {
+        unsigned int readTimeout;
+        unsigned int writeTimeout;
+        const char* expression;
+        const char* message;
+    } cases[] = {
+        {0, 10, "readTimeout >= HID_TIMEOUT_MIN",
+         "readTimeout must be greater or equal the minimum timeout of 1ms"},
+        {10, 0, "writeTimeout >= HID_TIMEOUT_MIN",
+         "writeTimeout must be greater or equal the minimum timeout of 1ms"},
+        {0x80000000, 10, "(readTimeout <= HID_TIMEOUT_MAX) || (readTimeout == HID_TIMEOUT_INFINITE)",
+         "readTimeout must be less or equal the maximum timeout or equal the infinite timeout"},
+        {10, 0x80000000, "(writeTimeout <= HID_TIMEOUT_MAX) || (writeTimeout == HID_TIMEOUT_INFINITE)",
+         "writeTimeout must be less or equal the maximum timeout or equal the infinite timeout"},
+        // The minimums are checked before the maximums.
+        {0x80000000, 0, "writeTimeout >= HID_TIMEOUT_MIN",
+         "writeTimeout must be greater or equal the minimum timeout of 1ms"},
+    };
+    for (const auto& testCase : cases)
+    {
+        SCOPED_TRACE(testCase.expression);
+        HidDevice device;
+        EXPECT_DEATH(device.setTimeouts(testCase.readTimeout, testCase.writeTimeout),
+                     assertionPattern("hiddevicebase", testCase.expression, testCase.message));
+    }
+
+    HidDevice device;
+    device.setTimeouts(HID_TIMEOUT_INFINITE, HID_TIMEOUT_MAX);
+    unsigned int readTimeout = 0;
+    unsigned int writeTimeout = 0;
+    device.timeouts(&readTimeout, &writeTimeout);
+    EXPECT_EQ(readTimeout, 0xFFFFFFFFu);
+    EXPECT_EQ(writeTimeout, 0x7FFFFFFFu);
+}
+
+TEST(HidDeviceDeathTest, NullBuffersAndStringsAreProgrammingErrors)
+{
+    HidDevice device;
+    unsigned int bytesRead = 0;
+    unsigned char report[65] = {};
+    wchar_t text[8];
+    HidDeviceInfo info;
+    EXPECT_DEATH(device.read(nullptr, 65, &bytesRead),
+                 assertionPattern("hiddevice", "buffer != nullptr", "buffer is Null!"));
+    EXPECT_DEATH(device.read(report, 65, nullptr),
+                 assertionPattern("hiddevice", "bytesRead != nullptr", "bytesRead is Null!"));
+    EXPECT_DEATH(device.write(nullptr, 65),
+                 assertionPattern("hiddevice", "data != nullptr", "buffer is Null!"));
+    EXPECT_DEATH(device.getProductString(nullptr, 255),
+                 assertionPattern("hiddevice", "buffer != nullptr", "string is Null!"));
+    EXPECT_DEATH(info.setPath(nullptr),
+                 assertionPattern("hiddeviceinfo", "path != nullptr", "path is Null!"));
+    EXPECT_DEATH(info.setSerialNumber(nullptr),
+                 assertionPattern("hiddeviceinfo", "serialNumber != nullptr", "serialNr is Null!"));
+    EXPECT_FALSE(device.getProductString(text, 8));
+}

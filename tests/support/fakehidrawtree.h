@@ -1,0 +1,74 @@
+#ifndef LIDORA_TESTS_FAKEHIDRAWTREE_H
+#define LIDORA_TESTS_FAKEHIDRAWTREE_H
+
+#include "HidDevice/ihidbackend.h"
+#include "HidDevice/linux/hidrawbackend.h"
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <string>
+
+// A report descriptor of the kind the board has: one vendor-defined collection with one input and one
+// output report of the given byte counts, numbered with reportId when it is not 0.
+QByteArray vendorReportDescriptor(int inputBytes, int outputBytes, int reportId = 0);
+
+// One HID interface as sysfs shows it.
+struct FakeHidInterface
+{
+    quint16 vendorId = 0x7A3C;
+    quint16 productId = 0x0C08;
+    int interfaceNumber = 3;
+    // false: the number is found only at the end of HID_PHYS, as for devices whose parent is no USB
+    // interface.
+    bool hasInterfaceAttribute = true;
+    QByteArray name = "Nox Sensor Systems Lidora Board";
+    QByteArray reportDescriptor = vendorReportDescriptor(64, 64);
+};
+
+// A private sysfs and /dev tree laid out as the kernel lays them out for hidraw nodes, with a
+// HidrawBackend pointed at it and installed as the active back end for the fixture's lifetime.
+//
+// A node is a regular file unless a board is attached: then every open of the node gets one end of a
+// SOCK_SEQPACKET socket pair and the test holds the other, so reports move as datagrams, as on a hidraw
+// node. Regular-file nodes serve listings and exclusive opens (flock works on them as on device nodes).
+class FakeHidrawTree
+{
+public:
+    FakeHidrawTree();
+    ~FakeHidrawTree();
+    FakeHidrawTree(const FakeHidrawTree&) = delete;
+    FakeHidrawTree& operator=(const FakeHidrawTree&) = delete;
+
+    // Adds hidraw<node>; returns its interface path as the back end reports it.
+    std::string addInterface(int node, const FakeHidInterface& interface = FakeHidInterface());
+    void setUevent(int node, const QByteArray& text);
+    void setReportDescriptor(int node, const QByteArray& descriptor);
+    // The board's end of the socket pair that opens of the node get from now on; owned by the tree.
+    int attachBoard(int node);
+    // Opens of the node fail with this errno.
+    void failOpen(int node, int error);
+    // The device goes away: sysfs entry and node vanish, the board's end of its socket pair closes.
+    void unplug(int node);
+
+    QString sysfsRoot() const;
+    QString devRoot() const;
+    std::string nodePath(int node) const;
+    NoxHid::HidrawBackend& backend();
+
+private:
+    QString hidDevicePath(int node) const;
+    int openNode(const std::string& nodePath);
+
+    QTemporaryDir itsDir;
+    NoxHid::HidrawBackend itsBackend;
+    NoxHid::IHidBackend* itsPreviousBackend;
+    // Per node path: the socket ends of attached boards (device side, board side) and forced open errors.
+    QMap<QString, QPair<int, int>> itsSockets;
+    QMap<QString, int> itsOpenErrors;
+    QMap<int, QString> itsHidDevicePaths;
+};
+
+#endif
