@@ -23,19 +23,9 @@ quint16 HidDeviceInfo::vendorId() const
     return itsVendorId;
 }
 
-void HidDeviceInfo::setVendorId(quint16 vendorId)
-{
-    itsVendorId = vendorId;
-}
-
 quint16 HidDeviceInfo::productId() const
 {
     return itsProductId;
-}
-
-void HidDeviceInfo::setProductId(quint16 productId)
-{
-    itsProductId = productId;
 }
 
 const wchar_t* HidDeviceInfo::serialNumber() const

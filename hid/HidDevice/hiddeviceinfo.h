@@ -20,9 +20,7 @@ public:
     virtual ~HidDeviceInfo();
 
     quint16 vendorId() const;
-    void setVendorId(quint16 vendorId);
     quint16 productId() const;
-    void setProductId(quint16 productId);
     const wchar_t* serialNumber() const;
     void setSerialNumber(const wchar_t* serialNumber);
     const char* path() const;

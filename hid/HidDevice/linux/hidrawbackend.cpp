@@ -67,16 +67,6 @@ HidrawBackend::HidrawBackend(const QString& sysfsRoot, const QString& devRoot)
 
 HidrawBackend::~HidrawBackend() = default;
 
-void HidrawBackend::setSysfsRoot(const QString& sysfsRoot)
-{
-    itsSysfsRoot = sysfsRoot;
-}
-
-void HidrawBackend::setDevRoot(const QString& devRoot)
-{
-    itsDevRoot = devRoot;
-}
-
 void HidrawBackend::setNodeOpener(NodeOpener opener)
 {
     itsNodeOpener = opener ? std::move(opener) : NodeOpener(openDeviceNode);

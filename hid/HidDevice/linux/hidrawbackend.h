@@ -20,8 +20,8 @@ namespace NoxHid
 // interface number the way the stack's path filters expect them, e.g.
 //   /dev/hidraw2#vid_7a3c&pid_0c08&mi_03
 // Opening a path opens its node with open(O_RDWR) and takes flock(LOCK_EX | LOCK_NB): hidraw itself lets
-// any number of processes read a node, and each would steal the other's answer reports. Both roots can be
-// moved, so that tests run on a fake tree.
+// any number of processes read a node, and each would steal the other's answer reports. Both roots are
+// given at construction, so that tests run on a fake tree.
 class HidrawBackend : public virtual IHidBackend
 {
 public:
@@ -34,8 +34,6 @@ public:
     HidrawBackend(const QString& sysfsRoot, const QString& devRoot);
     ~HidrawBackend() override;
 
-    void setSysfsRoot(const QString& sysfsRoot);
-    void setDevRoot(const QString& devRoot);
     // Replaces how nodes are opened (tests hand out sockets); an empty opener restores openDeviceNode.
     void setNodeOpener(NodeOpener opener);
     static int openDeviceNode(const std::string& nodePath);
