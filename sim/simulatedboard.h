@@ -34,9 +34,10 @@ public:
         Module
     };
 
-    // Faults a channel can be switched into until it is switched back to None. These are the faults of the
-    // answer frame; faults of the transport below it (unplugging, stale sequence numbers, report counts out
-    // of range) belong to the transport that carries the frames.
+    // Faults a channel can be switched into until it is switched back to None. The firmware acts on the
+    // faults of the answer frame listed here. Faults of the transport that carries the frames (unplugging,
+    // stale sequence numbers, report counts out of range) belong in this list too, acted on by that
+    // transport; the firmware answers normally under them.
     enum class Fault
     {
         None,
