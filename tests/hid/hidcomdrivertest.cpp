@@ -1,0 +1,273 @@
+#include "hidcomdriver.h"
+
+#include "Communication/comstreamformatter.h"
+#include "HidDevice/hidbackend.h"
+#include "support/assertionpattern.h"
+#include "support/qtprinters.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+
+using NoxCore::Communication::ComDriver;
+using NoxCore::Communication::ComStreamFormatter;
+using namespace NoxHid;
+
+namespace
+{
+
+const char* const CONTROL = "/dev/hidraw0#vid_7a3c&pid_0c08&mi_03";
+const char* const MODULE = "/dev/hidraw1#vid_7a3c&pid_0c08&mi_04";
+
+// A board at the level of whole reports: records every output report and hands out scripted input reports.
+struct ReportBoard
+{
+    bool plugged = true;
+    bool refuseWrites = false;
+    std::vector<QByteArray> sent;
+    std::deque<QByteArray> toReceive;
+};
+
+class ReportConnection : public IHidConnection
+{
+public:
+    explicit ReportConnection(ReportBoard& board) : itsBoard(board) {}
+    quint16 vendorId() const override { return 0x7A3C; }
+    quint16 productId() const override { return 0x0C08; }
+    quint16 inputReportLength() const override { return 65; }
+    quint16 outputReportLength() const override { return 65; }
+    bool productString(std::wstring* text) override
+    {
+        *text = L"Board";
+        return itsBoard.plugged;
+    }
+    Transfer read(unsigned char* buffer, unsigned int size, unsigned int, unsigned int* transferred) override
+    {
+        *transferred = 0;
+        if (!itsBoard.plugged)
+            return Transfer::Failed;
+        if (itsBoard.toReceive.empty())
+            return Transfer::TimedOut;
+        const QByteArray report = itsBoard.toReceive.front();
+        itsBoard.toReceive.pop_front();
+        *transferred = std::min(size, unsigned(report.size()));
+        std::copy(report.cbegin(), report.cbegin() + *transferred, buffer);
+        return Transfer::Done;
+    }
+    Transfer write(const unsigned char* data, unsigned int length, unsigned int) override
+    {
+        if (!itsBoard.plugged || itsBoard.refuseWrites)
+            return Transfer::Failed;
+        itsBoard.sent.emplace_back(reinterpret_cast<const char*>(data), int(length));
+        return Transfer::Done;
+    }
+
+private:
+    ReportBoard& itsBoard;
+};
+
+class ReportBackend : public IHidBackend
+{
+public:
+    explicit ReportBackend(ReportBoard& board) : itsBoard(board) { itsPrevious = HidBackend::install(this); }
+    ~ReportBackend() override { HidBackend::install(itsPrevious); }
+    std::vector<std::string> interfacePaths() override
+    {
+        return itsBoard.plugged ? std::vector<std::string>{CONTROL, MODULE} : std::vector<std::string>{};
+    }
+    std::unique_ptr<IHidConnection> open(const std::string&) override
+    {
+        return itsBoard.plugged ? std::make_unique<ReportConnection>(itsBoard) : nullptr;
+    }
+
+private:
+    ReportBoard& itsBoard;
+    IHidBackend* itsPrevious;
+};
+
+// An input report: report id 0, echo byte, count, status 0, data.
+QByteArray inputReport(unsigned char echo, const QByteArray& data, int count = -1)
+{
+    QByteArray report(65, '\0');
+    report[1] = char(echo);
+    report[2] = char(count < 0 ? data.size() : count);
+    report.replace(4, data.size(), data);
+    return report.left(65);
+}
+
+QByteArray bytes(int count, char first = 1)
+{
+    QByteArray data;
+    for (int i = 0; i < count; ++i)
+        data.append(char(first + i));
+    return data;
+}
+
+class HidComDriverTest : public ::testing::Test
+{
+protected:
+    HidComDriverTest() : backend(board), driver(moduleSelection())
+    {
+        driver.setFormatter(&formatter);
+        EXPECT_TRUE(driver.open());
+    }
+
+    static HidComDeviceInfo moduleSelection()
+    {
+        HidComDeviceInfo info(0x7A3C, 0x0C08);
+        info.setPath("mi_04");
+        return info;
+    }
+
+    int write(const QByteArray& data)
+    {
+        return driver.write(reinterpret_cast<const unsigned char*>(data.constData()), unsigned(data.size()));
+    }
+
+    ReportBoard board;
+    ReportBackend backend;
+    ComStreamFormatter formatter;
+    HidComDriver driver;
+};
+
+} // namespace
+
+TEST_F(HidComDriverTest, SmallFrameGoesOutInOneReportFilledWithCb)
+{
+    EXPECT_EQ(write(bytes(5)), 0);
+    EXPECT_TRUE(board.sent.empty()) << "a part-filled report waits for flush";
+    EXPECT_EQ(driver.flush(), 0);
+    ASSERT_EQ(board.sent.size(), 1u);
+    EXPECT_EQ(board.sent[0], QByteArray::fromHex("00"
+                                                 "010500"
+                                                 "0102030405") +
+                                 QByteArray(56, char(0xCB)));
+}
+
+TEST_F(HidComDriverTest, LongFramesAreCutIntoReportsNumberedOneToFourteenThenZero)
+{
+    EXPECT_EQ(write(bytes(130)), 0);
+    EXPECT_EQ(driver.flush(), 0);
+    ASSERT_EQ(board.sent.size(), 3u);
+    const int counts[] = {61, 61, 8};
+    for (int i = 0; i < 3; ++i)
+    {
+        EXPECT_EQ(quint8(board.sent[i][1]), i + 1) << "sequence";
+        EXPECT_EQ(quint8(board.sent[i][2]), counts[i]) << "count";
+    }
+    EXPECT_EQ(board.sent[2].mid(4, 8), bytes(8, 1 + 122));
+
+    for (int i = 0; i < 12; ++i)
+    {
+        write(bytes(1));
+        driver.flush();
+    }
+    EXPECT_EQ(quint8(board.sent[13][1]), 14);
+    write(bytes(1));
+    driver.flush();
+    EXPECT_EQ(quint8(board.sent[14][1]), 0) << "after 14 comes 0";
+}
+
+TEST_F(HidComDriverTest, SkipsStaleAnswersAndReassemblesTheMatchingOnes)
+{
+    for (int i = 0; i < 3; ++i)
+    {
+        write(bytes(5));
+        driver.flush();
+    }
+    // Sequence is 3 now: 0x20 echoes 2 and is stale, 0x35 echoes 3.
+    board.toReceive = {inputReport(0x20, "stale"), inputReport(0x35, bytes(61)),
+                       inputReport(0x30, bytes(9, 62))};
+    unsigned char answer[70] = {};
+    EXPECT_EQ(driver.read(answer, 70), 0);
+    EXPECT_EQ(QByteArray(reinterpret_cast<char*>(answer), 70), bytes(70));
+}
+
+TEST_F(HidComDriverTest, BadInputReportsFailTheReceiveWithoutReadingPastThem)
+{
+    write(bytes(5));
+    driver.flush();
+    unsigned char answer[64] = {};
+    struct Case
+    {
+        const char* what;
+        std::deque<QByteArray> reports;
+    };
+    const Case cases[] = {
+        {"no answer", {}},
+        {"count above 61", {inputReport(0x10, bytes(61), 62)}},
+        {"count 255", {inputReport(0x10, bytes(61), 255)}},
+        {"empty report while bytes are wanted", {inputReport(0x10, QByteArray())}},
+        {"short report", {inputReport(0x10, bytes(20), 30).left(10)}},
+        {"answer ends early", {inputReport(0x10, bytes(3))}},
+    };
+    for (const Case& c : cases)
+    {
+        board.toReceive = c.reports;
+        EXPECT_EQ(driver.read(answer, 5), ComDriver::RECEIVE_FAILED) << c.what;
+        EXPECT_EQ(driver.lastError(), ComDriver::RECEIVE_FAILED) << c.what;
+    }
+}
+
+TEST_F(HidComDriverTest, OversizedWriteAndPendingErrorsSendNothing)
+{
+    EXPECT_EQ(write(bytes(1094)), ComDriver::WRITE_TOO_LARGE);
+    EXPECT_TRUE(board.sent.empty());
+    driver.lastError();
+
+    board.refuseWrites = true;
+    EXPECT_EQ(write(bytes(61)), ComDriver::TRANSMIT_FAILED) << "the board is there but refuses";
+    board.refuseWrites = false;
+    write(bytes(3));
+    EXPECT_EQ(driver.flush(), ComDriver::TRANSMIT_FAILED) << "a pending error blocks until it is read";
+    EXPECT_TRUE(board.sent.empty());
+    EXPECT_EQ(driver.lastError(), ComDriver::TRANSMIT_FAILED);
+    write(bytes(3));
+    EXPECT_EQ(driver.flush(), 0);
+    EXPECT_EQ(board.sent.size(), 1u);
+}
+
+TEST_F(HidComDriverTest, UnplugClosesTheDriverAndReportsChannelNotOpen)
+{
+    EXPECT_EQ(driver.updateDeviceState(), HidComDriver::DEVICE_PRESENT);
+    board.plugged = false;
+    EXPECT_EQ(write(bytes(61)), ComDriver::CHANNEL_NOT_OPEN);
+    EXPECT_FALSE(driver.isOpen());
+    EXPECT_EQ(driver.deviceState(), HidComDriver::DEVICE_ABSENT);
+    EXPECT_EQ(driver.lastError(), ComDriver::CHANNEL_NOT_OPEN);
+    EXPECT_EQ(driver.flush(), ComDriver::CHANNEL_NOT_OPEN);
+    EXPECT_FALSE(driver.open());
+
+    board.plugged = true;
+    EXPECT_TRUE(driver.open());
+}
+
+TEST_F(HidComDriverTest, FormatterStaysWhileOpenAndFiltersNeverFallBackToAnotherInterface)
+{
+    driver.setFormatter(nullptr);
+    EXPECT_EQ(driver.formatter(), &formatter);
+
+    HidComDeviceInfo elsewhere(0x7A3C, 0x0C08);
+    elsewhere.setPath("mi_05");
+    HidComDriver other(elsewhere);
+    EXPECT_FALSE(other.open()) << "no interface mi_05: the control or module interface must not be taken";
+
+    EXPECT_EQ(HidComDriver::listDevices(0x7A3C, 0x0C08, "mi_03").size(), 1);
+    EXPECT_EQ(HidComDriver::listDevices(0x7A3C, 0x0C08, "").size(), 2);
+    EXPECT_EQ(HidComDriver::listDevices(0x7A3C, 0x0C08, QString(300, 'x')).size(), 0);
+}
+
+TEST(HidComDriverDeathTest, NullBuffersAndStringsStopWithTheirMessages)
+{
+    HidComDriver driver(HidComDeviceInfo(0x7A3C, 0x0C08));
+    HidComDeviceInfo info;
+    EXPECT_DEATH(driver.write(nullptr, 1),
+                 assertionPattern("hidcomdriver", "data != NULL", "buffer is Null!"));
+    EXPECT_DEATH(driver.read(nullptr, 1),
+                 assertionPattern("hidcomdriver", "data != NULL", "buffer is Null!"));
+    EXPECT_DEATH(info.setPath(nullptr),
+                 assertionPattern("hidcomdeviceinfo", "path != NULL", "path is Null!"));
+    EXPECT_DEATH(info.setSerialNumber(nullptr),
+                 assertionPattern("hidcomdeviceinfo", "serialNr != NULL", "serialNr is Null!"));
+}
