@@ -1,0 +1,176 @@
+#include "fakecommunicationnode.h"
+
+#include "support/assertionpattern.h"
+#include "support/qtprinters.h"
+
+#include "Communication/nodestate.h"
+#include "Communication/nodestatemanager.h"
+#include "Tools/clock.h"
+
+#include <QSignalSpy>
+#include <QStringList>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+
+using namespace NoxCore::Communication;
+
+namespace
+{
+
+const char* const CHECK_SLOT = SLOT(onCheckNodeState(NoxCore::Communication::NodeStateContext*));
+
+// The check slot a stack gives a manager: it asks the node whether it really works.
+class NodeChecker : public QObject
+{
+    Q_OBJECT
+public:
+    int answer = NodeState::Open;
+    QList<NodeStateContext*> checkedContexts;
+
+public slots:
+    int onCheckNodeState(NoxCore::Communication::NodeStateContext* stateContext)
+    {
+        checkedContexts << stateContext;
+        return answer;
+    }
+};
+
+// Each signal as "name previous>current".
+QStringList changesOf(const QSignalSpy& spy)
+{
+    QStringList changes;
+    for (const QList<QVariant>& arguments : spy)
+        changes << QString("%1 %2>%3")
+                       .arg(arguments.at(0).value<NodeStateContext>().nodeName())
+                       .arg(arguments.at(1).toInt())
+                       .arg(arguments.at(2).toInt());
+    return changes;
+}
+
+class NodeStateManagerTest : public ::testing::Test
+{
+protected:
+    NodeStateManagerTest() { manager.context()->setNodeName("MODULE_STREAM"); }
+
+    FakeCommunicationNode node;
+    NodeChecker checker;
+    NodeStateManager manager{&node};
+    QSignalSpy changes{&manager, &NodeStateManager::stateChanged};
+};
+
+} // namespace
+
+TEST(NodeState, Texts)
+{
+    const QStringList texts{"unknown", "opening", "open", "closing", "closed"};
+    for (int state = NodeState::Unknown; state <= NodeState::Closed; ++state)
+        EXPECT_EQ(NodeState::stateToString(state), texts[state]);
+    for (int state : {-1, 5, 6})
+        EXPECT_STREQ(NodeState::stateToString(state), "invalid state (out of bounds)") << state;
+}
+
+TEST_F(NodeStateManagerTest, ActivatingChecksAtOnceAndReportsOnlyChanges)
+{
+    EXPECT_EQ(manager.timerInterval(), 500);
+    node.opened = true;
+    ASSERT_TRUE(manager.stateCheckDelegate.set(&checker, CHECK_SLOT));
+
+    manager.setActive(true);
+    EXPECT_TRUE(manager.isActive());
+    EXPECT_EQ(node.openCalls, 0) << "an open node is not opened again";
+    EXPECT_EQ(checker.checkedContexts, QList<NodeStateContext*>{manager.context()});
+    EXPECT_EQ(manager.checkState(), NodeState::Open);
+    EXPECT_EQ(changesOf(changes), QStringList{"MODULE_STREAM 0>2"}) << "a repeated result is not reported";
+
+    manager.setActive(false);
+    EXPECT_FALSE(manager.isActive());
+    EXPECT_FALSE(node.opened);
+    EXPECT_EQ(changesOf(changes), (QStringList{"MODULE_STREAM 0>2", "MODULE_STREAM 2>4"}));
+}
+
+TEST_F(NodeStateManagerTest, AFailedOpenOrCheckClosesTheNodeAndKeepsPolling)
+{
+    const struct
+    {
+        bool openable;
+        const char* checkSlot;
+        int answer;
+    } failures[] = {{false, nullptr, NodeState::Open},
+                    {true, CHECK_SLOT, NodeState::Unknown},
+                    {true, SLOT(noSuchCheck(NoxCore::Communication::NodeStateContext*)), NodeState::Open}};
+    for (const auto& failure : failures)
+    {
+        node.openable = failure.openable;
+        checker.answer = failure.answer;
+        manager.stateCheckDelegate.reset();
+        if (failure.checkSlot != nullptr)
+            manager.stateCheckDelegate.set(&checker, failure.checkSlot);
+        const int closeCalls = node.closeCalls;
+
+        manager.setActive(true);
+        EXPECT_EQ(manager.lastState(), NodeState::Closed) << failure.checkSlot;
+        EXPECT_EQ(node.closeCalls, closeCalls + 1);
+        EXPECT_TRUE(manager.isActive());
+    }
+    EXPECT_EQ(changesOf(changes), QStringList{"MODULE_STREAM 0>4"});
+}
+
+TEST_F(NodeStateManagerTest, ReopensANodeOnTheFirstPollAfterItBecameOpenableAgain)
+{
+    manager.setTimerInterval(10);
+    node.openable = false;
+    manager.setActive(true);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return node.openCalls >= 3; }));
+
+    node.openable = true;
+    const int openCallsBefore = node.openCalls;
+    EXPECT_TRUE(manager.waitForState(NodeState::Open, 10000, 1, true));
+    EXPECT_EQ(node.openCalls, openCallsBefore + 1);
+    EXPECT_EQ(changesOf(changes), (QStringList{"MODULE_STREAM 0>4", "MODULE_STREAM 4>2"}));
+}
+
+TEST_F(NodeStateManagerTest, WaitForStateTestsBeforeTheTimeOutAndNeverSleepsPastIt)
+{
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_TRUE(manager.waitForState(NodeState::Unknown, 0, 60000, false));
+    EXPECT_FALSE(manager.waitForState(NodeState::Open, 0, 60000, false));
+    EXPECT_FALSE(manager.waitForState(NodeState::Open, 20, 60000, false));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+
+    // A negative poll period must not turn into an endless sleep.
+    qint64 now = 0;
+    NoxCore::Tools::Clock::setSource([&now] { return now += 5; });
+    EXPECT_FALSE(manager.waitForState(NodeState::Open, 50, -1, false));
+    NoxCore::Tools::Clock::resetSource();
+}
+
+TEST(NodeStatesDeathTest, NullNodesAndNegativeIntervalsAreProgrammingErrors)
+{
+    EXPECT_DEATH(NodeStateManager(nullptr),
+                 assertionPattern("nodestatemanager", "node != NULL", "node is Null!"));
+    EXPECT_DEATH(NodeStateContext().setCommunicationNode(nullptr),
+                 assertionPattern("nodestatecontext", "node != NULL", "node is Null!"));
+    FakeCommunicationNode node;
+    EXPECT_DEATH(NodeStateManager(&node).setTimerInterval(-1),
+                 assertionPattern("statemanager", "ms >= 0", "Timer interval is negative."));
+}
+
+TEST(NodeStatesDeathTest, AManagerMakesTheContextKnownForQueuedConnections)
+{
+    // Spies elsewhere in this suite register the type as well; a fresh process shows that the manager does.
+    EXPECT_EXIT(
+        {
+            FakeCommunicationNode node;
+            NodeStateManager manager(&node);
+            std::exit(QMetaType::type("NoxCore::Communication::NodeStateContext") != QMetaType::UnknownType
+                          ? 0
+                          : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+#include "nodestatemanagertest.moc"
