@@ -1,0 +1,179 @@
+#include "fakecommunicationnode.h"
+
+#include "support/assertionpattern.h"
+#include "support/qtprinters.h"
+
+#include "Communication/communicationstack.h"
+#include "Communication/comstream.h"
+#include "Communication/emptycomdriver.h"
+#include "Communication/nodestate.h"
+
+#include <QSignalSpy>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+using namespace NoxCore::Communication;
+
+namespace
+{
+
+QStringList namesOf(const QList<CommunicationStackElement*>& elements)
+{
+    QStringList names;
+    for (const CommunicationStackElement* element : elements)
+        names << element->name();
+    return names;
+}
+
+// Gives the tests the way in that a subclass has.
+class OpenCommunicationStack : public CommunicationStack
+{
+public:
+    using CommunicationStack::insertNodeInternal;
+};
+
+// Root "ROOT", "MIDDLE" on it, and the two heads "LEFT" and "RIGHT" on "MIDDLE".
+class CommunicationStackTest : public ::testing::Test
+{
+protected:
+    CommunicationStackTest()
+    {
+        EXPECT_TRUE(stack.insertNode("ROOT", &root, QString()));
+        EXPECT_TRUE(stack.insertNode("MIDDLE", &middle, &root));
+        EXPECT_TRUE(stack.insertNode("LEFT", &left, "MIDDLE"));
+        EXPECT_TRUE(stack.insertNode("RIGHT", &right, &middle));
+    }
+
+    FakeCommunicationNode root;
+    FakeCommunicationNode middle;
+    FakeCommunicationNode left;
+    FakeCommunicationNode right;
+    CommunicationStack stack;
+};
+
+} // namespace
+
+TEST_F(CommunicationStackTest, ChainsEachNodeToItsNextElement)
+{
+    EXPECT_EQ(stack.rootElement(), stack.findElement("ROOT"));
+    EXPECT_EQ(namesOf(stack.topElements()), (QStringList{"LEFT", "RIGHT"}));
+    EXPECT_EQ(stack.findElement("LEFT")->next(), stack.findElement("MIDDLE"));
+    NodeStateManager* manager = nullptr;
+    ASSERT_TRUE(stack.tryGetStateManager(&right, &manager));
+    EXPECT_EQ(manager, stack.findElement("RIGHT")->stateManager());
+    EXPECT_EQ(left.nextNode, &middle);
+
+    // Unknown next elements, and nodes that refuse theirs (a stream sits only on a driver), insert nothing.
+    FakeCommunicationNode stranger;
+    ComStream stream(nullptr, ComStream::theImmediateFlushPolicy);
+    EXPECT_FALSE(stack.insertNode("STRANGER", &stranger, "NOWHERE"));
+    EXPECT_FALSE(stack.insertNode("STRANGER", &stranger, &stream));
+    EXPECT_FALSE(stack.insertNode("STREAM", &stream, "ROOT"));
+    EXPECT_EQ(stack.findElement("STRANGER"), nullptr);
+    EXPECT_EQ(stack.findElement("STREAM"), nullptr);
+    EXPECT_EQ(namesOf(stack.topElements()), (QStringList{"LEFT", "RIGHT"}));
+}
+
+TEST_F(CommunicationStackTest, OnlyHeadsAreRemovedAndTheirNodesClosed)
+{
+    EXPECT_FALSE(stack.removeElement(stack.rootElement(), false));
+    EXPECT_FALSE(stack.removeElement(stack.findElement("MIDDLE"), false));
+
+    NodeStateManager* leftManager = stack.findElement("LEFT")->stateManager();
+    leftManager->setActive(true);
+    bool wasInStackWhenClosed = true;
+    QObject::connect(leftManager, &NodeStateManager::stateChanged,
+                     [&](NodeStateContext context, int, int)
+                     { wasInStackWhenClosed = stack.findElement(context.nodeName()) != nullptr; });
+
+    EXPECT_TRUE(stack.removeElement(stack.findElement("LEFT"), false));
+    EXPECT_FALSE(left.opened);
+    EXPECT_FALSE(wasInStackWhenClosed);
+    EXPECT_EQ(namesOf(stack.topElements()), QStringList{"RIGHT"}) << "MIDDLE still carries RIGHT";
+}
+
+TEST(CommunicationStack, ClearElementsTakesTheStackDownFromTheHeadsToTheRoot)
+{
+    CommunicationStack stack;
+    EXPECT_TRUE(stack.clearElements(true)) << "empty stack";
+
+    bool deleted[4] = {};
+    auto* rootNode = new FakeCommunicationNode(&deleted[0]);
+    auto* middleNode = new FakeCommunicationNode(&deleted[1]);
+    ASSERT_TRUE(stack.insertNode("ROOT", rootNode, QString()));
+    ASSERT_TRUE(stack.insertNode("MIDDLE", middleNode, rootNode));
+    ASSERT_TRUE(stack.insertNode("LEFT", new FakeCommunicationNode(&deleted[2]), middleNode));
+    ASSERT_TRUE(stack.insertNode("RIGHT", new FakeCommunicationNode(&deleted[3]), middleNode));
+    // Each removal closes its node through the manager, so the reports show the order.
+    QStringList closed;
+    for (const char* name : {"ROOT", "MIDDLE", "LEFT", "RIGHT"})
+        QObject::connect(stack.findElement(name)->stateManager(), &NodeStateManager::stateChanged,
+                         [&closed](NodeStateContext context, int, int) { closed << context.nodeName(); });
+
+    EXPECT_TRUE(stack.clearElements(true));
+    EXPECT_EQ(closed, (QStringList{"LEFT", "RIGHT", "MIDDLE", "ROOT"}));
+    EXPECT_TRUE(deleted[0] && deleted[1] && deleted[2] && deleted[3]);
+    EXPECT_EQ(stack.rootElement(), nullptr);
+    EXPECT_TRUE(stack.topElements().isEmpty());
+    FakeCommunicationNode newRoot;
+    EXPECT_TRUE(stack.insertNode("ROOT", &newRoot, QString()));
+}
+
+TEST(CommunicationStack, ExecutorAndDriverAreThoseOfTheAlphabeticallyFirstElements)
+{
+    CommunicationStack stack;
+    EXPECT_EQ(stack.comExecutor(), nullptr);
+    EmptyComDriver rootDriver;
+    EmptyComDriver otherDriver;
+    ComStream laterStream(nullptr, ComStream::theImmediateFlushPolicy);
+    ComStream earlierStream(nullptr, ComStream::theImmediateFlushPolicy);
+    ASSERT_TRUE(stack.insertNode("M_DRIVER", &rootDriver, QString()));
+    ASSERT_TRUE(stack.insertNode("Z_STREAM", &laterStream, "M_DRIVER"));
+    ASSERT_TRUE(stack.insertNode("B_STREAM", &earlierStream, "M_DRIVER"));
+    ASSERT_TRUE(stack.insertNode("A_DRIVER", &otherDriver, "M_DRIVER"));
+
+    EXPECT_EQ(stack.comExecutor(), static_cast<IComExecutor*>(&earlierStream));
+    EXPECT_EQ(stack.comDriver(), static_cast<IComDriver*>(&otherDriver));
+}
+
+TEST(CommunicationStack, DestroyingAStackStopsItsManagersButLeavesTheNodes)
+{
+    FakeCommunicationNode node;
+    auto* stack = new CommunicationStack;
+    ASSERT_TRUE(stack->insertNode("ROOT", &node, QString()));
+    stack->findElement("ROOT")->stateManager()->setActive(true);
+    QSignalSpy managerDestroyed(stack->findElement("ROOT")->stateManager(), &QObject::destroyed);
+
+    delete stack;
+    EXPECT_EQ(managerDestroyed.count(), 1);
+    EXPECT_TRUE(node.opened);
+}
+
+TEST(CommunicationStackDeathTest, BrokenInsertionsStopWithTheirMessages)
+{
+    const auto pattern = [](const std::string& expression, const std::string& message)
+    { return assertionPattern("communicationstack", expression, message); };
+    const std::string rootRule = pattern("(nextElement == NULL && itsRootStackElement == NULL) || "
+                                         "(nextElement != NULL && itsRootStackElement != NULL)",
+                                         "CommunicationStack already contains a root element or no next "
+                                         "element is given.");
+    FakeCommunicationNode root;
+    FakeCommunicationNode other;
+    OpenCommunicationStack stack;
+    OpenCommunicationStack elsewhere;
+    ASSERT_TRUE(elsewhere.insertNode("ROOT", &root, QString()));
+
+    EXPECT_DEATH(stack.insertNodeInternal("FIRST", &other, elsewhere.rootElement()), rootRule);
+    ASSERT_TRUE(stack.insertNode("ROOT", &root, QString()));
+    EXPECT_DEATH(stack.insertNode("SECOND", &other, QString()), rootRule);
+    EXPECT_DEATH(stack.insertNode(QString(), &other, "ROOT"),
+                 pattern("!name.isNull()", "Node name not set."));
+    EXPECT_DEATH(stack.insertNode("", &other, "ROOT"), pattern("!name.isEmpty()", "Node name is empty."));
+    EXPECT_DEATH(stack.insertNode("SECOND", nullptr, "ROOT"), pattern("node != NULL", "node is Null!"));
+    EXPECT_DEATH(stack.insertNode("ROOT", &other, "ROOT"),
+                 pattern("!itsStackElements.contains(name)",
+                         "CommunicationStack already contains a node with the same name."));
+    EXPECT_DEATH(stack.insertNode("SECOND", &root, "ROOT"),
+                 pattern("findElement(node) == NULL", "CommunicationStack already contains this node."));
+}
