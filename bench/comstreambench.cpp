@@ -3,6 +3,11 @@
 #include "getobjectscommand.h"
 
 #include "Communication/comstream.h"
+#include "Communication/comstreamformatter.h"
+#include "HidDevice/hidbackend.h"
+#include "hidcomdriver.h"
+#include "simulatedhidbackend.h"
+#include "support/manualclock.h"
 #include "support/scriptedcomdriver.h"
 
 #include <benchmark/benchmark.h>
@@ -11,7 +16,8 @@
 #include <cstdlib>
 #include <new>
 
-namespace {
+namespace
+{
 
 std::atomic<long> allocationCount{0};
 
@@ -36,7 +42,8 @@ void operator delete(void* memory, std::size_t) noexcept
     std::free(memory);
 }
 
-namespace {
+namespace
+{
 
 using NoxCore::Communication::ComStream;
 
@@ -67,6 +74,42 @@ void BM_GetObjectsExchange(benchmark::State& state)
     state.counters["allocations_per_execute"] = double(allocations) / double(exchanges);
 }
 BENCHMARK(BM_GetObjectsExchange);
+
+// The same exchange as the program makes it with a board: through the HID com driver in 65-byte reports,
+// here answered by the simulated board's HID interfaces (which answer at once, so this is the PC side's
+// own cost, report framing and the board's firmware included).
+void BM_GetObjectsExchangeOverSimulatedHid(benchmark::State& state)
+{
+    ManualClock clock;
+    LidoraSim::SimulatedBoard board;
+    LidoraSim::SimulatedHidBackend backend(board);
+    NoxHid::IHidBackend* previous = NoxHid::HidBackend::install(&backend);
+    NoxHid::HidComDeviceInfo module(LidoraSim::SimulatedHidBackend::VENDOR_ID,
+                                    LidoraSim::SimulatedHidBackend::PRODUCT_ID);
+    module.setPath("mi_04");
+    NoxCore::Communication::ComStreamFormatter formatter;
+    NoxHid::HidComDriver driver(module);
+    driver.setFormatter(&formatter);
+    ComStream stream(&driver, ComStream::theImmediateFlushPolicy);
+    if (!stream.open())
+        state.SkipWithError("the simulated board did not open");
+
+    long exchanges = 0;
+    for (auto _ : state)
+    {
+        clock.advance(33);
+        GetObjectsCommand command;
+        stream.execute(&command);
+        ++exchanges;
+        benchmark::DoNotOptimize(command.objectRecord().distance);
+    }
+    if (stream.lastError() != 0)
+        state.SkipWithError("an exchange failed");
+    state.counters["exchanges_per_s"] = benchmark::Counter(double(exchanges), benchmark::Counter::kIsRate);
+    stream.close();
+    NoxHid::HidBackend::install(previous);
+}
+BENCHMARK(BM_GetObjectsExchangeOverSimulatedHid);
 
 } // namespace
 
