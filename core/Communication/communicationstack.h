@@ -16,7 +16,6 @@ namespace Communication
 class IComDriver;
 class IComExecutor;
 class ICommunicationNode;
-class NodeStateManager;
 
 // Chains of communication nodes under unique names: a driver at the bottom, a stream on it, a register core
 // on the stream, and so on. The first node inserted is the root; every later node names the element it sits
