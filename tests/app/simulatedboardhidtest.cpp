@@ -8,6 +8,8 @@
 
 #include "Communication/comstream.h"
 #include "Communication/comstreamformatter.h"
+#include "Communication/nodestate.h"
+#include "Communication/nodestatemanager.h"
 #include "HidDevice/hidbackend.h"
 #include "hidcomdriver.h"
 #include "simulatedhidbackend.h"
@@ -15,6 +17,8 @@
 #include "support/qtprinters.h"
 #include "support/simulatedboardcomdriver.h"
 #include "support/tempworkdir.h"
+
+#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
@@ -143,6 +147,30 @@ TEST_F(SimulatedModuleChannel, InterfacesAreExclusiveAndSelectedByTheirPath)
     EXPECT_TRUE(control.open());
     EXPECT_EQ(HidComDriver::listDevices(0x7A3C, 0x0C08, "mi_04").size(), 0)
         << "held interfaces are not listed";
+}
+
+TEST_F(SimulatedModuleChannel, StateManagerReopensTheDriverOnItsFirstTickAfterAReplug)
+{
+    using NoxCore::Communication::NodeState;
+    NoxCore::Communication::NodeStateManager manager(&driver);
+    QSignalSpy changes(&manager, &NoxCore::Communication::NodeStateManager::stateChanged);
+    manager.setActive(true);
+    ASSERT_EQ(manager.lastState(), NodeState::Open);
+
+    // The unplug shows in the next exchange, which closes the driver; the manager's check then finds it
+    // closed.
+    backend.unplug();
+    GetObjectsCommand lost;
+    stream.execute(&lost);
+    stream.lastError();
+    EXPECT_EQ(manager.checkState(), NodeState::Closed);
+
+    backend.replug();
+    changes.clear();
+    ASSERT_TRUE(changes.wait(2 * manager.timerInterval())) << "reopened by the poll timer";
+    EXPECT_EQ(changes.last().at(2).toInt(), int(NodeState::Open));
+    EXPECT_TRUE(driver.isOpen());
+    manager.setActive(false);
 }
 
 // The measurement cycle fed by the board: the simulated scene walks through every demo state.
