@@ -210,6 +210,20 @@ TEST_F(HidComDriverTest, BadInputReportsFailTheReceiveWithoutReadingPastThem)
     }
 }
 
+TEST_F(HidComDriverTest, EveryCountByteIsHandledWithinTheReport)
+{
+    write(bytes(5));
+    driver.flush();
+    unsigned char answer[61] = {};
+    for (int count = 0; count <= 255; ++count)
+    {
+        board.toReceive = {inputReport(0x10, bytes(61), count)};
+        const int result = driver.read(answer, count == 0 ? 1 : std::min(count, 61));
+        EXPECT_EQ(result, count >= 1 && count <= 61 ? 0 : ComDriver::RECEIVE_FAILED) << "count " << count;
+        driver.lastError();
+    }
+}
+
 TEST_F(HidComDriverTest, OversizedWriteAndPendingErrorsSendNothing)
 {
     EXPECT_EQ(write(bytes(1094)), ComDriver::WRITE_TOO_LARGE);
