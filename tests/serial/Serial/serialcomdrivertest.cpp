@@ -1,0 +1,265 @@
+#include "Serial/serialcomdriver.h"
+
+#include "support/assertionpattern.h"
+#include "support/qtprinters.h"
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QStringList>
+#include <QtGlobal>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+using namespace NoxCom::Serial;
+using NoxCore::Communication::ComDriver;
+
+namespace
+{
+
+const quint16 BOARD_VENDOR = 0x7A3C;
+const quint16 BOARD_PRODUCT = 0x0C08;
+const int TEST_TIMEOUT_MS = 200;
+
+// Sees the given ports instead of the system's: a pseudo terminal stands in for the board's CDC port.
+class PtySerialComDriver : public SerialComDriver
+{
+public:
+    explicit PtySerialComDriver(const QList<SerialComDeviceInfo>& ports)
+        : SerialComDriver(SerialComDeviceInfo(BOARD_VENDOR, BOARD_PRODUCT)), itsPorts(ports)
+    {
+        setTimeout(TEST_TIMEOUT_MS);
+    }
+
+protected:
+    QList<SerialComDeviceInfo> presentPorts() const override { return itsPorts; }
+
+private:
+    QList<SerialComDeviceInfo> itsPorts;
+};
+
+SerialComDeviceInfo boardPort(const QString& name, quint16 productId = BOARD_PRODUCT)
+{
+    SerialComDeviceInfo port(BOARD_VENDOR, productId);
+    port.setPort(name);
+    return port;
+}
+
+// The test plays the board on the master side of a pseudo terminal; the driver opens its slave.
+class SerialComDriverTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        board = ::posix_openpt(O_RDWR | O_NOCTTY);
+        ASSERT_GE(board, 0);
+        ASSERT_EQ(::grantpt(board), 0);
+        ASSERT_EQ(::unlockpt(board), 0);
+        slavePath = QString::fromLocal8Bit(::ptsname(board));
+        // An unrelated port listed first, so that open() shows it takes the board's.
+        driver = std::make_unique<PtySerialComDriver>(
+            QList<SerialComDeviceInfo>{boardPort("ttyACM9", 0x0001), boardPort(slavePath)});
+    }
+
+    void TearDown() override
+    {
+        driver.reset();
+        unplug();
+    }
+
+    void unplug()
+    {
+        if (board >= 0)
+            ::close(board);
+        board = -1;
+    }
+
+    void boardSends(const QByteArray& bytes)
+    {
+        ASSERT_EQ(::write(board, bytes.constData(), size_t(bytes.size())), bytes.size());
+    }
+
+    // What the board receives within timeoutMs, up to size bytes.
+    QByteArray boardReceives(int size, int timeoutMs = TEST_TIMEOUT_MS)
+    {
+        QByteArray bytes;
+        QElapsedTimer timer;
+        timer.start();
+        while (bytes.size() < size && !timer.hasExpired(timeoutMs))
+        {
+            pollfd node = {board, POLLIN, 0};
+            if (::poll(&node, 1, 10) <= 0)
+                continue;
+            char chunk[4096];
+            const ssize_t count =
+                ::read(board, chunk, std::min<size_t>(sizeof chunk, size_t(size - bytes.size())));
+            if (count > 0)
+                bytes.append(chunk, int(count));
+        }
+        return bytes;
+    }
+
+    // Reads until size bytes have come or a read fails.
+    QByteArray driverReceives(int size)
+    {
+        QByteArray bytes(size, '\0');
+        int received = 0;
+        while (received < size)
+        {
+            const qint64 count = driver->readBytes(bytes.data() + received, size - received);
+            if (count <= 0)
+                break;
+            received += int(count);
+        }
+        bytes.resize(received);
+        return bytes;
+    }
+
+    int board = -1;
+    QString slavePath;
+    std::unique_ptr<PtySerialComDriver> driver;
+};
+
+} // namespace
+
+TEST_F(SerialComDriverTest, OpenSetsTheBoardsLineSettingsOnTheBoardsPort)
+{
+    ASSERT_TRUE(driver->open());
+    EXPECT_TRUE(driver->isOpen());
+    EXPECT_FALSE(driver->open());
+    EXPECT_TRUE(driver->isOpen());
+
+    // The master side shows the slave's line settings.
+    termios line = {};
+    ASSERT_EQ(::tcgetattr(board, &line), 0);
+    EXPECT_EQ(::cfgetispeed(&line), speed_t(B19200));
+    EXPECT_EQ(::cfgetospeed(&line), speed_t(B19200));
+    EXPECT_EQ(line.c_cflag & CSIZE, tcflag_t(CS8));
+    EXPECT_EQ(line.c_cflag & CSTOPB, tcflag_t(CSTOPB));
+    EXPECT_EQ(line.c_cflag & PARENB, tcflag_t(0));
+
+    EXPECT_TRUE(driver->close());
+    EXPECT_FALSE(driver->isOpen());
+    EXPECT_FALSE(driver->close());
+    EXPECT_EQ(driver->writeBytes("x", 1), ComDriver::TRANSMIT_FAILED);
+    char byte = 0;
+    EXPECT_EQ(driver->readBytes(&byte, 1), ComDriver::RECEIVE_FAILED);
+    EXPECT_TRUE(driver->open());
+}
+
+TEST_F(SerialComDriverTest, OpenFailureIsWarnedAboutOnce)
+{
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& text) { warnings << text; });
+    PtySerialComDriver missing({boardPort("/dev/ttyLIDORA7")});
+    EXPECT_FALSE(missing.open());
+    EXPECT_FALSE(missing.open());
+    EXPECT_FALSE(missing.isOpen());
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(warnings, QStringList{"Cannot open serial port /dev/ttyLIDORA7: No such file or directory."});
+}
+
+TEST_F(SerialComDriverTest, EveryByteValueCrossesTheLineUnchanged)
+{
+    // The line must be raw: no CR/LF translation, no echo, no flow-control or signal characters.
+    ASSERT_TRUE(driver->open());
+    QByteArray bytes;
+    for (int value = 0; value < 256; ++value)
+        bytes.append(char(value));
+    EXPECT_EQ(driver->writeBytes(bytes.constData(), bytes.size()), bytes.size());
+    EXPECT_EQ(boardReceives(bytes.size() + 1), bytes);
+
+    boardSends(bytes);
+    EXPECT_EQ(driverReceives(bytes.size()), bytes);
+}
+
+TEST_F(SerialComDriverTest, ReadTimesOutOrReturnsAtOnceWithoutWaiting)
+{
+    ASSERT_TRUE(driver->open());
+    char buffer[16] = {};
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(driver->readBytes(buffer, sizeof buffer), ComDriver::RECEIVE_FAILED);
+    EXPECT_GE(timer.elapsed(), TEST_TIMEOUT_MS - 10);
+    EXPECT_TRUE(driver->isOpen());
+    EXPECT_EQ(driver->lastError(), ComDriver::RECEIVE_FAILED);
+    EXPECT_EQ(driver->lastError(), ComDriver::SUCCESS);
+
+    // The failed wait left nothing behind: the next read is clean.
+    boardSends("ab");
+    EXPECT_EQ(driverReceives(2), "ab");
+
+    driver->setWaitForReadyRead(false);
+    timer.restart();
+    EXPECT_EQ(driver->readBytes(buffer, sizeof buffer), 0);
+    EXPECT_LT(timer.elapsed(), TEST_TIMEOUT_MS / 2);
+    // Bytes the board sent are there without an event loop in between.
+    boardSends("cd");
+    ::usleep(20 * 1000);
+    EXPECT_EQ(driver->readBytes(buffer, sizeof buffer), 2);
+    EXPECT_EQ(QByteArray(buffer, 2), "cd");
+}
+
+TEST_F(SerialComDriverTest, TimedOutWriteDropsItsUnsentBytes)
+{
+    ASSERT_TRUE(driver->open());
+    // The board reads nothing, so the line fills up long before a megabyte has left.
+    const QByteArray flood(1024 * 1024, 'F');
+    EXPECT_EQ(driver->writeBytes(flood.constData(), flood.size()), ComDriver::TRANSMIT_FAILED);
+    EXPECT_TRUE(driver->isOpen());
+    while (boardReceives(1 << 20, 50).size() > 0)
+    {
+    }
+
+    ASSERT_EQ(driver->writeBytes("end", 3), 3);
+    EXPECT_EQ(boardReceives(16), "end");
+}
+
+TEST_F(SerialComDriverTest, UnpluggedBoardFailsTheTransferAndClosesThePort)
+{
+    // { waitForReadyRead, write }: the hang-up must show without waiting out the time-out.
+    const bool cases[][2] = {{true, true}, {true, false}, {false, false}};
+    for (const auto& testCase : cases)
+    {
+        TearDown();
+        SetUp();
+        driver->setWaitForReadyRead(testCase[0]);
+        ASSERT_TRUE(driver->open());
+        unplug();
+        char buffer[4] = {};
+        const int failure = testCase[1] ? ComDriver::TRANSMIT_FAILED : ComDriver::RECEIVE_FAILED;
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_EQ(testCase[1] ? driver->writeBytes("abc", 3) : driver->readBytes(buffer, 4), failure);
+        EXPECT_LT(timer.elapsed(), TEST_TIMEOUT_MS);
+        EXPECT_FALSE(driver->isOpen());
+        EXPECT_EQ(driver->lastError(), failure);
+    }
+}
+
+TEST_F(SerialComDriverTest, DestroyingAnOpenDriverReleasesThePort)
+{
+    // The port is locked while a driver holds it; a driver dropped without close() must not keep it.
+    ASSERT_TRUE(driver->open());
+    PtySerialComDriver second({boardPort(slavePath)});
+    EXPECT_FALSE(second.open());
+    driver.reset();
+    EXPECT_TRUE(second.open());
+}
+
+TEST_F(SerialComDriverTest, StreamOperationsAreRefused)
+{
+    const std::string pattern = assertionPattern("Serial/serialcomdriver", "false", "not implemented.");
+    unsigned char buffer[4] = {};
+    EXPECT_DEATH(driver->flush(), pattern);
+    EXPECT_DEATH(driver->write(buffer, sizeof buffer), pattern);
+    EXPECT_DEATH(driver->read(buffer, sizeof buffer), pattern);
+    EXPECT_DEATH(driver->updateDeviceState(), pattern);
+    EXPECT_DEATH(driver->abortTransfer(), pattern);
+}
