@@ -1,8 +1,18 @@
 #ifndef NOXGUI_CONTROLS_NOXSTATUSFIELD_H
 #define NOXGUI_CONTROLS_NOXSTATUSFIELD_H
 
+#include "Communication/nodestatecontext.h"
+
 #include <QLabel>
 #include <QList>
+
+namespace NoxCore
+{
+namespace Communication
+{
+class NodeStateManager;
+}
+} // namespace NoxCore
 
 namespace NoxGui
 {
@@ -10,7 +20,9 @@ namespace Controls
 {
 
 // A label that shows one of a list of states as a coloured badge. Every field starts with state 0,
-// "unknown" on grey; owners append further states and select them by index.
+// "unknown" on grey; owners append further states and select them by index, or let the field follow a
+// communication node's state manager: then it keeps its own text and takes the colour of each node state.
+// The manager is not owned; clear it before the manager goes.
 class NoxStatusField : public QLabel
 {
     Q_OBJECT
@@ -28,6 +40,16 @@ public:
     // Applies a state; an index without a state changes nothing.
     void setState(int index);
 
+    // Replaces the states by the five node states and follows the manager's state changes from the next
+    // one on. False for null (a manager followed until then is released all the same).
+    bool setNodeStateManager(NoxCore::Communication::NodeStateManager* manager);
+    // False when no manager was followed.
+    bool clearNodeStateManager();
+
+public slots:
+    void onStateChanged(NoxCore::Communication::NodeStateContext context, int previousState,
+                        int currentState);
+
 private:
     struct State
     {
@@ -36,6 +58,8 @@ private:
     };
 
     QList<State> itsStates;
+    bool itsShowText = true;
+    NoxCore::Communication::NodeStateManager* itsNodeStateManager = nullptr;
 };
 
 } // namespace Controls

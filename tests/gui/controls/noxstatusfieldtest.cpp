@@ -1,8 +1,26 @@
 #include "controls/noxstatusfield.h"
 
+#include "Communication/icommunicationnode.h"
+#include "Communication/nodestatemanager.h"
+
 #include <gtest/gtest.h>
 
 using NoxGui::Controls::NoxStatusField;
+
+namespace
+{
+
+// A node that never opens; the tests drive the manager's signal directly.
+class FakeNode : public NoxCore::Communication::ICommunicationNode
+{
+public:
+    bool open() override { return false; }
+    bool isOpen() override { return false; }
+    bool close() override { return true; }
+    bool setNextNode(ICommunicationNode*) override { return true; }
+};
+
+} // namespace
 
 TEST(NoxStatusField, StartsUnknownOnGreyAndIgnoresStatesItDoesNotHave)
 {
@@ -29,4 +47,28 @@ TEST(NoxStatusField, AppendedStatesAreSelectedByIndex)
     EXPECT_EQ(field.styleSheet(), "background-color: #009f69; color: #ffffff;");
     field.setState(0);
     EXPECT_EQ(field.text(), "unknown");
+}
+
+TEST(NoxStatusField, BoundFieldKeepsItsTextAndTakesTheNodeStateColours)
+{
+    FakeNode node;
+    NoxCore::Communication::NodeStateManager manager(&node);
+    NoxStatusField field;
+    field.setText("Control HID");
+    ASSERT_TRUE(field.setNodeStateManager(&manager));
+    EXPECT_EQ(field.stateCount(), 5);
+    EXPECT_EQ(field.styleSheet(), "background-color: #acb2b7; color: #ffffff;") << "nothing applied yet";
+
+    manager.stateChanged(NoxCore::Communication::NodeStateContext(), 2, 4);
+    EXPECT_EQ(field.text(), "Control HID");
+    EXPECT_EQ(field.styleSheet(), "background-color: #df5353; color: #ffffff;");
+    manager.stateChanged(NoxCore::Communication::NodeStateContext(), 4, 2);
+    EXPECT_EQ(field.styleSheet(), "background-color: #009f69; color: #ffffff;");
+
+    EXPECT_TRUE(field.clearNodeStateManager());
+    EXPECT_FALSE(field.clearNodeStateManager());
+    manager.stateChanged(NoxCore::Communication::NodeStateContext(), 2, 4);
+    EXPECT_EQ(field.styleSheet(), "background-color: #009f69; color: #ffffff;") << "no longer following";
+    EXPECT_FALSE(field.setNodeStateManager(nullptr));
+    EXPECT_EQ(field.stateCount(), 5) << "the node states stay";
 }
