@@ -33,8 +33,8 @@ public:
     qint16 portNumber() const;
     void setPortNumber(qint16 portNumber);
 
-    // One line for logs: "COM Device:  Manufacturer: …  Description: …  Port: …  Vendor ID: …  Product ID:
-    // …", the ids in decimal.
+    // One line for logs: "COM Device:" and the five fields, each as two spaces, a label and the value
+    // ("  Vendor ID: 31292"), the ids in decimal.
     QString toString() const;
 
     // True when this port passes filter: a non-zero id must be equal, a non-empty text must occur in this
