@@ -1,7 +1,10 @@
 #include "mainwindow.h"
 #include "signalquitter.h"
 
+#include "HidDevice/hidbackend.h"
 #include "Tools/versioninfo.h"
+#include "simulatedboard.h"
+#include "simulatedhidbackend.h"
 #include "tools/windowhelper.h"
 
 #include <QApplication>
@@ -9,6 +12,7 @@
 #include <QSplashScreen>
 
 #include <cstdio>
+#include <memory>
 
 namespace
 {
@@ -17,6 +21,7 @@ namespace
 struct Options
 {
     QString readoutLogPath;
+    bool simulate = false;
 };
 
 bool parseOptions(const QApplication& application, Options& options, int& exitCode)
@@ -39,6 +44,11 @@ bool parseOptions(const QApplication& application, Options& options, int& exitCo
             "Appends every change of the read-out (state, distance, banner, screen saver) to <file>."),
         QStringLiteral("file"));
     parser.addOption(readoutLogOption);
+    const QCommandLineOption simulateOption(
+        QStringLiteral("simulate"),
+        QStringLiteral(
+            "Talks to a simulated evaluation board instead of looking for a real one on the USB."));
+    parser.addOption(simulateOption);
 
     if (!parser.parse(application.arguments()))
     {
@@ -61,6 +71,7 @@ bool parseOptions(const QApplication& application, Options& options, int& exitCo
         return false;
     }
     options.readoutLogPath = parser.value(readoutLogOption);
+    options.simulate = parser.isSet(simulateOption);
     return true;
 }
 
@@ -76,6 +87,17 @@ int main(int argc, char* argv[])
         return exitCode;
 
     SignalQuitter signalQuitter;
+
+    // The simulated board stands in for the USB below the HID driver, so everything above it runs as with
+    // a real board. It must be in place before the window builds and opens the stack.
+    std::unique_ptr<LidoraSim::SimulatedBoard> simulatedBoard;
+    std::unique_ptr<LidoraSim::SimulatedHidBackend> simulatedUsb;
+    if (options.simulate)
+    {
+        simulatedBoard = std::make_unique<LidoraSim::SimulatedBoard>();
+        simulatedUsb = std::make_unique<LidoraSim::SimulatedHidBackend>(*simulatedBoard);
+        NoxHid::HidBackend::install(simulatedUsb.get());
+    }
 
     QSplashScreen* splash = NoxGui::WindowHelper::createSplashScreen();
     splash->show();
@@ -96,5 +118,6 @@ int main(int argc, char* argv[])
 
     exitCode = application.exec();
     delete window;
+    NoxHid::HidBackend::install(nullptr);
     return exitCode;
 }

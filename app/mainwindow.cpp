@@ -1,16 +1,33 @@
 #include "mainwindow.h"
 
+#include "getcalibrationdatacommand.h"
+#include "getserialnumbercommand.h"
+#include "logging.h"
 #include "objectstate.h"
 #include "qcpstringlegenditem.h"
+#include "targetconfigurationcommand.h"
 #include "ui_mainwindow.h"
 
+#include "Communication/communicationstackelement.h"
+#include "Communication/comstream.h"
+#include "Communication/nodestatemanager.h"
 #include "Tools/clock.h"
 #include "Tools/versioninfo.h"
+#include "barcreator.h"
+#include "controls/aboutdialog.h"
 #include "controls/noxstatusfield.h"
+#include "hidcomdriver.h"
+#include "intents/iintent.h"
+#include "intents/intentmanager.h"
 #include "tools/windowhelper.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QHostAddress>
 #include <QMessageBox>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
 
 #include <cmath>
@@ -31,6 +48,13 @@ static void ensureAppResources()
 
 namespace
 {
+
+// States of the automation status field.
+const int AUTOMATION_LOCAL_STATE = 1;
+const int AUTOMATION_ON_STATE = 2;
+// The calibration block read when a client connects.
+const unsigned char AUTOMATION_CALIBRATION_BLOCK = 2;
+const int SLOW_CALIBRATION_TIMEOUT_MS = 5000;
 
 // How each object state looks in the read-out, indexed by its value.
 struct StateLook
@@ -58,15 +82,24 @@ const int CONFIDENCE_MASK = 63;
 const double BAR_AXIS_MAX_MM = 3000.0;
 const double BAR_WIDTH_MM = 60.0;
 const double CONFIDENCE_AXIS_MAX = 64.0;
+// Operation modes, as indexes of the mode combo box.
+const int DISTANCE_MODE_INDEX = 0;
+const int PROXIMITY_MODE_INDEX = 1;
+const int DISTANCE_PROXIMITY_MODE_INDEX = 2;
+// In proximity mode the bar chart shows the near range only.
+const double PROXIMITY_AXIS_MAX = 100.0;
+const double PROXIMITY_BAR_WIDTH = 2.0;
 // With auto scale the distance plot shows the newest three seconds.
 const double DISTANCE_PLOT_SPAN_MS = 3000.0;
 
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent)
-    : QMainWindow(parent), itsDeviceStatusBar(this), ui(new Ui::MainWindow),
-      itsLastStateLabelUpdateMs(Clock::currentMSecsSinceEpoch())
+MainWindow::MainWindow(QWidget* parent, NoxCore::Tracing::Tracer* tracer)
+    : QMainWindow(parent), itsToolBarIntentGroup(QStringLiteral("ToolBar")), itsDeviceStatusBar(this),
+      ui(new Ui::MainWindow), itsLastStateLabelUpdateMs(Clock::currentMSecsSinceEpoch())
 {
+    // The order matters: the stack must exist before the status fields are bound, and the module stream
+    // must be known before the plot and the single-instance check use it.
     NoxGui::WindowHelper::loadStyleSheet(qApp);
     ensureAppResources();
     ui->setupUi(this);
@@ -74,14 +107,33 @@ MainWindow::MainWindow(QWidget* parent)
     ui->gbTof->hide();
     ui->menuBar->setStyleSheet(QStringLiteral("background-color: white;"));
 
+    NoxGui::Intents::IntentManager::instance()->addExecutor(this);
+    itsControlLogic.initialize(tracer);
+
     statusBar()->addPermanentWidget(&itsDeviceStatusBar, 0);
     NoxGui::Controls::NoxStatusField* automationField = itsDeviceStatusBar.automationField();
     automationField->appendState(QStringLiteral("Local"), QStringLiteral("#009f69"),
                                  QStringLiteral("#ffffff"));
     automationField->appendState(QStringLiteral("Automation On"), QStringLiteral("#0075b0"),
                                  QStringLiteral("#ffffff"));
+    bindStatusFields(itsControlLogic);
 
+    itsControlLogic.communicationInitialized().set(this, SLOT(on_communicationInitialized()));
+    itsControlLogic.communicationDeinitialized().set(this, SLOT(on_communicationDeinitialized()));
+
+    buildMenus();
     ui->mainToolBar->hide();
+
+    NoxCore::Communication::CommunicationStackElement* moduleElement =
+        itsControlLogic.stack().findElement(QStringLiteral("MODULE_STREAM"));
+    if (moduleElement != nullptr)
+        itsModuleStream = dynamic_cast<NoxCore::Communication::ComStream*>(moduleElement->node());
+    connect(&itsControlLogic, &ControlLogic::tofModuleActivated, this, &MainWindow::onToFModuleActivated);
+
+    // Opens the nodes synchronously while the board answers: afterwards the module stream tells whether a
+    // board was found.
+    itsControlLogic.activate();
+    ui->plotDistance->setModuleStream(itsModuleStream);
 
     itsVersionInfo = new NoxCore::Tools::VersionInfo();
     itsVersionInfo->retrieveInfo();
@@ -97,15 +149,25 @@ MainWindow::MainWindow(QWidget* parent)
 
     setUpBarChart();
     itsDisplayTimer.start();
-
+    sendTargetConfiguration();
+    startAutomationServer();
     checkSingleInstance();
 }
 
 MainWindow::~MainWindow()
 {
     itsInstanceMark.release();
+    unbindStatusFields(itsControlLogic);
+    NoxGui::Intents::IntentManager::instance()->removeExecutor(this);
+    if (itsAutomationLogging != nullptr)
+    {
+        ui->plotDistance->setLogging(nullptr);
+        delete itsAutomationLogging;
+    }
     delete ui;
+    delete itsAboutDialog;
     delete itsVersionInfo;
+    qDeleteAll(itsIntentGroups);
 }
 
 bool MainWindow::startReadoutLog(const QString& path, QString* errorText)
@@ -152,11 +214,302 @@ void MainWindow::setUpBarChart()
     plot->legend->setVisible(false);
 }
 
+bool MainWindow::isModuleStreamOpen() const
+{
+    return itsModuleStream != nullptr && itsModuleStream->isOpen();
+}
+
+void MainWindow::bindStatusFields(ControlLogic& controlLogic)
+{
+    NoxCore::Communication::NodeStateManager* manager = nullptr;
+    if (controlLogic.stack().tryGetStateManager(QStringLiteral("CONTROL_STREAM"), &manager))
+        itsDeviceStatusBar.controlHidField()->setNodeStateManager(manager);
+    if (controlLogic.stack().tryGetStateManager(QStringLiteral("MODULE_STREAM"), &manager))
+        itsDeviceStatusBar.moduleHidField()->setNodeStateManager(manager);
+}
+
+void MainWindow::unbindStatusFields(ControlLogic&)
+{
+    itsDeviceStatusBar.moduleHidField()->clearNodeStateManager();
+    itsDeviceStatusBar.controlHidField()->clearNodeStateManager();
+}
+
+void MainWindow::buildMenus()
+{
+    menuBar()->clear();
+    auto* mainMenu = new NoxGui::Intents::IntentGroup(QStringLiteral("MainMenu"));
+    auto* file = new NoxGui::Intents::IntentGroup(tr("File"));
+    auto* help = new NoxGui::Intents::IntentGroup(tr("Help"));
+    itsIntentGroups << mainMenu << file << help;
+    mainMenu->addItem(file);
+    mainMenu->addItem(help);
+    NoxGui::Intents::IntentManager* intents = NoxGui::Intents::IntentManager::instance();
+    if (NoxGui::Intents::IIntent* exit = intents->findIntent(QStringLiteral("intExit")))
+        file->addItem(exit);
+    if (NoxGui::Intents::IIntent* about = intents->findIntent(QStringLiteral("intOpenAboutDialog")))
+        help->addItem(about);
+    NoxGui::BarCreator::createMenuBar(menuBar(), mainMenu);
+}
+
+void MainWindow::intOpenAboutDialog_update(bool* enabled)
+{
+    *enabled = true;
+}
+
+void MainWindow::intOpenAboutDialog_execute(NoxGui::Intents::IIntentExecuteParameter*)
+{
+    if (itsAboutDialog == nullptr)
+    {
+        itsAboutDialog = new NoxGui::Controls::AboutDialog(nullptr);
+        itsAboutDialog->setVersionInfo(itsVersionInfo);
+    }
+    itsAboutDialog->show();
+    itsAboutDialog->raise();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (itsAboutDialog != nullptr)
+    {
+        itsAboutDialog->close();
+        delete itsAboutDialog;
+        itsAboutDialog = nullptr;
+    }
+    event->accept();
+}
+
+void MainWindow::on_communicationInitialized() {}
+
+void MainWindow::on_communicationDeinitialized() {}
+
+void MainWindow::onToFModuleActivated()
+{
+    if (!isModuleStreamOpen())
+        return;
+    GetSerialNumberCommand identification;
+    itsModuleStream->execute(&identification);
+    if (itsModuleStream->lastError() == -1)
+    {
+        QMessageBox::warning(this, tr("Warning"), tr("Could not retrieve serial number."), QMessageBox::Ok);
+        return;
+    }
+    itsSerialNumber = identification.serialNumber();
+    itsApp0Revision = identification.app0Revision();
+    itsDriverRevision = identification.driverRevision();
+    itsExtraRevision = identification.extraRevision();
+    itsChipRevision = identification.chipRevision();
+    ui->lbSerialNumber->setText(QStringLiteral("Serial #") + itsSerialNumber);
+    ui->lbApp0Revision->setText(QStringLiteral("App0 Rev. ") + itsApp0Revision);
+    ui->lbDriverRevision->setText(QStringLiteral("Drv. Rev. ") + itsDriverRevision);
+    ui->lbChipInfo->setText(QStringLiteral("Chip Revision: ") + itsChipRevision);
+}
+
+void MainWindow::sendTargetConfiguration()
+{
+    if (!isModuleStreamOpen())
+        return;
+    TargetConfigurationCommand configuration(1, 0, quint8(ui->cbOperationMode->currentIndex()));
+    itsModuleStream->execute(&configuration);
+}
+
+void MainWindow::on_cbOperationMode_currentIndexChanged(int currentIndex)
+{
+    sendTargetConfiguration();
+    QCustomPlot* plot = ui->plotDistanceBar;
+    if (currentIndex == PROXIMITY_MODE_INDEX)
+    {
+        plot->xAxis->setRange(0.0, PROXIMITY_AXIS_MAX);
+        itsBars->setWidth(PROXIMITY_BAR_WIDTH);
+    }
+    else
+    {
+        plot->xAxis->setRange(0.0, BAR_AXIS_MAX_MM);
+        itsBars->setWidth(BAR_WIDTH_MM);
+    }
+    plot->replot(QCustomPlot::rpRefreshHint);
+}
+
+void MainWindow::startAutomationServer()
+{
+    itsAutomationCommandTimer = new QTimer(this);
+    itsAutomationCommandTimer->setSingleShot(true);
+    itsAutomationCommandTimer->setInterval(0);
+    connect(itsAutomationCommandTimer, &QTimer::timeout, this, &MainWindow::processAutomationCommands);
+
+    itsAutomationServer = new QTcpServer(this);
+    connect(itsAutomationServer, &QTcpServer::newConnection, this, &MainWindow::newAutomationConnection);
+    // Loopback only: the port is for programs on this PC, never for the network.
+    if (!itsAutomationServer->listen(QHostAddress::LocalHost, AUTOMATION_PORT))
+        qWarning("Automation port 127.0.0.1:%u is not available (%s); the demo runs without automation.",
+                 unsigned(AUTOMATION_PORT), qPrintable(itsAutomationServer->errorString()));
+}
+
+void MainWindow::newAutomationConnection()
+{
+    while (QTcpSocket* socket = itsAutomationServer->nextPendingConnection())
+    {
+        if (itsAutomationSocket != nullptr)
+        {
+            refuseAutomationClient(socket);
+            continue;
+        }
+        itsAutomationSocket = socket;
+        socket->setReadBufferSize(AUTOMATION_READ_BUFFER_BYTES);
+        connect(socket, &QTcpSocket::disconnected, this, &MainWindow::disconnectAutomation);
+        connect(socket, &QTcpSocket::readyRead, this, &MainWindow::readAutomationCommand);
+        connect(socket, &QTcpSocket::bytesWritten, itsAutomationCommandTimer,
+                QOverload<>::of(&QTimer::start));
+
+        ui->cbContinuousMode->setChecked(false);
+        ui->cbContinuousMode->setEnabled(false);
+        ui->pbStart->setEnabled(false);
+
+        itsAutomationLogging = new Logging(nullptr);
+        itsAutomationLogging->setSocket(socket);
+        ui->plotDistance->setLogging(itsAutomationLogging);
+        itsAutomationLogging->writeVersion(itsSerialNumber, itsApp0Revision,
+                                           itsVersionInfo->productVersionString(), itsDriverRevision,
+                                           itsExtraRevision, itsChipRevision);
+
+        GetCalibrationDataCommand calibration(2);
+        if (executeCalibrationRequest(calibration))
+        {
+            itsAutomationLogging->writeFileText(calibration.description());
+            itsAutomationLogging->writeFileText(QStringLiteral("#CAL;02") + calibration.calibrationData());
+        }
+
+        NoxGui::Controls::NoxStatusField* automationField = itsDeviceStatusBar.automationField();
+        automationField->setState(AUTOMATION_ON_STATE);
+        automationField->show();
+        itsAutomationActive = true;
+    }
+}
+
+void MainWindow::refuseAutomationClient(QTcpSocket* socket)
+{
+    // One client at a time: the one connected keeps its record stream undisturbed.
+    socket->write("#ERR;;Another automation client is connected.\r\n");
+    socket->disconnectFromHost();
+    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    if (socket->state() == QAbstractSocket::UnconnectedState)
+        socket->deleteLater();
+}
+
+void MainWindow::readAutomationCommand()
+{
+    if (itsAutomationSocket == nullptr || itsAutomationCommands.size() >= AUTOMATION_MAX_QUEUED_COMMANDS)
+        return;
+    const QByteArray bytes = itsAutomationSocket->readAll();
+    const int zero = bytes.indexOf('\0');
+    const QString chunk = QString::fromLatin1(zero < 0 ? bytes : bytes.left(zero));
+    // A chunk with line breaks carries one command per line; commands sent back to back must not merge
+    // into one unknown command. A chunk without line breaks is one command, as it always was.
+    for (const QString& line : chunk.split(QRegularExpression(QStringLiteral("[\r\n]"))))
+    {
+        const QString command = line.trimmed();
+        if (!command.isEmpty())
+            itsAutomationCommands.append(command);
+    }
+    if (!itsAutomationCommands.isEmpty())
+        itsAutomationCommandTimer->start();
+}
+
+void MainWindow::processAutomationCommands()
+{
+    if (itsAutomationSocket == nullptr)
+        return;
+    // A client that does not take its records gets no new ones until it does.
+    if (itsAutomationSocket->bytesToWrite() > AUTOMATION_MAX_UNSENT_BYTES)
+        return;
+    if (!itsAutomationCommands.isEmpty())
+        executeAutomationCommand(itsAutomationCommands.takeFirst());
+    // Commands left in the socket while the queue was full are read once there is room again.
+    if (itsAutomationSocket != nullptr && itsAutomationSocket->bytesAvailable() > 0)
+        readAutomationCommand();
+    if (!itsAutomationCommands.isEmpty())
+        itsAutomationCommandTimer->start();
+}
+
+void MainWindow::executeAutomationCommand(const QString& command)
+{
+    if (!isModuleStreamOpen())
+    {
+        itsAutomationSocket->write("#ERR;;No target system connected.\r\n");
+        itsAutomationSocket->flush();
+        return;
+    }
+    if (command == QLatin1String("d"))
+        ui->cbOperationMode->setCurrentIndex(DISTANCE_MODE_INDEX);
+    else if (command == QLatin1String("p"))
+        ui->cbOperationMode->setCurrentIndex(PROXIMITY_MODE_INDEX);
+    else if (command == QLatin1String("b"))
+        ui->cbOperationMode->setCurrentIndex(DISTANCE_PROXIMITY_MODE_INDEX);
+    else
+        on_pbStart_clicked();
+}
+
+void MainWindow::disconnectAutomation()
+{
+    QCoreApplication::processEvents();
+    NoxGui::Controls::NoxStatusField* automationField = itsDeviceStatusBar.automationField();
+    automationField->setState(AUTOMATION_LOCAL_STATE);
+    automationField->hide();
+    itsAutomationActive = false;
+    itsAutomationCommands.clear();
+    if (itsAutomationLogging != nullptr)
+    {
+        ui->plotDistance->setLogging(nullptr);
+        delete itsAutomationLogging;
+        itsAutomationLogging = nullptr;
+    }
+    if (itsAutomationSocket != nullptr)
+    {
+        itsAutomationSocket->deleteLater();
+        itsAutomationSocket = nullptr;
+    }
+    ui->cbContinuousMode->setEnabled(true);
+    ui->cbContinuousMode->setChecked(true);
+    ui->pbStart->setEnabled(true);
+}
+
+bool MainWindow::executeCalibrationRequest(GetCalibrationDataCommand& command)
+{
+    if (!isModuleStreamOpen())
+        return false;
+    // Other blocks than 2 take the board longer to read: more time, and the user sees the wait.
+    const bool slowBlock = command.calibrationBlock() != AUTOMATION_CALIBRATION_BLOCK;
+    auto* driver = dynamic_cast<NoxHid::HidComDriver*>(itsModuleStream->comDriver());
+    int readTimeout = 0;
+    int writeTimeout = 0;
+    if (slowBlock)
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        if (driver != nullptr)
+        {
+            readTimeout = driver->readTimeout();
+            writeTimeout = driver->writeTimeout();
+            driver->setReadTimeout(SLOW_CALIBRATION_TIMEOUT_MS);
+            driver->setWriteTimeout(SLOW_CALIBRATION_TIMEOUT_MS);
+        }
+    }
+    itsModuleStream->execute(&command);
+    const bool success = itsModuleStream->lastError() != -1;
+    if (slowBlock)
+    {
+        if (driver != nullptr)
+        {
+            driver->setReadTimeout(readTimeout);
+            driver->setWriteTimeout(writeTimeout);
+        }
+        QApplication::restoreOverrideCursor();
+    }
+    return success;
+}
+
 void MainWindow::checkSingleInstance()
 {
-    // Without a board this instance owns nothing, so a mark left by another instance is believed.
-    const bool ownsTarget = false;
-    if (itsInstanceMark.check(ownsTarget))
+    // An instance that reached the board owns it, so a mark left behind by a crash is reset first.
+    if (itsInstanceMark.check(isModuleStreamOpen()))
         QMessageBox::warning(
             this, itsVersionInfo->productNameString(),
             tr("Could not connect to target. Is another instance of the GUI already running?\n"),
@@ -240,8 +593,7 @@ void MainWindow::updateObjectDisplay()
     }
     const QString distanceText = QString::asprintf("%1.0f", distance / 10.0) + QStringLiteral(" cm");
 
-    // No board yet: every measurement is replayed, so the test-mode banner stays.
-    ui->lDemoMode->setVisible(true);
+    ui->lDemoMode->setVisible(!isModuleStreamOpen());
 
     const qint64 nowMs = Clock::currentMSecsSinceEpoch();
     if (nowMs - itsLastStateLabelUpdateMs > STATE_LABEL_REFRESH_MS)

@@ -1,19 +1,27 @@
 #ifndef LIDORA_MAINWINDOW_H
 #define LIDORA_MAINWINDOW_H
 
+#include "controllogic.h"
 #include "devicestatusbar.h"
 #include "instancemark.h"
 #include "readoutlog.h"
 
+#include "Communication/nodestatecontext.h"
 #include "Tools/elapsedtimer.h"
+#include "intents/iintentexecutor.h"
+#include "intents/intentgroup.h"
 
 #include <QMainWindow>
 #include <QVector>
 
 #include <memory>
 
+class GetCalibrationDataCommand;
+class Logging;
 class QCPBars;
 class QCPStringLegendItem;
+class QTcpServer;
+class QTcpSocket;
 class QTimer;
 
 namespace Ui
@@ -23,18 +31,37 @@ class MainWindow;
 
 namespace NoxCore
 {
+namespace Communication
+{
+class ComStream;
+}
 namespace Tools
 {
 class VersionInfo;
 }
 } // namespace NoxCore
 
+namespace NoxGui
+{
+namespace Controls
+{
+class AboutDialog;
+}
+namespace Intents
+{
+class IIntentExecuteParameter;
+}
+} // namespace NoxGui
+
 // The demo's one window: object state, distance and a distance/confidence bar, or the screen saver when
-// nobody has been present for a while. A 33 ms timer drives the measurement cycle for the whole life of
-// the window. Everything runs on the GUI thread.
-class MainWindow : public QMainWindow
+// nobody has been present for a while. Owns the control logic with the board's communication stack, the
+// 33 ms measurement timer, which runs for the whole life of the window, and the automation server on
+// 127.0.0.1:39999 with its one client. Everything runs on the GUI thread; exchanges with the board block it
+// for their duration.
+class MainWindow : public QMainWindow, public NoxGui::Intents::IIntentExecutor
 {
     Q_OBJECT
+    Q_INTERFACES(NoxGui::Intents::IIntentExecutor)
 
 public:
     static constexpr int MEASUREMENT_PERIOD_MS = 33;
@@ -42,27 +69,60 @@ public:
     static constexpr qint64 DISPLAY_REFRESH_MS = 32;
     // ...and the state label at most this often, so it stays readable while the state flickers.
     static constexpr qint64 STATE_LABEL_REFRESH_MS = 250;
+    static constexpr quint16 AUTOMATION_PORT = 39999;
+    // Flow control towards the automation client: no more reading while this many commands wait, and no
+    // more measuring while this much output has not been taken by the client.
+    static constexpr int AUTOMATION_MAX_QUEUED_COMMANDS = 1024;
+    static constexpr qint64 AUTOMATION_MAX_UNSENT_BYTES = 1024 * 1024;
+    static constexpr qint64 AUTOMATION_READ_BUFFER_BYTES = 64 * 1024;
 
-    explicit MainWindow(QWidget* parent = nullptr);
+    // tracer (may be null) records what the program says to the module.
+    explicit MainWindow(QWidget* parent = nullptr, NoxCore::Tracing::Tracer* tracer = nullptr);
     ~MainWindow() override;
 
     // Appends every change of the read-out to a file (the --readout-log option).
     bool startReadoutLog(const QString& path, QString* errorText);
 
 public slots:
+    void intOpenAboutDialog_update(bool* enabled);
+    void intOpenAboutDialog_execute(NoxGui::Intents::IIntentExecuteParameter* parameter);
+    void onToFModuleActivated();
+    void readAutomationCommand();
+    void disconnectAutomation();
+    void newAutomationConnection();
+    void on_communicationInitialized();
+    void on_communicationDeinitialized();
     void on_pbStart_clicked();
     void clickpbStartContinuous();
     void on_cbAutoScaleYDist_stateChanged(int state);
     void on_sbYAxisMaxDist_valueChanged(int currentValue);
     void on_cbContinuousMode_stateChanged(int state);
+    void on_cbOperationMode_currentIndexChanged(int currentIndex);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    void bindStatusFields(ControlLogic& controlLogic);
+    void unbindStatusFields(ControlLogic& controlLogic);
+    void buildMenus();
+    void sendTargetConfiguration();
+    bool executeCalibrationRequest(GetCalibrationDataCommand& command);
+    void executeAutomationCommand(const QString& command);
+    void processAutomationCommands();
+    void refuseAutomationClient(QTcpSocket* socket);
+    bool isModuleStreamOpen() const;
     void setUpBarChart();
+    void startAutomationServer();
     void checkSingleInstance();
     void updateObjectDisplay();
 
+    NoxGui::Intents::IntentGroup itsToolBarIntentGroup;
     DeviceStatusBar itsDeviceStatusBar;
+    ControlLogic itsControlLogic;
+    NoxGui::Controls::AboutDialog* itsAboutDialog = nullptr;
     NoxCore::Tools::VersionInfo* itsVersionInfo = nullptr;
+    QList<NoxGui::Intents::IntentGroup*> itsIntentGroups;
     Ui::MainWindow* ui;
     QTimer* itsContinuousTimer = nullptr;
     InstanceMark itsInstanceMark;
@@ -73,8 +133,21 @@ private:
     QCPStringLegendItem* itsPhotonCountObjectLegendItem = nullptr;
     QVector<double> itsBarKeys;
     QVector<double> itsBarValues;
+    QString itsSerialNumber;
+    QString itsApp0Revision;
+    QString itsDriverRevision;
+    QString itsExtraRevision;
+    QString itsChipRevision;
+    NoxCore::Communication::ComStream* itsModuleStream = nullptr;
     NoxCore::Tools::ElapsedTimer itsDisplayTimer;
+    QTcpServer* itsAutomationServer = nullptr;
+    QTcpSocket* itsAutomationSocket = nullptr;
     bool itsAutomationActive = false;
+    Logging* itsAutomationLogging = nullptr;
+    // Commands read but not yet carried out. One runs per turn of the event loop, so that a client that
+    // sends a flood of commands neither freezes the window nor makes the program read without bound.
+    QStringList itsAutomationCommands;
+    QTimer* itsAutomationCommandTimer = nullptr;
     qint64 itsLastStateLabelUpdateMs;
     std::unique_ptr<ReadoutLog> itsReadoutLog;
 };

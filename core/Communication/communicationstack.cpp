@@ -138,6 +138,11 @@ CommunicationStackElement* CommunicationStack::findElement(ICommunicationNode* n
     return nullptr;
 }
 
+QStringList CommunicationStack::elementNames() const
+{
+    return itsStackElements.keys();
+}
+
 CommunicationStackElement* CommunicationStack::rootElement() const
 {
     return itsRootStackElement;

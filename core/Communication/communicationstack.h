@@ -7,6 +7,7 @@
 #include <QMap>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 namespace NoxCore
 {
@@ -57,6 +58,8 @@ public:
     CommunicationStackElement* findElement(ICommunicationNode* node) const;
 
     CommunicationStackElement* rootElement() const;
+    // Every element name, in ascending order.
+    QStringList elementNames() const;
     // The heads of the chains, in the order in which they became heads.
     QList<CommunicationStackElement*> topElements() const;
 
