@@ -111,10 +111,7 @@ void RegisterInfoStd::processWriteRegisterRequest(QQueue<IComObject*>* comObject
     if (value != nullptr)
     {
         registerObject = objectProvider->createWriteRegisterObject();
-        registerObject->setAddressByteWidth(bytesPerAddress());
-        registerObject->setValueByteWidth(bytesPerValue());
-        registerObject->setRegisterAddress(itsWriteAddress);
-        registerObject->setRegisterValue(value->value());
+        fitToRegister(registerObject, itsWriteAddress, value->value());
     }
     comObjects->enqueue(registerObject);
 }
@@ -137,10 +134,7 @@ void RegisterInfoStd::processModifyRegisterRequest(QQueue<IComObject*>* comObjec
         modifyObject = objectProvider->createModifyRegisterObject();
     if (modifyObject != nullptr)
     {
-        modifyObject->setAddressByteWidth(bytesPerAddress());
-        modifyObject->setValueByteWidth(bytesPerValue());
-        modifyObject->setRegisterAddress(itsWriteAddress);
-        modifyObject->setRegisterValue(value->value());
+        fitToRegister(modifyObject, itsWriteAddress, value->value());
         modifyObject->setMask(mask->value());
     }
     comObjects->enqueue(modifyObject);
@@ -162,10 +156,7 @@ void RegisterInfoStd::processReadRegisterRequest(QQueue<IComObject*>* comObjects
     if (value != nullptr)
     {
         registerObject = objectProvider->createReadRegisterObject();
-        registerObject->setAddressByteWidth(bytesPerAddress());
-        registerObject->setValueByteWidth(bytesPerValue());
-        registerObject->setRegisterAddress(itsReadAddress);
-        registerObject->setRegisterValue(0);
+        fitToRegister(registerObject, itsReadAddress, 0);
         if (itsTracePattern != 0)
             registerObject->setTracePattern(itsTracePattern);
     }
@@ -173,15 +164,15 @@ void RegisterInfoStd::processReadRegisterRequest(QQueue<IComObject*>* comObjects
 }
 
 void RegisterInfoStd::processReadRegisterResponse(QQueue<IComObject*>* comObjects,
-                                                  IRegisterValue* value) const
+                                                  IRegisterValue* regValue) const
 {
     NOX_ASSERT(comObjects != NULL, "comObjects is Null!");
-    NOX_ASSERT(value != NULL, "regValue is Null!");
+    NOX_ASSERT(regValue != NULL, "regValue is Null!");
     IComObject* head = takeHead(comObjects);
     const IRegisterComObject* registerObject = dynamic_cast<const IRegisterComObject*>(head);
     NOX_ASSERT(registerObject != NULL, "No matching com object found.");
-    value->setValue(registerObject->registerValue());
-    value->setState(answerState(registerObject));
+    regValue->setValue(registerObject->registerValue());
+    regValue->setState(answerState(registerObject));
     delete head;
 }
 
@@ -197,13 +188,13 @@ bool RegisterInfoStd::isDirectSuccessorOf(const IRegisterInfo* other) const
 }
 
 void RegisterInfoStd::processBlockReadRegisterRequest(QQueue<IComObject*>* comObjects,
-                                                      const QList<IRegisterValue*>* values,
+                                                      const QList<IRegisterValue*>* regValues,
                                                       IRegisterComObjectProvider* objectProvider) const
 {
     NOX_ASSERT(comObjects != NULL, "comObjects is Null!");
     NOX_ASSERT(objectProvider != NULL, "objectProvider is Null!");
-    NOX_ASSERT(values != NULL, "regValues is Null!");
-    const unsigned int valueCount = unsigned(values->count());
+    NOX_ASSERT(regValues != NULL, "regValues is Null!");
+    const unsigned int valueCount = unsigned(regValues->count());
     unsigned int first = 0;
     // One entry at least, even for no values, so that the consumer always finds the entry it takes.
     do
@@ -227,12 +218,12 @@ void RegisterInfoStd::processBlockReadRegisterRequest(QQueue<IComObject*>* comOb
 }
 
 void RegisterInfoStd::processBlockReadRegisterResponse(QQueue<IComObject*>* comObjects,
-                                                       QList<IRegisterValue*>* values) const
+                                                       QList<IRegisterValue*>* regValues) const
 {
     NOX_ASSERT(comObjects != NULL, "comObjects is Null!");
-    NOX_ASSERT(values != NULL, "regValues is Null!");
+    NOX_ASSERT(regValues != NULL, "regValues is Null!");
     const unsigned int valueByteWidth = bytesPerValue();
-    const unsigned int totalCount = unsigned(values->count());
+    const unsigned int totalCount = unsigned(regValues->count());
     unsigned int first = 0;
     do
     {
@@ -251,7 +242,7 @@ void RegisterInfoStd::processBlockReadRegisterResponse(QQueue<IComObject*>* comO
             unsigned int value = 0;
             for (unsigned int byte = 0; byte < valueByteWidth; ++byte)
                 value = (value << BITS_PER_BYTE) | bytes[byte];
-            IRegisterValue* registerValue = values->at(int(first + index));
+            IRegisterValue* registerValue = regValues->at(int(first + index));
             registerValue->setValue(value);
             registerValue->setState(state);
         }
@@ -278,6 +269,15 @@ unsigned int RegisterInfoStd::bytesPerValue() const
 unsigned int RegisterInfoStd::bytesPerAddress() const
 {
     return bytesFor(itsAddressBitWidth);
+}
+
+void RegisterInfoStd::fitToRegister(IRegisterComObject* registerObject, unsigned int address,
+                                    unsigned int value) const
+{
+    registerObject->setAddressByteWidth(bytesPerAddress());
+    registerObject->setValueByteWidth(bytesPerValue());
+    registerObject->setRegisterAddress(address);
+    registerObject->setRegisterValue(value);
 }
 
 unsigned int RegisterInfoStd::valuesHeldBy(const IBlockRegisterComObject* blockObject,

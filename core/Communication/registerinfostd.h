@@ -9,6 +9,7 @@ namespace Communication
 {
 
 class IBlockRegisterComObject;
+class IRegisterComObject;
 
 // A register at one address with a value of up to 32 bits. The masks say which bits can be read and
 // written: a register without readable bits is write-only, one without writable bits read-only. The com
@@ -62,6 +63,8 @@ public:
 private:
     unsigned int bytesPerValue() const;
     unsigned int bytesPerAddress() const;
+    // The provider's objects know nothing of this register's widths.
+    void fitToRegister(IRegisterComObject* registerObject, unsigned int address, unsigned int value) const;
     // How many of the remaining values a block object holds.
     unsigned int valuesHeldBy(const IBlockRegisterComObject* blockObject, unsigned int remaining) const;
 

@@ -1,0 +1,306 @@
+#include "core/Communication/comobjectprobe.h"
+#include "support/assertionpattern.h"
+
+#include "Communication/I2c/i2cblockreadregistercomobject.h"
+#include "Communication/I2c/i2ccomobjectprovider.h"
+#include "Communication/I2c/i2cconfigcomobject.h"
+#include "Communication/I2c/i2cmodifyregistercomobject.h"
+#include "Communication/I2c/i2creadregistercomobject.h"
+#include "Communication/I2c/i2cwriteregistercomobject.h"
+#include "Communication/ixmlserializable.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+using namespace NoxCore::Communication;
+using namespace NoxCore::Communication::I2c;
+
+namespace
+{
+
+const unsigned char SLAVE = 0x29;
+const unsigned int TRACE = 0x08000000;
+
+using Factory = std::function<IComObject*()>;
+
+} // namespace
+
+TEST(I2cComObjects, RequestsAreByteExactAndBigEndian)
+{
+    struct Case
+    {
+        const char* name;
+        Factory create;
+        unsigned char protocol;
+        IComObject::CallingType callingType;
+        const char* request;
+        unsigned int answerSize;
+    };
+    const std::vector<Case> cases = {
+        {"config, unknown module becomes 1", [] { return new I2cConfigComObject(5, 2, 0, 0); }, 0x62,
+         IComObject::FireAndForget, "01010200000000", 0},
+        {"config, custom speed", [] { return new I2cConfigComObject(2, 255, 0x00061A80, 0); }, 0x62,
+         IComObject::FireAndForget, "0201ff00061a80", 0},
+        {"read", [] { return new I2cReadRegisterComObject(SLAVE, 0x10, TRACE, 1, 1); }, 0x61,
+         IComObject::RequestAndResponse, "521053", 1},
+        {"read, wide", [] { return new I2cReadRegisterComObject(SLAVE, 0x0102, TRACE, 2, 4); }, 0x61,
+         IComObject::RequestAndResponse, "52010253", 4},
+        {"write", [] { return new I2cWriteRegisterComObject(SLAVE, 0x10, 0xAB, TRACE, 1, 1); }, 0x61,
+         IComObject::FireAndForget, "5210ab", 0},
+        {"write, two-byte address",
+         [] { return new I2cWriteRegisterComObject(SLAVE, 0x0102, 0x33, TRACE, 2, 1); }, 0x61,
+         IComObject::FireAndForget, "52010233", 0},
+        {"modify", [] { return new I2cModifyRegisterComObject(SLAVE, 0x10, 0x05, 0x0F, TRACE, 1, 1); }, 0x6C,
+         IComObject::FireAndForget, "5210050f", 0},
+        {"modify, two-byte value and mask",
+         [] { return new I2cModifyRegisterComObject(SLAVE, 0x10, 0x1234, 0x00FF, TRACE, 1, 2); }, 0x6C,
+         IComObject::FireAndForget, "5210123400ff", 0},
+        {"block read",
+         [] { return new I2cBlockReadRegisterComObject(SLAVE, 0x20, 4, nullptr, 1, 1, 16, TRACE); }, 0x61,
+         IComObject::RequestAndResponse, "522053", 4},
+    };
+    for (const Case& item : cases)
+    {
+        SCOPED_TRACE(item.name);
+        std::unique_ptr<IComObject> object(item.create());
+        const ISerializable* serializable = dynamic_cast<ISerializable*>(object.get());
+        const QByteArray request = QByteArray::fromHex(item.request);
+        EXPECT_EQ(serializable->protocol(), item.protocol);
+        EXPECT_EQ(object->callingType(), item.callingType);
+        EXPECT_EQ(serializable->serializeSize(), unsigned(request.size()));
+        EXPECT_EQ(serializable->deserializeSize(), item.answerSize);
+        EXPECT_EQ(requestOf(object.get(), unsigned(request.size())), request);
+        EXPECT_EQ(requestOf(object.get(), unsigned(request.size() - 1)), "refused");
+        // The stream's payload buffer is larger than the request: nothing is written behind it.
+        EXPECT_EQ(requestOf(object.get(), unsigned(request.size() + 1)), request + '\xEE');
+    }
+    // Without a buffer the register objects refuse instead of writing.
+    I2cWriteRegisterComObject write(SLAVE, 0x10, 0xAB, TRACE, 1, 1);
+    I2cModifyRegisterComObject modify(SLAVE, 0x10, 0x05, 0x0F, TRACE, 1, 1);
+    EXPECT_FALSE(write.serialize(nullptr, 16));
+    EXPECT_FALSE(modify.serialize(nullptr, 16));
+}
+
+TEST(I2cComObjects, AnswersAreTakenOnlyWhenComplete)
+{
+    I2cReadRegisterComObject read(SLAVE, 0x10, TRACE, 1, 1);
+    EXPECT_TRUE(answer(&read, QByteArray::fromHex("7f")));
+    EXPECT_EQ(read.registerValue(), 0x7Fu);
+    read.setValueByteWidth(2);
+    EXPECT_TRUE(answer(&read, QByteArray::fromHex("0123")));
+    EXPECT_EQ(read.registerValue(), 0x0123u);
+    // Fault: a short answer was reported as read while the value stayed stale.
+    EXPECT_FALSE(answer(&read, QByteArray::fromHex("45")));
+    EXPECT_EQ(read.registerValue(), 0x0123u);
+    EXPECT_FALSE(read.valid());
+
+    I2cBlockReadRegisterComObject block(SLAVE, 0x20, 3, nullptr, 1, 1, 16, TRACE);
+    EXPECT_TRUE(answer(&block, QByteArray::fromHex("a1b2c3")));
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(block.data()), 3), QByteArray::fromHex("a1b2c3"));
+    // Fault: a short block answer shrank the data size, and the register layer then stopped the program.
+    EXPECT_FALSE(answer(&block, QByteArray::fromHex("0102")));
+    EXPECT_EQ(block.dataSize(), 3u);
+    EXPECT_FALSE(block.valid());
+}
+
+// Fault: width setters left the sizes alone, so requests went out cut short and answers were read past
+// what the object accepted.
+TEST(I2cComObjects, SizesFollowTheWidths)
+{
+    I2cReadRegisterComObject read(SLAVE, 0x10, TRACE, 1, 1);
+    read.setAddressByteWidth(2);
+    read.setValueByteWidth(4);
+    EXPECT_EQ(read.serializeSize(), 4u);
+    EXPECT_EQ(read.deserializeSize(), 4u);
+    I2cWriteRegisterComObject write(SLAVE, 0x10, 0xAB, TRACE, 1, 1);
+    write.setValueByteWidth(4);
+    EXPECT_EQ(write.serializeSize(), 6u);
+    I2cModifyRegisterComObject modify(SLAVE, 0x10, 0x05, 0x0F, TRACE, 1, 1);
+    modify.setAddressByteWidth(2);
+    EXPECT_EQ(modify.serializeSize(), 5u);
+
+    I2cBlockReadRegisterComObject block(SLAVE, 0x0100, 4, nullptr, 1, 1, 1088, TRACE);
+    block.setAddressByteWidth(2);
+    EXPECT_EQ(block.serializeSize(), 4u);
+    EXPECT_EQ(requestOf(&block, 4), QByteArray::fromHex("52010053"));
+    block.setDataSize(2000);
+    EXPECT_EQ(block.dataSize(), 1088u);
+    EXPECT_EQ(block.deserializeSize(), 1088u);
+}
+
+TEST(I2cConfigComObject, NamesItsClockModes)
+{
+    const std::vector<std::pair<unsigned char, const char*>> modes = {
+        {1, "100KHz"},         {2, "400KHz"},  {3, "1MHz"},   {4, "3.4MHz"},
+        {255, "custom speed"}, {0, "unknown"}, {5, "unknown"}};
+    for (const auto& mode : modes)
+        EXPECT_EQ(I2cConfigComObject::clockModeToFrequency(mode.first), mode.second) << int(mode.first);
+}
+
+TEST(I2cComObjectProvider, CreatesOneByteObjectsForItsSlave)
+{
+    I2cComObjectProvider provider;
+    provider.setConfiguration(0x40);
+    std::unique_ptr<IRegisterComObject> read(provider.createReadRegisterObject());
+    std::unique_ptr<IRegisterComObject> write(provider.createWriteRegisterObject());
+    std::unique_ptr<IModifyRegisterComObject> modify(provider.createModifyRegisterObject());
+    std::unique_ptr<IBlockRegisterComObject> block(provider.createBlockRegisterObject());
+    EXPECT_EQ(requestOf(read.get(), 3), QByteArray::fromHex("800081"));
+    EXPECT_EQ(requestOf(write.get(), 3), QByteArray::fromHex("800000"));
+    EXPECT_EQ(requestOf(modify.get(), 4), QByteArray::fromHex("80000000"));
+    EXPECT_EQ(requestOf(block.get(), 3), QByteArray::fromHex("800081"));
+    for (IComObject* object : std::vector<IComObject*>{read.get(), write.get(), modify.get(), block.get()})
+    {
+        EXPECT_EQ(object->tracePattern(), TRACE);
+        EXPECT_NE(dynamic_cast<IXmlSerializable*>(object), nullptr);
+    }
+    EXPECT_EQ(block->dataSize(), 1u);
+    EXPECT_EQ(dynamic_cast<I2cBlockReadRegisterComObject*>(block.get())->maxDataSize(), 1088u);
+}
+
+TEST(I2cComObjects, TelegramsNameEveryParameterInHexadecimal)
+{
+    I2cReadRegisterComObject read(SLAVE, 0x10, TRACE, 1, 1);
+    read.setRegisterValue(0x7F);
+    EXPECT_EQ(telegramOf(&read, 0),
+              "\n"
+              "<Telegram Pid=\"61\" CallingType=\"RequestAndResponse\" TelegramType=\"Request\" "
+              "Trace=\"08000000\">\n"
+              "    <I2cReadRegister>\n"
+              "        <SlaveAddress>29</SlaveAddress>\n"
+              "        <AddressSize>1</AddressSize>\n"
+              "        <Address>10</Address>\n"
+              "        <DataSize>1</DataSize>\n"
+              "    </I2cReadRegister>\n"
+              "</Telegram>");
+    EXPECT_TRUE(telegramOf(&read, 1).contains("        <DataSize>1</DataSize>\n"
+                                              "        <Data OutProperty=\"True\">7f</Data>\n"));
+
+    const std::vector<std::pair<Factory, QString>> elements = {
+        {[] { return new I2cConfigComObject(2, 2, 0x1A, TRACE); },
+         "<I2cConfig>\n        <Module>2</Module>\n        <AddressSize>1</AddressSize>\n        "
+         "<ClockMode>2</ClockMode>\n        <CustomClockSpeed>1a</CustomClockSpeed>\n    </I2cConfig>"},
+        {[] { return new I2cWriteRegisterComObject(SLAVE, 0x10, 0xAB, TRACE, 1, 1); },
+         "<I2cWriteRegister>\n        <SlaveAddress>29</SlaveAddress>\n        "
+         "<AddressSize>1</AddressSize>\n        "
+         "<Address>10</Address>\n        <DataSize>1</DataSize>\n        <Data>ab</Data>\n    "
+         "</I2cWriteRegister>"},
+        {[] { return new I2cModifyRegisterComObject(SLAVE, 0x10, 0x05, 0x0F, TRACE, 1, 1); },
+         "<I2cModifyRegister>\n        <SlaveAddress>29</SlaveAddress>\n        "
+         "<AddressSize>1</AddressSize>\n        "
+         "<Address>10</Address>\n        <DataSize>1</DataSize>\n        <Data>5</Data>\n        "
+         "<Mask>f</Mask>\n    "
+         "</I2cModifyRegister>"},
+        {[] { return new I2cBlockReadRegisterComObject(SLAVE, 0x20, 2, nullptr, 1, 1, 16, TRACE); },
+         "<I2cBlockRegister>\n        <SlaveAddress>29</SlaveAddress>\n        "
+         "<AddressSize>1</AddressSize>\n        "
+         "<Address>20</Address>\n        <MaxBlockSize>10</MaxBlockSize>\n        <BlockSize>2</BlockSize>\n "
+         "   "
+         "</I2cBlockRegister>"},
+    };
+    for (const auto& element : elements)
+    {
+        std::unique_ptr<IComObject> object(element.first());
+        EXPECT_TRUE(telegramOf(object.get(), 0).contains(element.second))
+            << telegramOf(object.get(), 0).toStdString();
+    }
+
+    const unsigned char blockData[] = {0x0A, 0xFF};
+    I2cBlockReadRegisterComObject block(SLAVE, 0x20, 2, blockData, 1, 1, 16, TRACE);
+    EXPECT_TRUE(telegramOf(&block, 1).contains("<Data OutProperty=\"True\">0aff</Data>"));
+}
+
+TEST(I2cComObjects, TelegramsReadBackIntoEqualObjects)
+{
+    const unsigned char blockData[] = {0x0A, 0xFF, 0x00};
+    // Each written object, and a differently built one that reads its telegram.
+    const std::vector<std::pair<Factory, Factory>> pairs = {
+        {[] { return new I2cConfigComObject(2, 255, 0x61A80, TRACE); },
+         [] { return new I2cConfigComObject(1, 1, 0, TRACE); }},
+        {[] { return new I2cReadRegisterComObject(SLAVE, 0x0102, TRACE, 2, 2); },
+         [] { return new I2cReadRegisterComObject(0, 0, TRACE, 1, 1); }},
+        {[] { return new I2cWriteRegisterComObject(SLAVE, 0x0102, 0xABCD, TRACE, 2, 2); },
+         [] { return new I2cWriteRegisterComObject(0, 0, 0, TRACE, 1, 1); }},
+        {[] { return new I2cModifyRegisterComObject(SLAVE, 0x10, 0x05, 0x0F, TRACE, 1, 1); },
+         [] { return new I2cModifyRegisterComObject(0, 0, 0, 0, TRACE, 1, 1); }},
+        {[&blockData]
+         { return new I2cBlockReadRegisterComObject(SLAVE, 0x20, 3, blockData, 1, 1, 16, TRACE); },
+         [] { return new I2cBlockReadRegisterComObject(0, 0, 1, nullptr, 1, 1, 1088, TRACE); }},
+    };
+    for (const auto& pair : pairs)
+    {
+        std::unique_ptr<IComObject> original(pair.first());
+        std::unique_ptr<IComObject> copy(pair.second());
+        const QString response = telegramOf(original.get(), 1);
+        SCOPED_TRACE(response.toStdString());
+        EXPECT_TRUE(readTelegram(copy.get(), response));
+        EXPECT_EQ(telegramOf(copy.get(), 1), response);
+    }
+}
+
+TEST(I2cComObjects, BadTelegramsAreRefusedAndChangeNothing)
+{
+    const QString configTelegram = telegramOf(std::make_unique<I2cConfigComObject>(2, 3, 0, TRACE).get(), 0);
+    const std::vector<std::pair<Factory, QString>> cases = {
+        {[] { return new I2cConfigComObject(1, 1, 0, TRACE); },
+         QString(configTelegram).replace("<AddressSize>1<", "<AddressSize>2<")},
+        {[] { return new I2cConfigComObject(1, 1, 0, TRACE); },
+         QString(configTelegram).replace("<ClockMode>3<", "<ClockMode>zz<")},
+        {[] { return new I2cWriteRegisterComObject(0, 0, 0, TRACE, 1, 1); },
+         "<Telegram><I2cWriteRegister><SlaveAddress>29</SlaveAddress><AddressSize>1</AddressSize>"
+         "<Address>10</Address><DataSize>1</DataSize></I2cWriteRegister></Telegram>"},
+        {[] { return new I2cBlockReadRegisterComObject(0, 0, 1, nullptr, 1, 1, 1088, TRACE); },
+         "<Telegram><I2cBlockRegister><SlaveAddress>29</SlaveAddress><AddressSize>1</AddressSize>"
+         "<Address>10</Address><MaxBlockSize>10</MaxBlockSize><BlockSize>3</BlockSize><Data>0aff</Data>"
+         "</I2cBlockRegister></Telegram>"},
+        {[] { return new I2cBlockReadRegisterComObject(0, 0, 1, nullptr, 1, 1, 1088, TRACE); },
+         "<Telegram><I2cBlockRegister><SlaveAddress>29</SlaveAddress><AddressSize>1</AddressSize>"
+         "<Address>10</Address><MaxBlockSize>ffffffff</MaxBlockSize><BlockSize>3</BlockSize>"
+         "</I2cBlockRegister></Telegram>"},
+    };
+    for (const auto& item : cases)
+    {
+        std::unique_ptr<IComObject> object(item.first());
+        const QString before = telegramOf(object.get(), 1);
+        EXPECT_FALSE(readTelegram(object.get(), item.second)) << item.second.toStdString();
+        EXPECT_EQ(telegramOf(object.get(), 1), before);
+    }
+}
+
+TEST(I2cComObjectsDeathTest, ProgrammingErrorsStopWithTheirMessage)
+{
+    unsigned char data[4] = {};
+    I2cConfigComObject config(1, 1, 0, TRACE);
+    EXPECT_DEATH(config.serialize(nullptr, 7),
+                 assertionPattern("i2cconfigcomobject", "buffer != NULL", "buffer is Null!"));
+    EXPECT_DEATH(config.deserialize(data, 0),
+                 assertionPattern("i2cconfigcomobject", "false",
+                                  "I2cConfigComObject has no result. Deserialize not supported."));
+    I2cWriteRegisterComObject write(SLAVE, 0x10, 0xAB, TRACE, 1, 1);
+    EXPECT_DEATH(write.deserialize(data, 0),
+                 assertionPattern("i2cwriteregistercomobject", "false",
+                                  "WriteRegister has no result. Deserialize not supported."));
+    I2cModifyRegisterComObject modify(SLAVE, 0x10, 0x05, 0x0F, TRACE, 1, 1);
+    EXPECT_DEATH(modify.deserialize(data, 0),
+                 assertionPattern("i2cmodifyregistercomobject", "false",
+                                  "I2cModifyRegisterComObject has no result. Deserialize not supported."));
+    EXPECT_DEATH(I2cBlockReadRegisterComObject(SLAVE, 0, 17, nullptr, 1, 1, 16, TRACE),
+                 assertionPattern("i2cblockreadregistercomobject", "itsDataSize <= itsMaxDataSize",
+                                  "BlockSize must be lower or equal than MaxBlockSize."));
+    I2cBlockReadRegisterComObject block(SLAVE, 0, 2, nullptr, 1, 1, 16, TRACE);
+    EXPECT_DEATH(block.setData(nullptr, 2),
+                 assertionPattern("i2cblockreadregistercomobject", "data != NULL", "data is Null!"));
+    EXPECT_DEATH(block.xmlDeserialize(nullptr),
+                 assertionPattern("commandtelegram", "xml != NULL", "xml is Null!"));
+
+    I2cComObjectProvider provider;
+    const std::string unconfigured =
+        assertionPattern("i2ccomobjectprovider", "itsIsInitialized", "ComObjectProvider is not initialized.");
+    EXPECT_DEATH(provider.createReadRegisterObject(), unconfigured);
+    EXPECT_DEATH(provider.createWriteRegisterObject(), unconfigured);
+    EXPECT_DEATH(provider.createModifyRegisterObject(), unconfigured);
+    EXPECT_DEATH(provider.createBlockRegisterObject(), unconfigured);
+}

@@ -1,0 +1,438 @@
+#include "testcomobjects.h"
+
+#include "support/assertionpattern.h"
+#include "support/scriptedcomdriver.h"
+#include "support/simulatedboardcomdriver.h"
+
+#include "Communication/I2c/i2ccomobjectprovider.h"
+#include "Communication/comstream.h"
+#include "Communication/iccomcore.h"
+#include "Communication/icomobserver.h"
+#include "Communication/registerinfostd.h"
+#include "Communication/registerset.h"
+#include "Communication/registervalue.h"
+#include "simulatedboard.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <unistd.h>
+
+using namespace NoxCore::Communication;
+using LidoraSim::I2cBridge;
+using LidoraSim::SimulatedBoard;
+using NoxCore::Communication::I2c::I2cComObjectProvider;
+
+namespace
+{
+
+const unsigned char TRANSFER_PROTOCOL = 0x61;
+
+class RecordingObserver : public IComObserver
+{
+public:
+    explicit RecordingObserver(const QString& name, const QList<IRegisterInfo*>& registers = {})
+        : itsName(name), itsRegisters(registers)
+    {
+    }
+
+    bool filtersRegisters() override { return !itsRegisters.isEmpty(); }
+    QList<IRegisterInfo*> observedRegisters() override { return itsRegisters; }
+    void valueChanged(IRegisterInfo* info, IRegisterValue* value) override
+    {
+        seen << QStringLiteral("%1=%2").arg(info->id()).arg(value->value(), 0, 16);
+        if (onValueChanged)
+            onValueChanged();
+    }
+    void registerSetChanged(NoxCore::Register::RegisterSet* registerSet) override { lastSet = registerSet; }
+    QString observerName() override { return itsName; }
+
+    QStringList seen;
+    NoxCore::Register::RegisterSet* lastSet = nullptr;
+    std::function<void()> onValueChanged;
+
+private:
+    QString itsName;
+    QList<IRegisterInfo*> itsRegisters;
+};
+
+// A bus without a read-modify-write of its own.
+class ProviderWithoutModify : public I2cComObjectProvider
+{
+public:
+    IModifyRegisterComObject* createModifyRegisterObject() override { return nullptr; }
+};
+
+// The request telegrams of one kind, as the stream traced them.
+QStringList requestsOf(const RecordingTraceSink& tracer, const QString& command)
+{
+    QStringList requests;
+    for (const QString& telegram : tracer.telegrams)
+    {
+        if (telegram.contains("TelegramType=\"Request\"") && telegram.contains("<" + command + ">"))
+            requests << telegram;
+    }
+    return requests;
+}
+
+// The register core over the sensor chip of a simulated board, through a real com stream.
+class IcComCoreOnBoardTest : public ::testing::Test
+{
+protected:
+    IcComCoreOnBoardTest()
+    {
+        stream.open();
+        stream.setTracer(&tracer);
+        provider.setConfiguration(I2cBridge::SENSOR_SLAVE_ADDRESS);
+        core.registerObserver(&observer);
+    }
+
+    I2cBridge& chip() { return board.i2cBridge(); }
+
+    SimulatedBoard board;
+    SimulatedBoardComDriver driver{board, SimulatedBoard::Channel::Module};
+    ComStream stream{&driver, ComStream::theImmediateFlushPolicy};
+    RecordingTraceSink tracer;
+    I2cComObjectProvider provider;
+    IcComCore core{&stream, &provider};
+    RecordingObserver observer{"all registers"};
+    RegisterInfoStd chipId{I2cBridge::CHIP_ID_REGISTER, 8, 8, 0xFF};
+    RegisterInfoStd scratch{0x10, 8, 8, 0xFF};
+};
+
+// The same core over a scripted channel, for failures the board does not produce.
+class IcComCoreScriptedTest : public ::testing::Test
+{
+protected:
+    IcComCoreScriptedTest()
+    {
+        provider.setConfiguration(I2cBridge::SENSOR_SLAVE_ADDRESS);
+        core.registerObserver(&observer);
+    }
+
+    ScriptedComDriver driver;
+    ComStream stream{&driver, ComStream::theImmediateFlushPolicy};
+    I2cComObjectProvider provider;
+    IcComCore core{&stream, &provider};
+    RecordingObserver observer{"all registers"};
+    RegisterInfoStd scratch{0x10, 8, 8, 0xFF};
+};
+
+} // namespace
+
+TEST_F(IcComCoreOnBoardTest, ReadsAndVerifiedWritesReachTheChip)
+{
+    RegisterValue value;
+    EXPECT_EQ(core.readRegister(&chipId, &value, true), 0);
+    EXPECT_EQ(value.value(), 0x8Eu);
+    EXPECT_EQ(value.state(), 0);
+
+    RegisterValue written(0x5A, 0);
+    EXPECT_EQ(core.writeRegister(&scratch, &written), 0);
+    EXPECT_EQ(chip().registerValue(0x10), 0x5A);
+    EXPECT_EQ(observer.seen, QStringList({"0x90=8e", "0x10=5a"}));
+
+    // The verification read, and only it, is marked in the trace.
+    const QStringList reads = requestsOf(tracer, "I2cReadRegister");
+    ASSERT_EQ(reads.count(), 2);
+    EXPECT_TRUE(reads[0].contains("Trace=\"08000000\""));
+    EXPECT_TRUE(reads[1].contains("Trace=\"08010000\""));
+    EXPECT_TRUE(requestsOf(tracer, "I2cWriteRegister").first().contains("Trace=\"08000000\""));
+}
+
+TEST_F(IcComCoreOnBoardTest, AWriteThatReadsBackDifferentlyFailsVerificationAndShowsTheRealContent)
+{
+    chip().setCorruptWrites(true);
+    RegisterValue written(0x5A, 0);
+    EXPECT_EQ(core.writeRegister(&scratch, &written), IRegisterCommunication::VERIFICATION_FAILED);
+    EXPECT_EQ(observer.seen, QStringList({"0x10=a5"}));
+}
+
+TEST_F(IcComCoreOnBoardTest, ModifyVerifiesTheMaskedBitsWithAndWithoutTheTargetsModify)
+{
+    ProviderWithoutModify readModifyWrite;
+    readModifyWrite.setConfiguration(I2cBridge::SENSOR_SLAVE_ADDRESS);
+    const RegisterValue value(0x05, 0);
+    const RegisterValue mask(0x0F, 0);
+    struct Case
+    {
+        IRegisterComObjectProvider* provider;
+        bool corruptWrites;
+        int result;
+        const char* observed;
+    };
+    for (const Case& item :
+         {Case{&provider, false, 0, "0x10=a5"}, Case{&provider, true, -3, "0x10=5a"},
+          Case{&readModifyWrite, false, 0, "0x10=a5"}, Case{&readModifyWrite, true, -3, "0x10=5a"}})
+    {
+        chip().setRegisterValue(0x10, 0xA0);
+        chip().setCorruptWrites(item.corruptWrites);
+        core.setComObjectProvider(item.provider);
+        observer.seen.clear();
+        tracer.telegrams.clear();
+        RegisterValue newBits = value;
+        RegisterValue bits = mask;
+        EXPECT_EQ(core.modifyRegister(&scratch, &newBits, &bits), item.result);
+        EXPECT_EQ(observer.seen, QStringList(item.observed));
+        const bool targetModifies = item.provider == &provider;
+        EXPECT_EQ(requestsOf(tracer, "I2cModifyRegister").count(), targetModifies ? 1 : 0);
+        EXPECT_EQ(requestsOf(tracer, "I2cWriteRegister").count(), targetModifies ? 0 : 1);
+    }
+}
+
+TEST_F(IcComCoreOnBoardTest, RegisterListsTravelInOneBlockPerRunOfConsecutiveRegisters)
+{
+    const unsigned char contents[] = {0x11, 0x22, 0x33};
+    for (unsigned int offset = 0; offset < 3; ++offset)
+        chip().setRegisterValue(0x10 + offset, contents[offset]);
+    chip().setRegisterValue(0x20, 0x44);
+    RegisterInfoStd second(0x11, 8, 8, 0xFF);
+    RegisterInfoStd third(0x12, 8, 8, 0xFF);
+    RegisterInfoStd apart(0x20, 8, 8, 0xFF);
+    QList<IRegisterInfo*> infos = {&scratch, &second, &third, &apart};
+
+    for (const bool useBlockRead : {true, false})
+    {
+        tracer.telegrams.clear();
+        observer.seen.clear();
+        RegisterValue values[4];
+        QList<IRegisterValue*> valueList = {&values[0], &values[1], &values[2], &values[3]};
+        EXPECT_EQ(core.readRegisterList(&infos, &valueList, useBlockRead, true), 0);
+        EXPECT_EQ(observer.seen, QStringList({"0x10=11", "0x11=22", "0x12=33", "0x20=44"}));
+        const QStringList blocks = requestsOf(tracer, "I2cBlockRegister");
+        EXPECT_EQ(requestsOf(tracer, "I2cReadRegister").count(), useBlockRead ? 0 : 4);
+        ASSERT_EQ(blocks.count(), useBlockRead ? 2 : 0);
+        if (useBlockRead)
+        {
+            EXPECT_TRUE(blocks[0].contains("<Address>10</Address>") &&
+                        blocks[0].contains("<BlockSize>3</BlockSize>"));
+            EXPECT_TRUE(blocks[1].contains("<Address>20</Address>") &&
+                        blocks[1].contains("<BlockSize>1</BlockSize>"));
+        }
+    }
+
+    QList<IRegisterInfo*> noInfos;
+    QList<IRegisterValue*> noValues;
+    tracer.telegrams.clear();
+    EXPECT_EQ(core.readRegisterList(&noInfos, &noValues, true, true), 0);
+    EXPECT_TRUE(tracer.telegrams.isEmpty());
+}
+
+// Fault: a transfer the target refused (here: no slave acknowledged) was reported as success, because the
+// stream itself had no error.
+TEST_F(IcComCoreOnBoardTest, TransfersTheTargetRefusesFail)
+{
+    provider.setConfiguration(I2cBridge::SENSOR_SLAVE_ADDRESS + 1);
+    RegisterValue value;
+    EXPECT_EQ(core.readRegister(&chipId, &value, true), IRegisterCommunication::READ_FAILED);
+    EXPECT_NE(value.state(), 0);
+    RegisterValue values[2];
+    QList<IRegisterInfo*> infos = {&scratch, &chipId};
+    QList<IRegisterValue*> valueList = {&values[0], &values[1]};
+    EXPECT_EQ(core.readRegisterList(&infos, &valueList, true, true), IRegisterCommunication::READ_FAILED);
+    EXPECT_TRUE(observer.seen.isEmpty());
+}
+
+TEST_F(IcComCoreScriptedTest, FailuresGiveTheirCodes)
+{
+    struct Case
+    {
+        const char* name;
+        std::function<void(ScriptedComDriver&, IcComCore&)> prepare;
+        std::function<int(IcComCore&)> operation;
+        int result;
+        int framesWritten;
+        // Verification reads tell the observers what they read, whatever the result.
+        int notifications;
+    };
+    RegisterInfoStd writeOnly(0x10, 8, 8, 0);
+    RegisterValue value(0x5A, 0);
+    RegisterValue mask(0x0F, 0);
+    const auto read = [&](IcComCore& core) { return core.readRegister(&scratch, &value, true); };
+    const auto write = [&](IcComCore& core) { return core.writeRegister(&scratch, &value); };
+    const auto modify = [&](IcComCore& core) { return core.modifyRegister(&scratch, &value, &mask); };
+    const auto asIs = [](ScriptedComDriver&, IcComCore&) {};
+    const auto failWrites = [](ScriptedComDriver& channel, IcComCore&)
+    { channel.failWrites(ComDriver::TRANSMIT_FAILED); };
+    const auto noStream = [](ScriptedComDriver&, IcComCore& core) { core.setStream(nullptr); };
+    const auto noProvider = [](ScriptedComDriver&, IcComCore& core) { core.setComObjectProvider(nullptr); };
+    const std::vector<Case> cases = {
+        {"read fails",
+         [](ScriptedComDriver& channel, IcComCore&) { channel.failReads(ComDriver::RECEIVE_FAILED); }, read,
+         -1, 1, 0},
+        // Fault: an answer without the value was taken as a read of the stale value.
+        {"answer without value",
+         [](ScriptedComDriver& channel, IcComCore&)
+         { channel.addAnswer(TRANSFER_PROTOCOL, 0, QByteArray()); },
+         read, -1, 1, 0},
+        {"write fails", failWrites, write, -2, 1, 0},
+        {"read-back fails", asIs, write, -3, 2, 1},
+        {"modify fails", failWrites, modify, -3, 2, 1},
+        {"no stream, read", noStream, read, -1, 0, 0},
+        {"no stream, write", noStream, write, -2, 0, 0},
+        {"no provider, list", noProvider,
+         [&](IcComCore& core)
+         {
+             QList<IRegisterInfo*> infos = {&scratch};
+             QList<IRegisterValue*> values = {&value};
+             return core.readRegisterList(&infos, &values, false, true);
+         },
+         -1, 0, 0},
+        {"no provider, modify", noProvider, modify, -2, 0, 0},
+        {"write-only register, read", asIs,
+         [&](IcComCore& core) { return core.readRegister(&writeOnly, &value, true); }, -1, 0, 0},
+    };
+    for (const Case& item : cases)
+    {
+        SCOPED_TRACE(item.name);
+        ScriptedComDriver channel;
+        ComStream channelStream(&channel, ComStream::theImmediateFlushPolicy);
+        IcComCore channelCore(&channelStream, &provider);
+        RecordingObserver watcher("watcher");
+        channelCore.registerObserver(&watcher);
+        item.prepare(channel, channelCore);
+        EXPECT_EQ(item.operation(channelCore), item.result);
+        EXPECT_EQ(channel.writeCount(), item.framesWritten);
+        EXPECT_EQ(watcher.seen.count(), item.notifications);
+    }
+}
+
+TEST_F(IcComCoreScriptedTest, WriteOnlyRegistersAreWrittenWithoutReadBack)
+{
+    RegisterInfoStd writeOnly(0x10, 8, 8, 0);
+    RegisterValue value(0x5A, 0);
+    EXPECT_EQ(core.writeRegister(&writeOnly, &value), 0);
+    EXPECT_EQ(driver.written(), QByteArray::fromHex("e10003000080105a"));
+    EXPECT_TRUE(observer.seen.isEmpty());
+}
+
+TEST_F(IcComCoreScriptedTest, ObserversNamingARegisterAndObserversOfAllAreToldInOrder)
+{
+    RegisterInfoStd other(0x11, 8, 8, 0xFF);
+    RecordingObserver named("named", {&scratch});
+    // Fault: an observer of every register missed registers that a later observer named.
+    core.registerObserver(&named);
+    // Reading the stream's error drops what the channel still holds, so each read gets its answer just
+    // before.
+    RegisterValue value;
+    driver.addAnswer(TRANSFER_PROTOCOL, 0, QByteArray::fromHex("7f"));
+    EXPECT_EQ(core.readRegister(&scratch, &value, true), 0);
+    driver.addAnswer(TRANSFER_PROTOCOL, 0, QByteArray::fromHex("7f"));
+    EXPECT_EQ(core.readRegister(&other, &value, true), 0);
+    EXPECT_EQ(observer.seen, QStringList({"0x10=7f", "0x11=7f"}));
+    EXPECT_EQ(named.seen, QStringList({"0x10=7f"}));
+
+    NoxCore::Register::RegisterSet registerSet;
+    core.setRegisterSet(&registerSet);
+    EXPECT_EQ(core.registerSet(), &registerSet);
+    EXPECT_EQ(observer.lastSet, &registerSet);
+    EXPECT_EQ(named.lastSet, &registerSet);
+
+    core.unregisterObserver(&observer);
+    driver.addAnswer(TRANSFER_PROTOCOL, 0, QByteArray::fromHex("01"));
+    EXPECT_EQ(core.readRegister(&scratch, &value, true), 0);
+    EXPECT_EQ(observer.seen.count(), 2);
+    EXPECT_EQ(named.seen.count(), 2);
+    // Reading without notification tells nobody.
+    driver.addAnswer(TRANSFER_PROTOCOL, 0, QByteArray::fromHex("02"));
+    EXPECT_EQ(core.readRegister(&scratch, &value, false), 0);
+    EXPECT_EQ(named.seen.count(), 2);
+}
+
+TEST(ComObserverCache, ListsEachNamedRegisterWithTheObserversItTells)
+{
+    RegisterInfoStd first(0x10, 8, 8, 0xFF);
+    RegisterInfoStd second(0x2A, 8, 8, 0xFF);
+    RecordingObserver general("general");
+    RecordingObserver named("named", {&first, &second});
+    ComObserverCache cache;
+    cache.append(&general);
+    cache.append(&named);
+    cache.append(&named);
+    EXPECT_EQ(cache.observers(), QList<IComObserver*>({&general, &named}));
+    EXPECT_EQ(cache.toString(), "ComObserverCache entries:\n"
+                                "    reg addr: 0x10\n"
+                                "        Observer: general\n"
+                                "        Observer: named\n"
+                                "    reg addr: 0x2a\n"
+                                "        Observer: general\n"
+                                "        Observer: named\n");
+    cache.remove(&named);
+    EXPECT_EQ(cache.findObservers(&second), QList<IComObserver*>({&general}));
+    EXPECT_EQ(cache.toString(), "ComObserverCache entries:\n");
+}
+
+TEST_F(IcComCoreScriptedTest, ObserversMayCallBackIntoTheCore)
+{
+    // A deadlock would hang the child for good; the alarm ends it, and the test fails.
+    const auto readFromInsideANotification = [this]()
+    {
+        alarm(10);
+        driver.addAnswer(TRANSFER_PROTOCOL, 0, QByteArray::fromHex("7f"));
+        RegisterValue inner;
+        observer.onValueChanged = [this, &inner]()
+        {
+            observer.onValueChanged = nullptr;
+            driver.addAnswer(TRANSFER_PROTOCOL, 0, QByteArray::fromHex("7f"));
+            core.readRegister(&scratch, &inner, true);
+        };
+        RegisterValue value;
+        core.readRegister(&scratch, &value, true);
+        std::_Exit(observer.seen.count() == 2 && inner.value() == 0x7F ? 0 : 1);
+    };
+    EXPECT_EXIT(readFromInsideANotification(), ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(IcComCoreScriptedTest, IsANodeOpenWhileItsStreamIs)
+{
+    IcComCore loose(nullptr, &provider);
+    EXPECT_FALSE(loose.open());
+    EXPECT_FALSE(loose.isOpen());
+    EXPECT_FALSE(loose.setNextNode(nullptr));
+    EXPECT_FALSE(loose.setNextNode(&driver));
+    EXPECT_TRUE(loose.setNextNode(&stream));
+    EXPECT_EQ(loose.stream(), &stream);
+    EXPECT_TRUE(loose.open());
+    EXPECT_TRUE(loose.isOpen());
+    EXPECT_FALSE(loose.close());
+    EXPECT_FALSE(loose.isOpen());
+    EXPECT_TRUE(driver.isOpen());
+    stream.close();
+    EXPECT_FALSE(loose.open());
+    EXPECT_EQ(loose.comObjectProvider(), &provider);
+}
+
+TEST_F(IcComCoreScriptedTest, ProgrammingErrorsStopWithTheirMessage)
+{
+    const auto pattern = [](const char* expression, const char* message)
+    { return assertionPattern("iccomcore", expression, message); };
+    RegisterValue value;
+    QList<IRegisterInfo*> infos = {&scratch};
+    QList<IRegisterValue*> values;
+    EXPECT_DEATH(core.readRegister(nullptr, &value, true), pattern("info != NULL", "info is Null!"));
+    EXPECT_DEATH(core.writeRegister(&scratch, nullptr), pattern("value != NULL", "value is Null!"));
+    EXPECT_DEATH(core.modifyRegister(&scratch, &value, nullptr), pattern("mask != NULL", "mask is Null!"));
+    EXPECT_DEATH(core.readRegisterList(nullptr, &values, true, true),
+                 pattern("infos != NULL", "infos is Null!"));
+    EXPECT_DEATH(core.readRegisterList(&infos, nullptr, true, true),
+                 pattern("values != NULL", "values is Null!"));
+    EXPECT_DEATH(
+        core.readRegisterList(&infos, &values, true, true),
+        pattern("infos->count() == values->count()", "Numbers of items in infos and values does not match."));
+
+    // A description whose read request adds an object its response never takes.
+    class UnpairedInfo : public RegisterInfoStd
+    {
+    public:
+        UnpairedInfo() : RegisterInfoStd(0x10, 8, 8, 0xFF) {}
+        void processReadRegisterRequest(QQueue<IComObject*>* comObjects, const IRegisterValue* value,
+                                        IRegisterComObjectProvider* objectProvider) const override
+        {
+            RegisterInfoStd::processReadRegisterRequest(comObjects, value, objectProvider);
+            RegisterInfoStd::processReadRegisterRequest(comObjects, value, objectProvider);
+        }
+    } unpaired;
+    EXPECT_DEATH(core.readRegister(&unpaired, &value, true),
+                 pattern("queue.isEmpty()", "Communication queue not empty."));
+}

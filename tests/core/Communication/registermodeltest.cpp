@@ -1,0 +1,268 @@
+#include "comobjectprobe.h"
+#include "support/assertionpattern.h"
+
+#include "Communication/I2c/i2cblockreadregistercomobject.h"
+#include "Communication/I2c/i2ccomobjectprovider.h"
+#include "Communication/I2c/i2creadregistercomobject.h"
+#include "Communication/I2c/i2cwriteregistercomobject.h"
+#include "Communication/registerinfostd.h"
+#include "Communication/registervalue.h"
+#include "Communication/streamflushobject.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+using namespace NoxCore::Communication;
+using NoxCore::Communication::I2c::I2cBlockReadRegisterComObject;
+using NoxCore::Communication::I2c::I2cComObjectProvider;
+using NoxCore::Communication::I2c::I2cReadRegisterComObject;
+
+namespace
+{
+
+const unsigned char SLAVE = 0x29;
+
+class RegisterModelTest : public ::testing::Test
+{
+protected:
+    RegisterModelTest() { provider.setConfiguration(SLAVE); }
+    ~RegisterModelTest() override { qDeleteAll(queue); }
+
+    I2cComObjectProvider provider;
+    QQueue<IComObject*> queue;
+};
+
+} // namespace
+
+TEST(RegisterInfoStd, IdentifiesAndDescribesItsRegister)
+{
+    const RegisterInfoStd info(0x1A, 8, 8, 0xFF);
+    EXPECT_EQ(info.key(), QByteArray::fromHex("011a1a"));
+    EXPECT_EQ(info.id(), "0x1a");
+    EXPECT_EQ(info.toString(), "reg addr: 0x1a");
+    EXPECT_EQ(RegisterInfoStd(0x0A, 8, 8, 0xFF).id(), "0x0a");
+    EXPECT_FALSE(info.isReadOnly());
+    EXPECT_FALSE(info.isWriteOnly());
+    const RegisterInfoStd noBits(0x1A, 8, 8, 0);
+    EXPECT_TRUE(noBits.isReadOnly());
+    EXPECT_TRUE(noBits.isWriteOnly());
+
+    EXPECT_TRUE(info.equals(&noBits));
+    EXPECT_FALSE(info.equals(nullptr));
+    const RegisterInfoStd higher(0x1B, 8, 8, 0xFF);
+    EXPECT_TRUE(info < &higher);
+    EXPECT_FALSE(higher < &info);
+    EXPECT_FALSE(info < nullptr);
+
+    RegisterValue value;
+    EXPECT_TRUE(info.canHandleValue(&value));
+    EXPECT_FALSE(info.canHandleValue(nullptr));
+    std::unique_ptr<IRegisterValue> created(info.createValue());
+    EXPECT_TRUE(info.canHandleValue(created.get()));
+    EXPECT_EQ(created->value(), 0u);
+}
+
+// Fault: a key of only the low address bytes made registers 0x0010 and 0x0110 equal, so observers of one
+// were told about the other.
+TEST(RegisterInfoStd, WideAddressesKeepTheirRegistersApart)
+{
+    const RegisterInfoStd low(0x0010, 16, 8, 0xFF);
+    const RegisterInfoStd high(0x0110, 16, 8, 0xFF);
+    EXPECT_EQ(high.key(), QByteArray::fromHex("0101100110"));
+    EXPECT_FALSE(low.equals(&high));
+    EXPECT_TRUE(low < &high);
+}
+
+TEST(RegisterInfoStd, DirectSuccessorIsTheSameDescriptionOneAddressUp)
+{
+    const RegisterInfoStd base(0x10, 8, 8, 0xFF);
+    struct Case
+    {
+        RegisterInfoStd candidate;
+        bool isSuccessor;
+    };
+    const std::vector<Case> cases = {
+        {RegisterInfoStd(0x11, 8, 8, 0xFF), true},   {RegisterInfoStd(0x0F, 8, 8, 0xFF), false},
+        {RegisterInfoStd(0x12, 8, 8, 0xFF), false},  {RegisterInfoStd(0x11, 8, 8, 0x7F), false},
+        {RegisterInfoStd(0x11, 16, 8, 0xFF), false}, {RegisterInfoStd(0x11, 8, 16, 0xFF), false},
+    };
+    for (const Case& item : cases)
+        EXPECT_EQ(item.candidate.isDirectSuccessorOf(&base), item.isSuccessor)
+            << item.candidate.id().toStdString();
+}
+
+TEST(RegisterValue, ModifyReplacesOnlyTheMaskedBitsAndMarksTheValueValid)
+{
+    RegisterValue value(0xF0, 3);
+    const RegisterValue newBits(0x05, 0);
+    const RegisterValue mask(0x0F, 0);
+    value.modifyValue(&newBits, &mask);
+    EXPECT_EQ(value.value(), 0xF5u);
+    EXPECT_EQ(value.state(), 0);
+
+    value.setState(2);
+    std::unique_ptr<IRegisterValue> copy(value.clone());
+    EXPECT_EQ(copy->value(), 0xF5u);
+    EXPECT_EQ(copy->state(), 2);
+    copy->setValue(7);
+    EXPECT_EQ(copy->state(), 0);
+}
+
+TEST_F(RegisterModelTest, SingleRegisterRequestsCarryTheRegistersAddressWidthsAndTrace)
+{
+    RegisterInfoStd info(0x10, 8, 8, 0xFF);
+    info.setTracePattern(0x00100000);
+    RegisterValue value(0xAB, 0);
+    const RegisterValue mask(0x0F, 0);
+    info.processReadRegisterRequest(&queue, &value, &provider);
+    info.processWriteRegisterRequest(&queue, &value, &provider);
+    info.processModifyRegisterRequest(&queue, &value, &mask, &provider);
+    ASSERT_EQ(queue.count(), 3);
+    EXPECT_EQ(requestOf(queue[0]), QByteArray::fromHex("521053"));
+    EXPECT_EQ(queue[0]->tracePattern(), 0x00100000u);
+    EXPECT_EQ(requestOf(queue[1]), QByteArray::fromHex("5210ab"));
+    EXPECT_EQ(queue[1]->tracePattern(), I2cComObjectProvider::TRACE_PATTERN);
+    EXPECT_EQ(requestOf(queue[2]), QByteArray::fromHex("5210ab0f"));
+    EXPECT_EQ(queue[2]->tracePattern(), I2cComObjectProvider::TRACE_PATTERN);
+
+    answer(queue[0], QByteArray::fromHex("7f"), 2);
+    info.processReadRegisterResponse(&queue, &value);
+    EXPECT_EQ(value.value(), 0x7Fu);
+    EXPECT_EQ(value.state(), 2);
+    info.processWriteRegisterResponse(&queue, &value);
+    info.processModifyRegisterResponse(&queue, &value, &mask);
+    EXPECT_TRUE(queue.isEmpty());
+    EXPECT_EQ(value.value(), 0x7Fu);
+}
+
+// Fault: the provider's objects kept one-byte widths, so a 16-bit register was read as its first byte
+// and written as its low byte.
+TEST_F(RegisterModelTest, WideRegistersAreReadAndWrittenWhole)
+{
+    const RegisterInfoStd info(0x0102, 16, 12, 0xFFF);
+    RegisterValue value(0x0ABC, 0);
+    info.processWriteRegisterRequest(&queue, &value, &provider);
+    info.processReadRegisterRequest(&queue, &value, &provider);
+    EXPECT_EQ(requestOf(queue[0]), QByteArray::fromHex("5201020abc"));
+    EXPECT_EQ(requestOf(queue[1]), QByteArray::fromHex("52010253"));
+    info.processWriteRegisterResponse(&queue, &value);
+    answer(queue.head(), QByteArray::fromHex("0123"));
+    info.processReadRegisterResponse(&queue, &value);
+    EXPECT_EQ(value.value(), 0x0123u);
+}
+
+// Fault: an answer shorter than the value left status 0 behind, so the stale value passed as a good one.
+TEST_F(RegisterModelTest, ValuesOfUnusableAnswersAreNotValid)
+{
+    const RegisterInfoStd info(0x10, 8, 16, 0xFFFF);
+    RegisterValue value;
+    info.processReadRegisterRequest(&queue, &value, &provider);
+    answer(queue.head(), QByteArray::fromHex("01"));
+    info.processReadRegisterResponse(&queue, &value);
+    EXPECT_NE(value.state(), 0);
+
+    QList<IRegisterValue*> values = {&value};
+    info.processBlockReadRegisterRequest(&queue, &values, &provider);
+    answer(queue.head(), QByteArray::fromHex("01"));
+    info.processBlockReadRegisterResponse(&queue, &values);
+    EXPECT_NE(value.state(), 0);
+}
+
+TEST_F(RegisterModelTest, BlockReadSplitsTheAnswerIntoBigEndianValues)
+{
+    RegisterInfoStd info(0x20, 8, 12, 0xFFF);
+    info.setTracePattern(0x40);
+    std::vector<RegisterValue> storage(5);
+    QList<IRegisterValue*> values;
+    for (RegisterValue& value : storage)
+        values.append(&value);
+    info.processBlockReadRegisterRequest(&queue, &values, &provider);
+    ASSERT_EQ(queue.count(), 1);
+    const auto* block = dynamic_cast<I2cBlockReadRegisterComObject*>(queue.head());
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(block->dataSize(), 10u);
+    EXPECT_EQ(block->blockSize(), 2u);
+    EXPECT_EQ(block->tracePattern(), 0x40u);
+    EXPECT_EQ(requestOf(queue.head()), QByteArray::fromHex("522053"));
+
+    answer(queue.head(), QByteArray::fromHex("0001 0203 0405 0607 0809"), 4);
+    info.processBlockReadRegisterResponse(&queue, &values);
+    EXPECT_TRUE(queue.isEmpty());
+    for (int index = 0; index < 5; ++index)
+    {
+        EXPECT_EQ(storage[size_t(index)].value(), unsigned(index * 0x202 + 1));
+        EXPECT_EQ(storage[size_t(index)].state(), 4);
+    }
+}
+
+// Fault: a run of registers longer than one block object holds was cut to the object's size, and the
+// response then stopped the program on the size mismatch.
+TEST_F(RegisterModelTest, RunsLongerThanOneBlockAreSplitOverSeveralObjects)
+{
+    const RegisterInfoStd info(0x0000, 16, 16, 0xFFFF);
+    const int valueCount = 600; // 1200 bytes, more than one frame carries
+    std::vector<RegisterValue> storage(valueCount);
+    QList<IRegisterValue*> values;
+    for (RegisterValue& value : storage)
+        values.append(&value);
+    info.processBlockReadRegisterRequest(&queue, &values, &provider);
+    ASSERT_EQ(queue.count(), 2);
+    const auto* first = dynamic_cast<I2cBlockReadRegisterComObject*>(queue[0]);
+    const auto* second = dynamic_cast<I2cBlockReadRegisterComObject*>(queue[1]);
+    EXPECT_EQ(first->dataSize(), 1088u);
+    EXPECT_EQ(second->startAddress(), 544u);
+    EXPECT_EQ(second->dataSize(), 112u);
+
+    for (IComObject* object : qAsConst(queue))
+    {
+        const auto* block = dynamic_cast<I2cBlockReadRegisterComObject*>(object);
+        QByteArray payload;
+        for (unsigned int index = 0; index < block->dataSize() / 2; ++index)
+            payload.append(char(0x12)).append(char(index));
+        answer(object, payload);
+    }
+    info.processBlockReadRegisterResponse(&queue, &values);
+    EXPECT_TRUE(queue.isEmpty());
+    EXPECT_EQ(storage[543].value(), 0x121Fu);
+    EXPECT_EQ(storage[544].value(), 0x1200u);
+    EXPECT_EQ(storage[599].value(), 0x1237u);
+}
+
+TEST_F(RegisterModelTest, ProgrammingErrorsStopWithTheirMessage)
+{
+    const auto registerValue = [](const char* expression, const char* message)
+    { return assertionPattern("registervalue", expression, message); };
+    const auto registerInfo = [](const char* expression, const char* message)
+    { return assertionPattern("registerinfostd", expression, message); };
+    RegisterValue value;
+    StreamFlushObject flush;
+    EXPECT_DEATH(value.modifyValue(nullptr, &value), registerValue("modValue != NULL", "modValue is Null!"));
+    EXPECT_DEATH(value.modifyValue(&value, nullptr), registerValue("modMask != NULL", "modMask is Null!"));
+
+    const RegisterInfoStd info(0x10, 8, 16, 0xFFFF);
+    QList<IRegisterValue*> values = {&value};
+    EXPECT_DEATH(info.processReadRegisterRequest(nullptr, &value, &provider),
+                 registerInfo("comObjects != NULL", "comObjects is Null!"));
+    EXPECT_DEATH(info.processWriteRegisterRequest(&queue, &value, nullptr),
+                 registerInfo("objectProvider != NULL", "objectProvider is Null!"));
+    EXPECT_DEATH(info.processBlockReadRegisterRequest(&queue, nullptr, &provider),
+                 registerInfo("regValues != NULL", "regValues is Null!"));
+    EXPECT_DEATH(info.processReadRegisterResponse(&queue, nullptr),
+                 registerInfo("regValue != NULL", "regValue is Null!"));
+    EXPECT_DEATH(info.isDirectSuccessorOf(nullptr), registerInfo("other != NULL", "other is Null!"));
+
+    queue.enqueue(&flush);
+    EXPECT_DEATH(info.processReadRegisterResponse(&queue, &value),
+                 registerInfo("registerObject != NULL", "No matching com object found."));
+    EXPECT_DEATH(info.processBlockReadRegisterResponse(&queue, &values),
+                 registerInfo("registerObject != NULL", "No matching com object found."));
+    queue.clear();
+
+    // A block object whose size is not that of the values: refused before any byte of it is read.
+    queue.enqueue(new I2cBlockReadRegisterComObject(SLAVE, 0x10, 3, nullptr, 2, 1, 16, 0));
+    EXPECT_DEATH(info.processBlockReadRegisterResponse(&queue, &values),
+                 registerInfo("registerObject->dataSize() == valueCount * valueByteWidth",
+                              "requested data size does not match the received data size."));
+}
