@@ -159,6 +159,10 @@ MainWindow::~MainWindow()
     itsInstanceMark.release();
     unbindStatusFields(itsControlLogic);
     NoxGui::Intents::IntentManager::instance()->removeExecutor(this);
+    // The client's socket must not call back into a window that is half gone.
+    if (itsAutomationSocket != nullptr)
+        itsAutomationSocket->disconnect(this);
+    delete itsAutomationServer;
     if (itsAutomationLogging != nullptr)
     {
         ui->plotDistance->setLogging(nullptr);

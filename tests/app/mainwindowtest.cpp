@@ -6,6 +6,7 @@
 #include "support/manualclock.h"
 #include "support/qtprinters.h"
 #include "support/tempworkdir.h"
+#include "windowfixture.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -24,56 +25,7 @@
 
 #include <memory>
 
-namespace
-{
-
-class MainWindowTest : public ::testing::Test
-{
-protected:
-    void start(const QByteArray& script)
-    {
-        workDir.writeTestData(script);
-        window = std::make_unique<MainWindow>();
-    }
-
-    template <typename T> T* child(const char* name) const
-    {
-        T* widget = window->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
-    }
-
-    // Measurements as the 33 ms timer would run them.
-    void measure(int count)
-    {
-        for (int i = 0; i < count; ++i)
-        {
-            clock.advance(MainWindow::MEASUREMENT_PERIOD_MS);
-            window->on_pbStart_clicked();
-        }
-    }
-
-    QString legendRow(int row) const
-    {
-        auto* item =
-            qobject_cast<QCPStringLegendItem*>(child<QCustomPlot>("plotDistanceBar")->legend->item(row));
-        return item ? item->text() : QString();
-    }
-
-    QCPBars* bars() const
-    {
-        return qobject_cast<QCPBars*>(child<QCustomPlot>("plotDistanceBar")->plottable(0));
-    }
-
-    QString text(const char* label) const { return child<QLabel>(label)->text(); }
-    bool shown(const char* widget) const { return !child<QWidget>(widget)->isHidden(); }
-
-    TempWorkDir workDir;
-    ManualClock clock;
-    std::unique_ptr<MainWindow> window;
-};
-
-} // namespace
+using MainWindowTest = WindowFixture;
 
 TEST_F(MainWindowTest, StartsWithTheFormInItsDocumentedState)
 {

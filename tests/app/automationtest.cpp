@@ -1,0 +1,149 @@
+// The automation port as a client sees it: a real TCP connection to the window's server on 127.0.0.1.
+#include "controls/noxstatusfield.h"
+#include "support/qtprinters.h"
+#include "windowfixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTcpSocket>
+#include <QTest>
+
+using LidoraSim::SimulatedBoard;
+
+namespace
+{
+
+class AutomationTest : public WindowFixture
+{
+protected:
+    void connectClient(QTcpSocket& client)
+    {
+        client.connectToHost(QHostAddress::LocalHost, MainWindow::AUTOMATION_PORT);
+        ASSERT_TRUE(client.waitForConnected(3000));
+    }
+    // What arrives within a short while; the server works inside this process's event loop.
+    static QByteArray receive(QTcpSocket& client, int waitMs = 150)
+    {
+        QTest::qWait(waitMs);
+        return client.readAll();
+    }
+    static QList<QByteArray> lines(const QByteArray& text)
+    {
+        QList<QByteArray> result = text.split('\n');
+        if (!result.isEmpty() && result.last().isEmpty())
+            result.removeLast();
+        return result;
+    }
+    int modeCommands() const
+    {
+        int count = 0;
+        for (const QByteArray& frame : usb->backend.receivedFrames(SimulatedBoard::Channel::Module))
+            count += quint8(frame.at(0)) == 0x07;
+        return count;
+    }
+};
+
+} // namespace
+
+TEST_F(AutomationTest, WithoutBoardEveryCommandIsRefusedAndEmptyOnesAreIgnored)
+{
+    start("OBJ,1500,40\n");
+    QTcpSocket client;
+    connectClient(client);
+    EXPECT_EQ(receive(client), QByteArray("#VER;;;1.0.0;;;\r\n")) << "no identification without a module";
+    client.write("x");
+    EXPECT_EQ(receive(client), QByteArray("#ERR;;No target system connected.\r\n"));
+    client.write(" \r\n\t\r\n");
+    EXPECT_EQ(receive(client), QByteArray()) << "white space gets no reply";
+    client.write(QByteArray("d\0garbage", 9));
+    EXPECT_EQ(receive(client), QByteArray("#ERR;;No target system connected.\r\n")) << "up to the NUL byte";
+}
+
+TEST_F(AutomationTest, ClientSwitchesModesAndTriggersMeasurementsWithTheirRecords)
+{
+    start("", true);
+    QTcpSocket client;
+    connectClient(client);
+    EXPECT_EQ(receive(client), QByteArray("#VER;4c-31-44-07;1.3.0.12;1.0.0;2.1.0.4;1;3\r\n"));
+    EXPECT_FALSE(child<QCheckBox>("cbContinuousMode")->isChecked());
+    EXPECT_FALSE(child<QCheckBox>("cbContinuousMode")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>("pbStart")->isEnabled());
+    EXPECT_TRUE(shown("sfAutomationStatus"));
+    EXPECT_EQ(text("sfAutomationStatus"), "Automation On");
+
+    const int modesAtStart = modeCommands();
+    client.write(" p \r\n");
+    EXPECT_EQ(receive(client), QByteArray()) << "mode commands have no reply";
+    EXPECT_EQ(child<QComboBox>("cbOperationMode")->currentIndex(), 1);
+    client.write("p");
+    receive(client);
+    EXPECT_EQ(modeCommands(), modesAtStart + 1) << "the same mode again sends nothing";
+
+    client.write("D");
+    const QList<QByteArray> records = lines(receive(client));
+    ASSERT_EQ(records.size(), 2) << "one measurement";
+    EXPECT_TRUE(records[0].startsWith("#DEMODATA;"));
+    EXPECT_EQ(records[0].split(';').size(), 13);
+    EXPECT_TRUE(records[0].endsWith("\r"));
+    const QList<QByteArray> object = records[1].split(';');
+    ASSERT_EQ(object.size(), 7);
+    EXPECT_EQ(object[0], "#OBJ");
+    EXPECT_EQ(object[2], "00001");
+    EXPECT_EQ(object[3].size(), 5);
+    EXPECT_EQ(object[4].size(), 5);
+    EXPECT_EQ(object[6].size(), 10) << "9 digits and the CR";
+
+    // Commands sent back to back are carried out one after the other, not merged into one.
+    client.write("b\r\nm\r\n");
+    EXPECT_EQ(lines(receive(client)).size(), 2);
+    EXPECT_EQ(child<QComboBox>("cbOperationMode")->currentIndex(), 2);
+
+    client.disconnectFromHost();
+    QTest::qWait(100);
+    EXPECT_TRUE(child<QCheckBox>("cbContinuousMode")->isChecked());
+    EXPECT_TRUE(child<QCheckBox>("cbContinuousMode")->isEnabled());
+    EXPECT_TRUE(child<QPushButton>("pbStart")->isEnabled());
+    EXPECT_FALSE(shown("sfAutomationStatus"));
+}
+
+TEST_F(AutomationTest, SecondClientIsTurnedAwayAndTheFirstKeepsItsStream)
+{
+    start("", true);
+    QTcpSocket first;
+    connectClient(first);
+    receive(first);
+    QTcpSocket second;
+    connectClient(second);
+    EXPECT_EQ(receive(second), QByteArray("#ERR;;Another automation client is connected.\r\n"));
+    EXPECT_EQ(second.state(), QAbstractSocket::UnconnectedState);
+    first.write("m");
+    EXPECT_EQ(lines(receive(first)).size(), 2);
+}
+
+TEST_F(AutomationTest, FloodsAreWorkedOffInTurnsAndAClientThatDoesNotReadIsNotFedWithoutBound)
+{
+    start("", true);
+    QTcpSocket client;
+    connectClient(client);
+    receive(client);
+    // A 1 MiB chunk without line breaks is one command.
+    client.write(QByteArray(1024 * 1024, 'x'));
+    QByteArray answer;
+    for (int i = 0; i < 40 && lines(answer).size() < 2; ++i)
+        answer += receive(client, 50);
+    EXPECT_GE(lines(answer).size(), 2);
+
+    // Many commands from a client that does not read: the program keeps its output bounded.
+    client.setReadBufferSize(1);
+    QByteArray flood;
+    for (int i = 0; i < 20000; ++i)
+        flood += "m\n";
+    client.write(flood);
+    QTest::qWait(1500);
+    QTcpSocket* serverSide = window->findChild<QTcpSocket*>();
+    ASSERT_NE(serverSide, nullptr);
+    EXPECT_LE(serverSide->bytesToWrite(), MainWindow::AUTOMATION_MAX_UNSENT_BYTES + 4096);
+    client.setReadBufferSize(0);
+    client.readAll();
+}

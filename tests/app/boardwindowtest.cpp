@@ -1,0 +1,159 @@
+// The main window with the simulated board on the USB: the device side of the demo.
+#include "qdistanceplot.h"
+
+#include "controls/noxstatusfield.h"
+#include "intents/iintent.h"
+#include "intents/intentmanager.h"
+#include "support/qtprinters.h"
+#include "windowfixture.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+using LidoraSim::SimulatedBoard;
+
+namespace
+{
+
+const QByteArray MODE_DISTANCE_PROXIMITY = QByteArray::fromHex("0700030000010002");
+const QByteArray MODE_PROXIMITY = QByteArray::fromHex("0700030000010001");
+const QString GREEN = QStringLiteral("background-color: #009f69; color: #ffffff;");
+const QString RED = QStringLiteral("background-color: #df5353; color: #ffffff;");
+
+class BoardWindowTest : public WindowFixture
+{
+protected:
+    QList<QByteArray> moduleFrames(unsigned char protocol) const
+    {
+        QList<QByteArray> frames;
+        for (const QByteArray& frame : usb->backend.receivedFrames(SimulatedBoard::Channel::Module))
+            if (quint8(frame.at(0)) == protocol)
+                frames.append(frame);
+        return frames;
+    }
+    QString fieldStyle(const char* name) const
+    {
+        return child<NoxGui::Controls::NoxStatusField>(name)->styleSheet();
+    }
+    // Answers the next modal message box and returns "title|text", or nothing when none came.
+    static void answerNextMessageBox(QString* shown)
+    {
+        QTimer::singleShot(0,
+                           [shown]
+                           {
+                               if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                               {
+                                   *shown = box->windowTitle() + "|" + box->text();
+                                   box->accept();
+                               }
+                           });
+    }
+};
+
+} // namespace
+
+TEST_F(BoardWindowTest, StartsOnTheBoardWithItsIdentificationAndMode)
+{
+    start("OBJ,1500,40\n", true);
+    measure(2);
+    EXPECT_FALSE(shown("lDemoMode")) << "no test-mode banner with a board";
+    EXPECT_EQ(text("lbSerialNumber"), "Serial #4c-31-44-07");
+    EXPECT_EQ(text("lbApp0Revision"), "App0 Rev. 1.3.0.12");
+    EXPECT_EQ(text("lbDriverRevision"), "Drv. Rev. 2.1.0.4");
+    EXPECT_EQ(text("lbChipInfo"), "Chip Revision: 3");
+    EXPECT_EQ(moduleFrames(0x07), QList<QByteArray>{MODE_DISTANCE_PROXIMITY})
+        << "mode 2 sent once at start-up";
+    EXPECT_EQ(fieldStyle("sfControlHID"), GREEN);
+    EXPECT_EQ(fieldStyle("sfModuleHID"), GREEN);
+    EXPECT_EQ(text("sfControlHID"), "Control HID") << "bound fields keep their text";
+    EXPECT_NE(child<QDistancePlot>("plotDistance")->rawDistanceSeries()[0], 1500.0) << "not the script";
+}
+
+TEST_F(BoardWindowTest, ModeComboSendsTheModeAndScalesTheBarChart)
+{
+    start("", true);
+    QComboBox* mode = child<QComboBox>("cbOperationMode");
+    QCustomPlot* barPlot = child<QCustomPlot>("plotDistanceBar");
+    mode->setCurrentIndex(1);
+    EXPECT_EQ(moduleFrames(0x07).last(), MODE_PROXIMITY);
+    EXPECT_EQ(barPlot->xAxis->range(), QCPRange(0, 100));
+    EXPECT_EQ(bars()->width(), 2.0);
+    mode->setCurrentIndex(0);
+    EXPECT_EQ(moduleFrames(0x07).last(), QByteArray::fromHex("0700030000010000"));
+    EXPECT_EQ(barPlot->xAxis->range(), QCPRange(0, 3000));
+    EXPECT_EQ(bars()->width(), 60.0);
+}
+
+TEST_F(BoardWindowTest, UnplugFallsBackToTheScriptAndReplugReadsTheIdentificationAgain)
+{
+    start("OBJ,1500,40\n", true);
+    usb->backend.clearReceivedFrames();
+    usb->backend.unplug();
+    QTest::qWait(1200); // two polls: the stream checks fail, the interfaces close
+    measure(12);
+    EXPECT_EQ(fieldStyle("sfControlHID"), RED);
+    EXPECT_EQ(fieldStyle("sfModuleHID"), RED);
+    EXPECT_TRUE(shown("lDemoMode"));
+    EXPECT_EQ(child<QDistancePlot>("plotDistance")->rawDistanceSeries()[0], 1500.0) << "the script again";
+
+    usb->backend.replug();
+    QTest::qWait(1200);
+    measure(2);
+    EXPECT_EQ(fieldStyle("sfControlHID"), GREEN);
+    EXPECT_EQ(fieldStyle("sfModuleHID"), GREEN);
+    EXPECT_FALSE(shown("lDemoMode"));
+    EXPECT_EQ(moduleFrames(0x08).size(), 1) << "identification read again";
+    EXPECT_TRUE(moduleFrames(0x07).isEmpty()) << "the mode is not sent again";
+}
+
+TEST_F(BoardWindowTest, FailedIdentificationWarnsAndKeepsTheLabels)
+{
+    start("", true);
+    const QString before = text("lbSerialNumber");
+    usb->backend.unplug();
+    QString warning;
+    answerNextMessageBox(&warning);
+    window->onToFModuleActivated();
+    EXPECT_EQ(warning, "Warning|Could not retrieve serial number.");
+    EXPECT_EQ(text("lbSerialNumber"), before);
+}
+
+TEST_F(BoardWindowTest, MenusOfferExitAndTheAboutDialogWhichIsReusedAndClosedWithTheWindow)
+{
+    start("", true);
+    QStringList menus;
+    for (QAction* action : child<QMenuBar>("menuBar")->actions())
+        menus << action->text() + ":" + action->menu()->actions().first()->text();
+    EXPECT_EQ(menus, QStringList({"File:Exit", "Help:About Dialog"}));
+
+    NoxGui::Intents::IIntent* about =
+        NoxGui::Intents::IntentManager::instance()->findIntent("intOpenAboutDialog");
+    ASSERT_NE(about, nullptr);
+    about->execute();
+    const auto aboutDialogs = []
+    {
+        QList<QWidget*> dialogs;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->objectName() == "NoxGui__Controls__AboutDialog" && widget->isVisible())
+                dialogs << widget;
+        return dialogs;
+    };
+    ASSERT_EQ(aboutDialogs().size(), 1);
+    QWidget* first = aboutDialogs().first();
+    about->execute();
+    EXPECT_EQ(aboutDialogs(), QList<QWidget*>{first}) << "the same dialog again";
+
+    window->close();
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        EXPECT_NE(widget->objectName(), "NoxGui__Controls__AboutDialog")
+            << "closed and deleted with the window";
+
+    // Exit quits the event loop.
+    QTimer::singleShot(0,
+                       [] { NoxGui::Intents::IntentManager::instance()->findIntent("intExit")->execute(); });
+    EXPECT_EQ(qApp->exec(), 0);
+}

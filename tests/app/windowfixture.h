@@ -1,0 +1,67 @@
+#ifndef LIDORA_TESTS_WINDOWFIXTURE_H
+#define LIDORA_TESTS_WINDOWFIXTURE_H
+
+#include "mainwindow.h"
+#include "qcpstringlegenditem.h"
+
+#include "support/manualclock.h"
+#include "support/simulatedusb.h"
+#include "support/tempworkdir.h"
+
+#include <QLabel>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// The main window in a private working folder with its own clock and settings, on a simulated USB: with
+// the simulated board plugged in, or with no board at all. Never the machine's real hidraw nodes.
+class WindowFixture : public ::testing::Test
+{
+protected:
+    void start(const QByteArray& script, bool boardPlugged = false)
+    {
+        window.reset();
+        workDir.writeTestData(script);
+        usb = std::make_unique<SimulatedUsb>(boardPlugged);
+        window = std::make_unique<MainWindow>();
+    }
+
+    template <typename T> T* child(const char* name) const
+    {
+        T* widget = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+
+    // Measurements as the 33 ms timer would run them.
+    void measure(int count)
+    {
+        for (int i = 0; i < count; ++i)
+        {
+            clock.advance(MainWindow::MEASUREMENT_PERIOD_MS);
+            window->on_pbStart_clicked();
+        }
+    }
+
+    QString legendRow(int row) const
+    {
+        auto* item =
+            qobject_cast<QCPStringLegendItem*>(child<QCustomPlot>("plotDistanceBar")->legend->item(row));
+        return item ? item->text() : QString();
+    }
+
+    QCPBars* bars() const
+    {
+        return qobject_cast<QCPBars*>(child<QCustomPlot>("plotDistanceBar")->plottable(0));
+    }
+    QString text(const char* label) const { return child<QLabel>(label)->text(); }
+    bool shown(const char* widget) const { return !child<QWidget>(widget)->isHidden(); }
+
+    TempWorkDir workDir;
+    ManualClock clock;
+    std::unique_ptr<SimulatedUsb> usb;
+    std::unique_ptr<MainWindow> window;
+};
+
+#endif
