@@ -7,10 +7,12 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
+#include <QHostAddress>
 #include <QPixmap>
 #include <QProcess>
 #include <QScreen>
 #include <QSettings>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -152,4 +154,77 @@ TEST_F(ProgramWindowTest, TestModeFollowsTheBundledScriptAndExitsCleanly)
     EXPECT_TRUE(system.contains("AlreadyRunning") || user.contains("AlreadyRunning"));
     EXPECT_FALSE(system.value("AlreadyRunning", false).toBool());
     EXPECT_FALSE(user.value("AlreadyRunning", false).toBool());
+}
+
+TEST_F(ProgramWindowTest, SimulatedBoardServesAnAutomationClient)
+{
+    const QString logPath = home.filePath("readout.log");
+    program.start(LIDORA_DEMO_BINARY, {"--simulate", "--readout-log", logPath});
+    ASSERT_TRUE(program.waitForStarted(10000));
+
+    QTcpSocket client;
+    QElapsedTimer waited;
+    waited.start();
+    do
+    {
+        QThread::msleep(200);
+        client.connectToHost(QHostAddress::LocalHost, 39999);
+    } while (!client.waitForConnected(1000) && waited.elapsed() < 20000);
+    ASSERT_EQ(client.state(), QAbstractSocket::ConnectedState);
+    ASSERT_TRUE(client.waitForReadyRead(5000));
+    const QByteArray version = client.readLine();
+    EXPECT_EQ(version, QByteArray("#VER;4c-31-44-07;1.3.0.12;" LIDORA_VERSION ";2.1.0.4;1;3\r\n"));
+
+    client.write("d\r\n");
+    EXPECT_FALSE(client.waitForReadyRead(500)) << "mode commands have no reply";
+    for (int i = 0; i < 3; ++i)
+    {
+        client.write("measure\r\n");
+        QByteArray records;
+        while (records.count('\n') < 2 && client.waitForReadyRead(3000))
+            records += client.readAll();
+        const QList<QByteArray> lines = records.trimmed().split('\n');
+        ASSERT_EQ(lines.size(), 2) << records.toStdString();
+        EXPECT_TRUE(lines[0].startsWith("#DEMODATA;"));
+        EXPECT_EQ(lines[0].split(';').size(), 13);
+        EXPECT_TRUE(lines[1].startsWith("#OBJ;"));
+        EXPECT_TRUE(records.endsWith("\r\n"));
+    }
+
+    QPixmap screenshot = QGuiApplication::primaryScreen()->grabWindow(0);
+    EXPECT_TRUE(screenshot.save(QDir(LIDORA_BUILD_DIR).filePath("program-window-simulated.png")));
+    client.disconnectFromHost();
+
+    // With the board the test-mode banner is never shown.
+    const QVector<ReadoutLine> lines = readLog(logPath);
+    ASSERT_FALSE(lines.isEmpty());
+    for (const ReadoutLine& line : lines)
+        EXPECT_FALSE(line.banner) << "banner at " << line.timeMs;
+
+    ::kill(program.processId(), SIGTERM);
+    ASSERT_TRUE(program.waitForFinished(10000));
+    EXPECT_EQ(program.exitCode(), 0);
+}
+
+TEST_F(ProgramWindowTest, OptionsAreExplainedAndUnknownOnesRefused)
+{
+    QProcess run;
+    run.setProcessEnvironment(program.processEnvironment());
+    run.start(LIDORA_DEMO_BINARY, {"--bogus"});
+    ASSERT_TRUE(run.waitForFinished(10000));
+    EXPECT_EQ(run.exitCode(), 2);
+    const QString refused = QString::fromLocal8Bit(run.readAllStandardError());
+    EXPECT_TRUE(refused.contains("Unknown option 'bogus'")) << refused.toStdString();
+    EXPECT_TRUE(refused.contains("--simulate")) << "the usage text follows";
+
+    run.start(LIDORA_DEMO_BINARY, {"--help"});
+    ASSERT_TRUE(run.waitForFinished(10000));
+    EXPECT_EQ(run.exitCode(), 0);
+    const QString help = QString::fromLocal8Bit(run.readAllStandardOutput());
+    for (const char* option : {"--simulate", "--readout-log", "--version", "--help"})
+        EXPECT_TRUE(help.contains(option)) << option;
+
+    run.start(LIDORA_DEMO_BINARY, {"--version"});
+    ASSERT_TRUE(run.waitForFinished(10000));
+    EXPECT_EQ(run.readAllStandardOutput(), QByteArray("Lidora 1D Demo " LIDORA_VERSION "\n"));
 }
