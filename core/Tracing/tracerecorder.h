@@ -1,0 +1,71 @@
+#ifndef NOXCORE_TRACING_TRACERECORDER_H
+#define NOXCORE_TRACING_TRACERECORDER_H
+
+#include "itracesink.h"
+#include "telegramfilter.h"
+
+#include <QFile>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QXmlStreamWriter>
+
+#include <memory>
+
+namespace NoxCore
+{
+namespace Tracing
+{
+
+// Writes the telegrams it is given into a trace file (see TraceFile), those whose trace pattern passes its
+// filter. Each telegram reaches the disk before trace() returns, so a trace taken up to a crash or a hung
+// board holds every exchange up to that point. Closing (also by destruction) ends the document, so a
+// closed file is complete XML.
+//
+// Runs on the thread of the traced stream; no locking.
+class TraceRecorder : public QObject, public virtual ITraceSink
+{
+    Q_OBJECT
+
+public:
+    explicit TraceRecorder(QObject* parent = nullptr);
+    ~TraceRecorder() override;
+
+    // Replaces the file's content with a new trace and enables recording. False when a file is already open
+    // or this one cannot be written.
+    bool open(const QString& fileName);
+    // Ends the document, disables recording and closes the file; false when no file was open.
+    bool close();
+    bool isOpen() const;
+    bool flush();
+
+    // Switching on needs an open file; false, changing nothing, otherwise.
+    bool setEnabled(bool enabled);
+    bool isEnabled() const;
+    void setFilter(unsigned int pattern);
+    unsigned int filter() const;
+
+    // False without an open, enabled file, for a text that is no telegram and when the file cannot be
+    // written; true when the telegram was written or did not pass the filter.
+    bool trace(QString telegram) override;
+
+    // A complete trace file of these telegrams, unfiltered, apart from the recorder's own file. Nothing is
+    // written when one of the texts is no telegram; false then and when the file cannot be written.
+    bool writeTelegrams(const QString& fileName, const QList<QString>& telegrams);
+
+signals:
+    void enabledChanged(bool enabled);
+    void filterChanged(unsigned int pattern);
+
+private:
+    unsigned int itsFilter = TelegramFilter::ALL;
+    bool itsIsEnabled = false;
+    QFile itsFile;
+    // Bound to the open file; a new one for each file, so no state of an earlier file carries over.
+    std::unique_ptr<QXmlStreamWriter> itsWriter;
+};
+
+} // namespace Tracing
+} // namespace NoxCore
+
+#endif
