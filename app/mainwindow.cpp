@@ -359,6 +359,9 @@ void MainWindow::newAutomationConnection()
         }
         itsAutomationSocket = socket;
         socket->setReadBufferSize(AUTOMATION_READ_BUFFER_BYTES);
+        // Each record goes out at once: without this the "#OBJ" line waits for the client's delayed
+        // acknowledgement of the "#DEMODATA" line, some 40 ms per measurement.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         connect(socket, &QTcpSocket::disconnected, this, &MainWindow::disconnectAutomation);
         connect(socket, &QTcpSocket::readyRead, this, &MainWindow::readAutomationCommand);
         connect(socket, &QTcpSocket::bytesWritten, itsAutomationCommandTimer,
