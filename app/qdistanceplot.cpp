@@ -96,9 +96,7 @@ QDistancePlot::QDistancePlot(QWidget* parent)
 
     itsCycleTimer.start();
 
-    if (!itsTestScript.load(QString::fromLatin1(TEST_DATA_FILE)))
-        qWarning("Test mode: cannot read %s in the working folder; without a sensor no object is shown.",
-                 TEST_DATA_FILE);
+    itsTestScriptMissing = !itsTestScript.load(QString::fromLatin1(TEST_DATA_FILE));
 }
 
 void QDistancePlot::measureDistance()
@@ -153,6 +151,12 @@ void QDistancePlot::updateGraph()
 
 void QDistancePlot::replayTestData(ObjectRecord& record)
 {
+    // Said once, when test mode first needs the script: with a board the file is never missed.
+    if (itsTestScriptMissing)
+    {
+        qWarning("Test mode: cannot read %s in the working folder; no object is shown.", TEST_DATA_FILE);
+        itsTestScriptMissing = false;
+    }
     itsTestScript.replay(record, Clock::currentMSecsSinceEpoch());
 }
 

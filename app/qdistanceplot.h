@@ -105,6 +105,7 @@ private:
     double itsLastDistanceChange = 0.0;
     double itsLastMovement = 0.0;
     TestScript itsTestScript;
+    bool itsTestScriptMissing = false;
 };
 
 #endif
