@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 
@@ -119,6 +120,31 @@ TEST_F(AutomationTest, SecondClientIsTurnedAwayAndTheFirstKeepsItsStream)
     EXPECT_EQ(second.state(), QAbstractSocket::UnconnectedState);
     first.write("m");
     EXPECT_EQ(lines(receive(first)).size(), 2);
+}
+
+TEST_F(AutomationTest, ListensOnLoopbackOnlyAndSurvivesClientsThatVanish)
+{
+    start("", true);
+    QTcpServer* server = window->findChild<QTcpServer*>();
+    ASSERT_NE(server, nullptr);
+    EXPECT_EQ(server->serverAddress(), QHostAddress(QHostAddress::LocalHost))
+        << "never reachable from the network";
+    EXPECT_EQ(server->serverPort(), 39999);
+
+    for (int i = 0; i < 3; ++i)
+    {
+        QTcpSocket vanishing;
+        connectClient(vanishing);
+        vanishing.write("m\r\n");
+        vanishing.abort();
+        QTest::qWait(50);
+    }
+    EXPECT_TRUE(child<QCheckBox>("cbContinuousMode")->isChecked()) << "back to continuous measurement";
+    QTcpSocket client;
+    connectClient(client);
+    EXPECT_TRUE(receive(client).startsWith("#VER;"));
+    client.write("m\n");
+    EXPECT_EQ(lines(receive(client)).size(), 2);
 }
 
 TEST_F(AutomationTest, FloodsAreWorkedOffInTurnsAndAClientThatDoesNotReadIsNotFedWithoutBound)

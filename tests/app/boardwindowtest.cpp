@@ -86,6 +86,11 @@ TEST_F(BoardWindowTest, ModeComboSendsTheModeAndScalesTheBarChart)
     EXPECT_EQ(moduleFrames(0x07).last(), QByteArray::fromHex("0700030000010000"));
     EXPECT_EQ(barPlot->xAxis->range(), QCPRange(0, 3000));
     EXPECT_EQ(bars()->width(), 60.0);
+
+    // A board that is gone by the time the mode changes: nothing is sent, the chart still follows.
+    usb->backend.unplug();
+    mode->setCurrentIndex(1);
+    EXPECT_EQ(barPlot->xAxis->range(), QCPRange(0, 100));
 }
 
 TEST_F(BoardWindowTest, UnplugFallsBackToTheScriptAndReplugReadsTheIdentificationAgain)
