@@ -3,6 +3,7 @@
 
 #include "HidDevice/hidbackend.h"
 #include "Tools/versioninfo.h"
+#include "faultscheduler.h"
 #include "simulatedboard.h"
 #include "simulatedhidbackend.h"
 #include "tools/windowhelper.h"
@@ -21,7 +22,10 @@ namespace
 struct Options
 {
     QString readoutLogPath;
+    QString cycleLogPath;
     bool simulate = false;
+    bool simulateFaults = false;
+    bool drawing = true;
 };
 
 bool parseOptions(const QApplication& application, Options& options, int& exitCode)
@@ -49,6 +53,21 @@ bool parseOptions(const QApplication& application, Options& options, int& exitCo
         QStringLiteral(
             "Talks to a simulated evaluation board instead of looking for a real one on the USB."));
     parser.addOption(simulateOption);
+    const QCommandLineOption simulateFaultsOption(
+        QStringLiteral("simulate-faults"),
+        QStringLiteral(
+            "Like --simulate, and the simulated board goes through every fault it knows, in a loop: "
+            "unplugged, silent, stale answers, wrong ids, oversized lengths (for soak tests)."));
+    parser.addOption(simulateFaultsOption);
+    const QCommandLineOption cycleLogOption(
+        QStringLiteral("cycle-log"),
+        QStringLiteral("For benchmarks: writes the time of every measurement cycle to <file> at exit."),
+        QStringLiteral("file"));
+    parser.addOption(cycleLogOption);
+    const QCommandLineOption noDrawingOption(
+        QStringLiteral("no-drawing"),
+        QStringLiteral("For benchmarks: measures as usual but draws nothing after start-up."));
+    parser.addOption(noDrawingOption);
 
     if (!parser.parse(application.arguments()))
     {
@@ -71,7 +90,10 @@ bool parseOptions(const QApplication& application, Options& options, int& exitCo
         return false;
     }
     options.readoutLogPath = parser.value(readoutLogOption);
-    options.simulate = parser.isSet(simulateOption);
+    options.simulateFaults = parser.isSet(simulateFaultsOption);
+    options.simulate = parser.isSet(simulateOption) || options.simulateFaults;
+    options.cycleLogPath = parser.value(cycleLogOption);
+    options.drawing = !parser.isSet(noDrawingOption);
     return true;
 }
 
@@ -98,19 +120,26 @@ int main(int argc, char* argv[])
         simulatedUsb = std::make_unique<LidoraSim::SimulatedHidBackend>(*simulatedBoard);
         NoxHid::HidBackend::install(simulatedUsb.get());
     }
+    std::unique_ptr<LidoraSim::FaultScheduler> faults;
+    if (options.simulateFaults)
+    {
+        faults = std::make_unique<LidoraSim::FaultScheduler>(*simulatedUsb);
+        faults->start();
+    }
 
     QSplashScreen* splash = NoxGui::WindowHelper::createSplashScreen();
     splash->show();
     application.processEvents();
 
     auto* window = new MainWindow();
-    if (!options.readoutLogPath.isEmpty())
-    {
-        QString errorText;
-        if (!window->startReadoutLog(options.readoutLogPath, &errorText))
-            std::fprintf(stderr, "Cannot write the read-out log %s: %s\n", qPrintable(options.readoutLogPath),
-                         qPrintable(errorText));
-    }
+    QString errorText;
+    if (!options.readoutLogPath.isEmpty() && !window->startReadoutLog(options.readoutLogPath, &errorText))
+        std::fprintf(stderr, "Cannot write the read-out log %s: %s\n", qPrintable(options.readoutLogPath),
+                     qPrintable(errorText));
+    if (!options.cycleLogPath.isEmpty() && !window->startCycleLog(options.cycleLogPath, &errorText))
+        std::fprintf(stderr, "Cannot write the cycle log %s: %s\n", qPrintable(options.cycleLogPath),
+                     qPrintable(errorText));
+    window->setDrawingEnabled(options.drawing);
     NoxGui::WindowHelper::setWindowIcon(window);
     window->show();
     splash->finish(window);

@@ -174,17 +174,32 @@ MainWindow::~MainWindow()
     qDeleteAll(itsIntentGroups);
 }
 
+namespace
+{
+
+// Opens a log of the given kind, or says why it cannot be written.
+template <typename Log> std::unique_ptr<Log> openLog(const QString& path, QString* errorText)
+{
+    auto log = std::make_unique<Log>();
+    if (log->open(path))
+        return log;
+    if (errorText != nullptr)
+        *errorText = log->errorString();
+    return nullptr;
+}
+
+} // namespace
+
 bool MainWindow::startReadoutLog(const QString& path, QString* errorText)
 {
-    auto log = std::make_unique<ReadoutLog>();
-    if (!log->open(path))
-    {
-        if (errorText != nullptr)
-            *errorText = log->errorString();
-        return false;
-    }
-    itsReadoutLog = std::move(log);
-    return true;
+    itsReadoutLog = openLog<ReadoutLog>(path, errorText);
+    return itsReadoutLog != nullptr;
+}
+
+bool MainWindow::startCycleLog(const QString& path, QString* errorText)
+{
+    itsCycleLog = openLog<CycleLog>(path, errorText);
+    return itsCycleLog != nullptr;
 }
 
 void MainWindow::setUpBarChart()
@@ -535,6 +550,10 @@ void MainWindow::clickpbStartContinuous()
 void MainWindow::on_pbStart_clicked()
 {
     ui->plotDistance->measureDistance();
+    if (itsCycleLog)
+        itsCycleLog->recordCycle();
+    if (!itsDrawingEnabled)
+        return;
     ui->plotDistance->updateGraph();
     on_cbAutoScaleYDist_stateChanged(ui->cbAutoScaleYDist->checkState());
 

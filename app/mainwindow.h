@@ -2,6 +2,7 @@
 #define LIDORA_MAINWINDOW_H
 
 #include "controllogic.h"
+#include "cyclelog.h"
 #include "devicestatusbar.h"
 #include "instancemark.h"
 #include "readoutlog.h"
@@ -82,6 +83,10 @@ public:
 
     // Appends every change of the read-out to a file (the --readout-log option).
     bool startReadoutLog(const QString& path, QString* errorText);
+    // For benchmarks: the time of every measurement cycle into a file, written at exit (--cycle-log), and
+    // measuring without drawing anything (--no-drawing), the floor that drawing is measured against.
+    bool startCycleLog(const QString& path, QString* errorText);
+    void setDrawingEnabled(bool enabled) { itsDrawingEnabled = enabled; }
 
 public slots:
     void intOpenAboutDialog_update(bool* enabled);
@@ -150,6 +155,8 @@ private:
     QTimer* itsAutomationCommandTimer = nullptr;
     qint64 itsLastStateLabelUpdateMs;
     std::unique_ptr<ReadoutLog> itsReadoutLog;
+    std::unique_ptr<CycleLog> itsCycleLog;
+    bool itsDrawingEnabled = true;
 };
 
 #endif

@@ -1,0 +1,90 @@
+#include "faultscheduler.h"
+
+#include <cstdio>
+
+namespace LidoraSim
+{
+
+namespace
+{
+
+// Normal stretches are long enough for the stack to come back up (its poll runs every 500 ms) and for a
+// client to see several good measurements before the next fault.
+using Fault = FaultScheduler::Fault;
+const FaultScheduler::Phase PHASES[] = {
+    {Fault::None, "normal", 4000}, {Fault::Unplugged, "unplugged", 2000},
+    {Fault::None, "normal", 4000}, {Fault::Silent, "silent", 1500},
+    {Fault::None, "normal", 4000}, {Fault::StaleSequence, "stale sequence numbers", 2000},
+    {Fault::None, "normal", 4000}, {Fault::WrongProtocolId, "wrong protocol id", 1500},
+    {Fault::None, "normal", 4000}, {Fault::OversizedLength, "oversized length", 1500},
+    {Fault::None, "normal", 4000}, {Fault::OversizedCount, "oversized report count", 1500},
+    {Fault::None, "normal", 4000}, {Fault::NoAnswer, "no answer on the USB", 1500},
+};
+const int PHASE_COUNT = int(sizeof(PHASES) / sizeof(PHASES[0]));
+
+} // namespace
+
+FaultScheduler::FaultScheduler(SimulatedHidBackend& backend, QObject* parent)
+    : QObject(parent), itsBackend(backend)
+{
+    itsTimer.setSingleShot(true);
+    connect(&itsTimer, &QTimer::timeout, this, &FaultScheduler::onItsTimerTimeout);
+}
+
+void FaultScheduler::start()
+{
+    apply(0);
+}
+
+const char* FaultScheduler::currentPhase() const
+{
+    return PHASES[itsPhase].name;
+}
+
+void FaultScheduler::onItsTimerTimeout()
+{
+    apply((itsPhase + 1) % PHASE_COUNT);
+}
+
+void FaultScheduler::apply(int phase)
+{
+    itsPhase = phase;
+    SimulatedBoard& board = itsBackend.board();
+    board.setFault(SimulatedBoard::Fault::None);
+    itsBackend.setHidFault(SimulatedHidBackend::HidFault::None);
+    if (!itsBackend.isPlugged())
+        itsBackend.replug();
+
+    switch (PHASES[phase].fault)
+    {
+    case Fault::None:
+        break;
+    case Fault::Unplugged:
+        itsBackend.unplug();
+        break;
+    case Fault::Silent:
+        board.setFault(SimulatedBoard::Fault::Silent);
+        break;
+    case Fault::StaleSequence:
+        itsBackend.setHidFault(SimulatedHidBackend::HidFault::StaleSequence);
+        break;
+    case Fault::WrongProtocolId:
+        board.setFault(SimulatedBoard::Fault::WrongProtocolId);
+        break;
+    case Fault::OversizedLength:
+        board.setFault(SimulatedBoard::Fault::OversizedLength);
+        break;
+    case Fault::OversizedCount:
+        itsBackend.setHidFault(SimulatedHidBackend::HidFault::OversizedCount);
+        break;
+    case Fault::NoAnswer:
+        itsBackend.setHidFault(SimulatedHidBackend::HidFault::NoAnswer);
+        break;
+    }
+
+    std::fprintf(stderr, "simulated board: %s\n", PHASES[phase].name);
+    std::fflush(stderr);
+    itsTimer.start(PHASES[phase].durationMs);
+}
+
+} // namespace LidoraSim
