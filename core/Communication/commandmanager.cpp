@@ -23,24 +23,24 @@ namespace
 const int HEX_BASE = 16;
 const int DOCUMENT_INDENT = 1;
 const unsigned int REQUEST_TELEGRAM = 0;
-const QString HEX_TYPE = QStringLiteral("hex");
-const QString TEXT_TYPE = QStringLiteral("text");
-const QString PID_ATTRIBUTE = QStringLiteral("Pid");
-const QString CALLING_TYPE_ATTRIBUTE = QStringLiteral("CallingType");
-const QString TELEGRAM_TYPE_ATTRIBUTE = QStringLiteral("TelegramType");
-const QString TRACE_ATTRIBUTE = QStringLiteral("Trace");
-const QString COMMENT_ELEMENT = QStringLiteral("Comment");
+constexpr QLatin1String HEX_TYPE("hex");
+constexpr QLatin1String TEXT_TYPE("text");
+constexpr QLatin1String PID_ATTRIBUTE("Pid");
+constexpr QLatin1String CALLING_TYPE_ATTRIBUTE("CallingType");
+constexpr QLatin1String TELEGRAM_TYPE_ATTRIBUTE("TelegramType");
+constexpr QLatin1String TRACE_ATTRIBUTE("Trace");
+constexpr QLatin1String COMMENT_ELEMENT("Comment");
 
 struct AttributeProperty
 {
-    const QString& name;
-    const QString& type;
+    QLatin1String name;
+    QLatin1String type;
 };
 
-const AttributeProperty ATTRIBUTE_PROPERTIES[] = {{PID_ATTRIBUTE, HEX_TYPE},
-                                                  {CALLING_TYPE_ATTRIBUTE, TEXT_TYPE},
-                                                  {TELEGRAM_TYPE_ATTRIBUTE, TEXT_TYPE},
-                                                  {TRACE_ATTRIBUTE, HEX_TYPE}};
+constexpr AttributeProperty ATTRIBUTE_PROPERTIES[] = {{PID_ATTRIBUTE, HEX_TYPE},
+                                                      {CALLING_TYPE_ATTRIBUTE, TEXT_TYPE},
+                                                      {TELEGRAM_TYPE_ATTRIBUTE, TEXT_TYPE},
+                                                      {TRACE_ATTRIBUTE, HEX_TYPE}};
 
 bool isKnownCallingType(const QString& callingType)
 {
@@ -72,11 +72,10 @@ void updateComment(QDomDocument& document, QDomElement& telegram, QDomElement& c
 
 } // namespace
 
-CommandManager CommandManager::itsInstance;
-
 CommandManager* CommandManager::instance()
 {
-    return &itsInstance;
+    static CommandManager theInstance;
+    return &theInstance;
 }
 
 CommandManager::CommandManager() = default;

@@ -32,6 +32,7 @@ public:
     // that the player refuses to send it.
     static constexpr int UNKNOWN_CALLING_TYPE = 255;
 
+    // Made on first use, so that objects built before main (a static command set, say) find it ready.
     static CommandManager* instance();
 
     CommandManager();
@@ -67,8 +68,6 @@ public:
     static int getTelegramType(const QString* telegram);
 
 private:
-    static CommandManager itsInstance;
-
     CommandSet itsCommandSet;
 };
 

@@ -11,10 +11,10 @@ namespace Communication
 namespace
 {
 
-const QString TELEGRAM_ELEMENT = QStringLiteral("Telegram");
-const QString COMMENT_ELEMENT = QStringLiteral("Comment");
-const QString TYPE_ATTRIBUTE = QStringLiteral("type");
-const QString OUT_PROPERTY_ATTRIBUTE = QStringLiteral("OutProperty");
+constexpr QLatin1String TELEGRAM_ELEMENT("Telegram");
+constexpr QLatin1String COMMENT_ELEMENT("Comment");
+constexpr QLatin1String TYPE_ATTRIBUTE("type");
+constexpr QLatin1String OUT_PROPERTY_ATTRIBUTE("OutProperty");
 
 // What may stand between the elements of a telegram without meaning anything.
 bool isFiller(const QXmlStreamReader& xml)

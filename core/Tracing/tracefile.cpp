@@ -14,9 +14,9 @@ namespace Tracing
 namespace
 {
 
-const QString ROOT_ELEMENT = QStringLiteral("LogData");
-const QString TELEGRAM_ELEMENT = QStringLiteral("Telegram");
-const QString DOCUMENT_VERSION = QStringLiteral("1.0");
+constexpr QLatin1String ROOT_ELEMENT("LogData");
+constexpr QLatin1String TELEGRAM_ELEMENT("Telegram");
+constexpr QLatin1String DOCUMENT_VERSION("1.0");
 
 // The tokens of a telegram that go into a file: its elements, attributes and text, but neither a document
 // frame of its own nor the indentation it was written with.

@@ -20,7 +20,7 @@ using Communication::CommandManager;
 namespace
 {
 
-const QString TELEGRAM_TYPE_PROPERTY = QStringLiteral("TelegramType");
+constexpr QLatin1String TELEGRAM_TYPE_PROPERTY("TelegramType");
 
 bool isResponse(const CommandInfo* command)
 {
