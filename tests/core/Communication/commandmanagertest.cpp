@@ -1,0 +1,187 @@
+#include "core/Tracing/telegramtestsupport.h"
+#include "support/assertionpattern.h"
+
+#include "Communication/I2c/i2cblockreadregistercomobject.h"
+#include "Communication/commandinfo.h"
+#include "Communication/commandset.h"
+#include "Communication/streamflushobject.h"
+#include "Tracing/traceprogrammer.h"
+
+#include <memory>
+
+using namespace NoxCore::Communication;
+
+namespace
+{
+
+QString telegram(const QString& attributes, const QString& body = QStringLiteral("<StreamFlush/>"))
+{
+    return QStringLiteral("<Telegram %1>%2</Telegram>").arg(attributes, body);
+}
+
+// Fault guarded: while the manager was a static member of its class, a command set built before main (it
+// asks the manager for its prototypes' telegrams) could call into a manager not yet constructed and crash.
+const TelegramCommandSet commandsBuiltBeforeMain;
+
+const QString ALL_ATTRIBUTES =
+    QStringLiteral("Pid=\"7f\" CallingType=\"FireAndForget\" TelegramType=\"Request\" Trace=\"80000000\"");
+
+} // namespace
+
+TEST(CommandSet, NamesItsOwnCommandsInKeyOrderThenThoseOfItsSubSets)
+{
+    StreamFlushObject flush;
+    CommandSet subSet;
+    subSet.addCommand("C", &flush);
+    CommandSet set;
+    set.addCommand("B", &flush);
+    set.addCommand("A", &flush);
+    set.addCommand("ignored", nullptr);
+    set.addSet(&subSet);
+    subSet.clear();
+
+    EXPECT_EQ(set.commandNames(), QStringList({"A", "B", "C"}));
+    const std::unique_ptr<IComObject> fromSubSet(set.createObject("C"));
+    ASSERT_NE(fromSubSet, nullptr);
+    EXPECT_NE(fromSubSet.get(), &flush);
+    EXPECT_EQ(set.createObject("D"), nullptr);
+    const CommandSet copy(set);
+    set.clear();
+    EXPECT_EQ(copy.commandNames(), QStringList({"A", "B", "C"}));
+}
+
+TEST_F(TelegramCommandsTest, EveryTelegramObjectComesBackFromItsOwnTelegram)
+{
+    EXPECT_EQ(commandsBuiltBeforeMain.commandNames(),
+              QStringList({"FirmwareNumber", "I2cBlockRegister", "I2cConfig", "I2cModifyRegister",
+                           "I2cReadRegister", "I2cWriteRegister", "StreamFlush"}));
+    for (const QString& name : TelegramCommandSet().commandNames())
+    {
+        SCOPED_TRACE(name.toStdString());
+        const std::unique_ptr<IComObject> prototype(TelegramCommandSet().createObject(name));
+        prototype->setComment("note");
+        const QString text = manager->convertToXml(prototype.get());
+        const std::unique_ptr<IComObject> object(manager->convertToComObject(text));
+        ASSERT_NE(object, nullptr);
+        EXPECT_EQ(manager->convertToXml(object.get()), text);
+        EXPECT_NE(object->tracePattern(), 0u) << "a command made from the prototype must be traced";
+    }
+}
+
+TEST_F(TelegramCommandsTest, TelegramTypeIsReadInItsExactSpellingOnly)
+{
+    const struct
+    {
+        QString text;
+        int type;
+    } cases[] = {
+        {telegram(ALL_ATTRIBUTES), CommandManager::TELEGRAM_TYPE_REQUEST},
+        {telegram(QString(ALL_ATTRIBUTES).replace("Request", "Response")),
+         CommandManager::TELEGRAM_TYPE_RESPONSE},
+        {telegram(QString(ALL_ATTRIBUTES).replace("Request", "response")),
+         CommandManager::TELEGRAM_TYPE_UNKNOWN},
+        {telegram("Pid=\"7f\""), CommandManager::TELEGRAM_TYPE_UNKNOWN},
+        {QStringLiteral("<Other TelegramType=\"Request\"><StreamFlush/></Other>"),
+         CommandManager::TELEGRAM_TYPE_UNKNOWN},
+        {telegram(ALL_ATTRIBUTES).chopped(3), CommandManager::TELEGRAM_TYPE_UNKNOWN},
+    };
+    for (const auto& testCase : cases)
+        EXPECT_EQ(CommandManager::getTelegramType(&testCase.text), testCase.type)
+            << testCase.text.toStdString();
+}
+
+TEST_F(TelegramCommandsTest, ConversionsTakeTheAttributesTheyNeed)
+{
+    const struct
+    {
+        const char* what;
+        QString text;
+        bool convertsToInfo;
+        bool convertsToObject;
+    } cases[] = {
+        {"complete", telegram(ALL_ATTRIBUTES), true, true},
+        {"without Trace", telegram(QString(ALL_ATTRIBUTES).remove(" Trace=\"80000000\"")), false, false},
+        {"without Pid", telegram(QString(ALL_ATTRIBUTES).remove("Pid=\"7f\"")), false, true},
+        {"without CallingType", telegram(QString(ALL_ATTRIBUTES).remove("CallingType=\"FireAndForget\"")),
+         false, false},
+        {"non-hexadecimal Trace", telegram(QString(ALL_ATTRIBUTES).replace("80000000", "8000zz00")), true,
+         false},
+        {"unregistered command", telegram(ALL_ATTRIBUTES, "<Unheard/>"), true, false},
+    };
+    for (const auto& testCase : cases)
+    {
+        SCOPED_TRACE(testCase.what);
+        const std::unique_ptr<CommandInfo> info(manager->convertToCommandInfo(testCase.text));
+        const std::unique_ptr<IComObject> object(manager->convertToComObject(testCase.text));
+        EXPECT_EQ(info != nullptr, testCase.convertsToInfo);
+        EXPECT_EQ(object != nullptr, testCase.convertsToObject);
+    }
+}
+
+TEST_F(TelegramCommandsTest, InfoHoldsAttributesParametersAndOutProperties)
+{
+    const QString response = readTelegram(0x90, 0x8e, RESPONSE);
+    const std::unique_ptr<CommandInfo> info(manager->convertToCommandInfo(response));
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->name(), "I2cReadRegister");
+    EXPECT_TRUE(info->comment().isEmpty());
+    EXPECT_EQ(info->getPropertyValue("Pid"), "61");
+    EXPECT_EQ(info->getPropertyType("Pid"), "hex");
+    EXPECT_EQ(info->getPropertyValue("TelegramType"), "Response");
+    EXPECT_EQ(info->getPropertyType("CallingType"), "text");
+    EXPECT_EQ(info->getPropertyValue("Address"), "90");
+    EXPECT_EQ(info->getPropertyValue("Data"), "8e");
+    EXPECT_EQ(info->outPropertyNames(), QStringList({"Data"}));
+    const CommandInfo copy(*info);
+    EXPECT_TRUE(copy.equals(info.get()));
+}
+
+TEST_F(TelegramCommandsTest, UpdateTelegramWritesTheInfoIntoItsOwnCommandOnly)
+{
+    const QString original = writeTelegram(0x10, 0xab);
+    const std::unique_ptr<CommandInfo> info(manager->convertToCommandInfo(original));
+    info->addProperty("Address", "22", "hex", false);
+    info->addProperty("Trace", "00000100", "hex", false);
+    info->setComment("after the reset");
+
+    QString updated = original;
+    ASSERT_TRUE(manager->updateTelegram(&updated, info.get()));
+    const std::unique_ptr<IComObject> object(manager->convertToComObject(updated));
+    ASSERT_NE(object, nullptr);
+    EXPECT_EQ(dynamic_cast<IRegisterComObject*>(object.get())->registerAddress(), 0x22u);
+    EXPECT_EQ(object->tracePattern(), 0x100u);
+    EXPECT_EQ(object->getComment(), "after the reset");
+
+    CommandInfo other("I2cReadRegister");
+    QString unchanged = original;
+    EXPECT_FALSE(manager->updateTelegram(&unchanged, &other));
+    EXPECT_EQ(unchanged, original);
+}
+
+TEST_F(TelegramCommandsTest, TrySetPropertyValueAsksTheValidatorWhenToldTo)
+{
+    const std::unique_ptr<CommandInfo> unvalidated(manager->createCommand("I2cWriteRegister"));
+    ASSERT_NE(unvalidated, nullptr);
+    EXPECT_FALSE(unvalidated->trySetPropertyValue("Address", "12", true));
+    EXPECT_EQ(unvalidated->getPropertyValue("Address"), "0");
+    EXPECT_TRUE(unvalidated->trySetPropertyValue("Address", "12", false));
+    EXPECT_EQ(unvalidated->getPropertyValue("Address"), "12");
+    EXPECT_FALSE(unvalidated->trySetPropertyValue("Unknown", "12", false));
+
+    NoxCore::Tracing::TraceProgrammer programmer;
+    const std::unique_ptr<CommandInfo> validated(programmer.createCommand("I2cWriteRegister"));
+    EXPECT_TRUE(validated->trySetPropertyValue("Address", "12", true));
+    EXPECT_FALSE(validated->trySetPropertyValue("Address", "1z", true));
+    EXPECT_EQ(validated->getPropertyValue("Address"), "12");
+}
+
+TEST(CommandManagerDeathTest, UpdateTelegramNeedsATelegramAndAnInfo)
+{
+    CommandInfo info("StreamFlush");
+    QString text;
+    EXPECT_DEATH(CommandManager::instance()->updateTelegram(nullptr, &info),
+                 assertionPattern("Communication/commandmanager", "telegram != NULL", "telegram is Null!"));
+    EXPECT_DEATH(
+        CommandManager::instance()->updateTelegram(&text, nullptr),
+        assertionPattern("Communication/commandmanager", "commandInfo != NULL", "commandInfo is Null!"));
+}

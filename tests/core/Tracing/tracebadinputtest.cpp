@@ -1,0 +1,192 @@
+// Telegram texts and trace files as they come from disks, editors and other programs: broken, hostile or
+// merely wrong. Nothing may crash, and nothing that could not be read completely may reach the board.
+#include "telegramtestsupport.h"
+
+#include "support/scriptedcomdriver.h"
+#include "support/tempworkdir.h"
+
+#include "Communication/commandinfo.h"
+#include "Communication/comstream.h"
+#include "Tracing/traceplayer.h"
+#include "Tracing/traceprogrammer.h"
+#include "Tracing/tracerecorder.h"
+
+#include <QDomDocument>
+
+#include <memory>
+
+using namespace NoxCore::Communication;
+using namespace NoxCore::Tracing;
+
+namespace
+{
+
+const int DEEP = 100000;
+
+const QString WRITE_ATTRIBUTES =
+    QStringLiteral("Pid=\"61\" CallingType=\"FireAndForget\" TelegramType=\"Request\" Trace=\"08000000\"");
+
+QString writeTelegramWith(const QString& attributes, const QString& parameters)
+{
+    return QStringLiteral("<Telegram %1><I2cWriteRegister>%2</I2cWriteRegister></Telegram>")
+        .arg(attributes, parameters);
+}
+
+QString parameters(const QString& address)
+{
+    return QStringLiteral("<SlaveAddress>40</SlaveAddress><AddressSize>1</AddressSize><Address>%1</Address>"
+                          "<DataSize>1</DataSize><Data>2</Data>")
+        .arg(address);
+}
+
+QString nested(const QString& name, int depth)
+{
+    return QString("<%1>").arg(name).repeated(depth) + QString("</%1>").arg(name).repeated(depth);
+}
+
+QString nonHexadecimal()
+{
+    return writeTelegramWith(WRITE_ATTRIBUTES, parameters("1z"));
+}
+
+QString unknownCommand()
+{
+    return QStringLiteral("<Telegram %1><I2cTeleport/></Telegram>").arg(WRITE_ATTRIBUTES);
+}
+
+struct BadTelegram
+{
+    const char* what;
+    QString text;
+    // Unknown commands and bad values are still telegrams a person can look at and mend.
+    bool isStillATelegram;
+};
+
+// Made inside the tests: the texts come from com objects, which need the command manager.
+QList<BadTelegram> badTelegrams()
+{
+    return {
+        {"truncated", writeTelegram(0x02, 2).left(120), false},
+        {"not XML", QStringLiteral("Address=2, please"), false},
+        {"empty", QString(), false},
+        {"binary", QString::fromLatin1("\x01\x7f<\x02\xff", 5), false},
+        {"deeply nested parameter", writeTelegramWith(WRITE_ATTRIBUTES, nested("Address", DEEP)), false},
+        {"deeply nested command", writeTelegramWith(WRITE_ATTRIBUTES, nested("Deeper", DEEP)), false},
+        {"enormous", writeTelegramWith(WRITE_ATTRIBUTES, parameters(QString(10 * 1024 * 1024, '0'))), false},
+        {"duplicate attribute", writeTelegramWith(WRITE_ATTRIBUTES + " Trace=\"1\"", parameters("2")), false},
+        {"duplicate parameter", writeTelegramWith(WRITE_ATTRIBUTES, parameters("2") + "<Address>3</Address>"),
+         false},
+        {"two commands", writeTelegram(0x02, 2).replace("</Telegram>", "<StreamFlush/></Telegram>"), false},
+        {"trailing element", writeTelegram(0x02, 2) + "<Telegram/>", false},
+        {"entity from a document type",
+         "<!DOCTYPE Telegram [<!ENTITY a \"2\">]>" + writeTelegramWith(WRITE_ATTRIBUTES, parameters("&a;")),
+         false},
+        {"unknown command", unknownCommand(), true},
+        {"non-hexadecimal value", nonHexadecimal(), true},
+    };
+}
+
+class BadInput : public TelegramCommandsTest
+{
+protected:
+    TempWorkDir folder;
+    const QString fileName = folder.filePath("trace.xml");
+};
+
+} // namespace
+
+TEST_F(BadInput, TelegramTextsThatAreNotWholeTelegramsConvertToNothing)
+{
+    TraceRecorder recorder;
+    ASSERT_TRUE(recorder.open(fileName));
+    CommandInfo writeInfo("I2cWriteRegister");
+    writeInfo.addProperty("Address", "7", "hex", false);
+    for (const BadTelegram& bad : badTelegrams())
+    {
+        SCOPED_TRACE(bad.what);
+        EXPECT_EQ(std::unique_ptr<IComObject>(manager->convertToComObject(bad.text)), nullptr);
+        EXPECT_EQ(std::unique_ptr<CommandInfo>(manager->convertToCommandInfo(bad.text)) != nullptr,
+                  bad.isStillATelegram);
+        if (bad.isStillATelegram)
+            continue;
+        EXPECT_EQ(CommandManager::getTelegramType(&bad.text), CommandManager::TELEGRAM_TYPE_UNKNOWN);
+        QString text = bad.text;
+        EXPECT_FALSE(manager->updateTelegram(&text, &writeInfo));
+        EXPECT_EQ(text, bad.text);
+        recorder.trace(bad.text);
+    }
+    recorder.close();
+    QDomDocument document;
+    ASSERT_TRUE(document.setContent(readFile(fileName)));
+    EXPECT_EQ(document.documentElement().elementsByTagName("Telegram").size(), 0)
+        << "nothing of a broken text reaches the file";
+}
+
+TEST_F(BadInput, PlayerStopsAtTheFirstBadTelegramAndSendsNothingOfIt)
+{
+    const QString first = writeTelegram(0x01, 1);
+    const QString last = writeTelegram(0x03, 3);
+    const QByteArray firstFrame = QByteArray::fromHex("e1000300008001 01");
+    const QByteArray lastFrame = QByteArray::fromHex("e1000300008003 03");
+    const QByteArray laughs = "<!DOCTYPE LogData [<!ENTITY a \"hahahahahahahahahahahahahahahahahahahaha\">"
+                              "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
+                              "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
+                              "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">]>";
+    const struct
+    {
+        const char* what;
+        QByteArray file;
+        QByteArray frames;
+        // Well-formed, so its telegrams can be read, though not all of them played.
+        bool isReadable;
+    } cases[] = {
+        {"unclosed root: every telegram plays, but the end was never reached",
+         traceFile({first, last}).replace("</LogData>", ""), firstFrame + lastFrame, false},
+        {"cut off inside a telegram", traceFile({first, last}).left(traceFile({first}).size() + 60),
+         firstFrame, false},
+        {"garbage between telegrams", traceFile({first, "<<>>", last}), firstFrame, false},
+        {"deeply nested",
+         traceFile({first, writeTelegramWith(WRITE_ATTRIBUTES, nested("Address", DEEP)), last}), firstFrame,
+         false},
+        {"enormous",
+         traceFile({first, writeTelegramWith(WRITE_ATTRIBUTES, parameters(QString(1 << 24, '0'))), last}),
+         firstFrame, false},
+        {"exponential entities",
+         traceFile({first, writeTelegramWith(WRITE_ATTRIBUTES, parameters("&d;")), last})
+             .replace("<!DOCTYPE LogData>", laughs),
+         firstFrame, false},
+        {"unknown command", traceFile({first, unknownCommand(), last}), firstFrame, true},
+        {"non-hexadecimal value", traceFile({first, nonHexadecimal(), last}), firstFrame, true},
+        {"duplicate attribute",
+         traceFile({first, QString(first).replace(" Trace=", " Pid=\"62\" Trace="), last}), firstFrame,
+         false},
+        {"missing attribute",
+         traceFile({first, QString(first).remove("CallingType=\"FireAndForget\""), last}), firstFrame, true},
+    };
+    for (const auto& testCase : cases)
+    {
+        SCOPED_TRACE(testCase.what);
+        writeFile(fileName, testCase.file);
+        ScriptedComDriver driver;
+        ComStream stream(&driver, ComStream::theImmediateFlushPolicy);
+        TracePlayer player(nullptr, &stream);
+        ASSERT_TRUE(player.open(fileName));
+        EXPECT_FALSE(player.playToEnd());
+        EXPECT_EQ(driver.written().toHex(), testCase.frames.toHex());
+        if (!testCase.isReadable)
+            EXPECT_FALSE(player.playNext()) << "a broken file gives nothing more";
+
+        QList<QString> telegrams;
+        EXPECT_EQ(TracePlayer::readTelegrams(fileName, &telegrams), testCase.isReadable);
+        TraceProgrammer programmer;
+        TracePlayer loader;
+        programmer.setPlayer(&loader);
+        programmer.addCommand(manager->convertToCommandInfo(first));
+        EXPECT_FALSE(programmer.loadProgram(fileName));
+        EXPECT_EQ(programmer.getAllCommands()->size(), 1);
+    }
+
+    writeFile(fileName, "\x89PNG\r\n\x1a\n not a trace at all");
+    TracePlayer player;
+    EXPECT_FALSE(player.open(fileName));
+}
