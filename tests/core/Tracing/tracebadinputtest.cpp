@@ -72,7 +72,7 @@ QList<BadTelegram> badTelegrams()
         {"binary", QString::fromLatin1("\x01\x7f<\x02\xff", 5), false},
         {"deeply nested parameter", writeTelegramWith(WRITE_ATTRIBUTES, nested("Address", DEEP)), false},
         {"deeply nested command", writeTelegramWith(WRITE_ATTRIBUTES, nested("Deeper", DEEP)), false},
-        {"enormous", writeTelegramWith(WRITE_ATTRIBUTES, parameters(QString(10 * 1024 * 1024, '0'))), false},
+        {"enormous", writeTelegramWith(WRITE_ATTRIBUTES, parameters(QString(4 * 1024 * 1024, '0'))), false},
         {"duplicate attribute", writeTelegramWith(WRITE_ATTRIBUTES + " Trace=\"1\"", parameters("2")), false},
         {"duplicate parameter", writeTelegramWith(WRITE_ATTRIBUTES, parameters("2") + "<Address>3</Address>"),
          false},
@@ -149,7 +149,8 @@ TEST_F(BadInput, PlayerStopsAtTheFirstBadTelegramAndSendsNothingOfIt)
          traceFile({first, writeTelegramWith(WRITE_ATTRIBUTES, nested("Address", DEEP)), last}), firstFrame,
          false},
         {"enormous",
-         traceFile({first, writeTelegramWith(WRITE_ATTRIBUTES, parameters(QString(1 << 24, '0'))), last}),
+         traceFile(
+             {first, writeTelegramWith(WRITE_ATTRIBUTES, parameters(QString(4 * 1024 * 1024, '0'))), last}),
          firstFrame, false},
         {"exponential entities",
          traceFile({first, writeTelegramWith(WRITE_ATTRIBUTES, parameters("&d;")), last})

@@ -162,6 +162,25 @@ TEST_F(TraceFiles, PlayerHandsAnsweredRequestsToItsResultDelegate)
     EXPECT_FALSE(stream.isResultPending());
 }
 
+// Fault guarded: a player that went away (or changed executor) while the stream still held the requests it
+// sent deleted them under the stream, which wrote the answers into freed memory at its next flush.
+TEST_F(TraceFiles, PlayerLetsTheStreamAnswerWhatItSentBeforeLettingGo)
+{
+    writeFile(fileName, traceFile({readTelegram(0x90, 0, REQUEST)}));
+    ScriptedComDriver driver;
+    driver.addAnswer(0x61, 0, QByteArray::fromHex("8e"));
+    ComStream stream(&driver, ComStream::theLateFlushPolicy);
+    {
+        TracePlayer player(nullptr, &stream);
+        ASSERT_TRUE(player.open(fileName));
+        ASSERT_TRUE(player.playNext());
+        EXPECT_TRUE(stream.isResultPending());
+    }
+    EXPECT_FALSE(stream.isResultPending());
+    stream.flush();
+    EXPECT_EQ(driver.unreadAnswerBytes(), QByteArray());
+}
+
 TEST_F(TraceFiles, PlayerOpensFilesOfAnotherVersionButRefusesThem)
 {
     writeFile(fileName, traceFile({writeTelegram(0x10, 0xab)}, "1.1"));

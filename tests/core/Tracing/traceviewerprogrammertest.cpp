@@ -138,6 +138,17 @@ TEST_F(TraceProgram, ARecordedAnswerEntersTheProgramAsItsRequest)
     EXPECT_TRUE(programmer()->execute(3, 0));
 }
 
+// Fault guarded: a slot reached through the player that edits the program (a view deleting a line, say) freed
+// the commands the execution was still walking.
+TEST_F(TraceProgram, ExecutionSurvivesTheProgramBeingEditedMeanwhile)
+{
+    QObject::connect(tracer.player(), &TracePlayer::playedSingleTelegram,
+                     [this]() { programmer()->deleteCommands(0, -1); });
+    EXPECT_TRUE(programmer()->execute(0, -1));
+    EXPECT_EQ(driver.written(), QByteArray::fromHex("e1000300008001 00 e1000300008002 00"));
+    EXPECT_FALSE(programmer()->isExecuting());
+}
+
 TEST_F(TraceProgram, SavedProgramLoadsBackAndABadFileLeavesItAlone)
 {
     const QString saved = folder.filePath("program.xml");
