@@ -53,6 +53,11 @@ bool TraceRecorder::flush()
     return itsFile.flush();
 }
 
+QString TraceRecorder::errorString() const
+{
+    return itsFile.errorString();
+}
+
 bool TraceRecorder::setEnabled(bool enabled)
 {
     if (enabled == itsIsEnabled)

@@ -38,6 +38,8 @@ public:
     bool close();
     bool isOpen() const;
     bool flush();
+    // Why the last open or write failed, for the message a person reads.
+    QString errorString() const;
 
     // Switching on needs an open file; false, changing nothing, otherwise.
     bool setEnabled(bool enabled);

@@ -175,7 +175,9 @@ TEST_F(BadInput, PlayerStopsAtTheFirstBadTelegramAndSendsNothingOfIt)
         EXPECT_FALSE(player.playToEnd());
         EXPECT_EQ(driver.written().toHex(), testCase.frames.toHex());
         if (!testCase.isReadable)
+        {
             EXPECT_FALSE(player.playNext()) << "a broken file gives nothing more";
+        }
 
         QList<QString> telegrams;
         EXPECT_EQ(TracePlayer::readTelegrams(fileName, &telegrams), testCase.isReadable);

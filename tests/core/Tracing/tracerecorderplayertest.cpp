@@ -119,6 +119,9 @@ TEST_F(TraceFiles, RecorderReplacesTheFileWithAWellFormedTraceOfWhatPassesItsFil
     EXPECT_EQ(document.documentElement().elementsByTagName("Telegram").size(), 2);
     EXPECT_TRUE(readFile(fileName).startsWith("<?xml version=\"1.0\""));
     EXPECT_EQ(enabled.size(), 2);
+
+    EXPECT_FALSE(recorder.open(folder.filePath("missing/trace.xml")));
+    EXPECT_FALSE(recorder.errorString().isEmpty());
 }
 
 TEST_F(TraceFiles, PlayerSendsRequestsSkipsResponsesAndKnowsTheEnd)
