@@ -1,8 +1,13 @@
 #include "mainwindow.h"
 #include "signalquitter.h"
 
+#include "Communication/commandmanager.h"
+#include "Communication/telegramcommandset.h"
 #include "HidDevice/hidbackend.h"
 #include "Tools/versioninfo.h"
+#include "Tracing/tracer.h"
+#include "Tracing/tracerecorder.h"
+#include "Tracing/traceviewer.h"
 #include "faultscheduler.h"
 #include "simulatedboard.h"
 #include "simulatedhidbackend.h"
@@ -22,6 +27,7 @@ namespace
 struct Options
 {
     QString readoutLogPath;
+    QString tracePath;
     QString cycleLogPath;
     bool simulate = false;
     bool simulateFaults = false;
@@ -48,6 +54,12 @@ bool parseOptions(const QApplication& application, Options& options, int& exitCo
             "Appends every change of the read-out (state, distance, banner, screen saver) to <file>."),
         QStringLiteral("file"));
     parser.addOption(readoutLogOption);
+    const QCommandLineOption traceOption(
+        QStringLiteral("trace"),
+        QStringLiteral("Records what the program says to the sensor module (I2C transfers, firmware checks) "
+                       "as telegrams into the trace file <file>, which the trace player can replay."),
+        QStringLiteral("file"));
+    parser.addOption(traceOption);
     const QCommandLineOption simulateOption(
         QStringLiteral("simulate"),
         QStringLiteral(
@@ -90,6 +102,7 @@ bool parseOptions(const QApplication& application, Options& options, int& exitCo
         return false;
     }
     options.readoutLogPath = parser.value(readoutLogOption);
+    options.tracePath = parser.value(traceOption);
     options.simulateFaults = parser.isSet(simulateFaultsOption);
     options.simulate = parser.isSet(simulateOption) || options.simulateFaults;
     options.cycleLogPath = parser.value(cycleLogOption);
@@ -127,11 +140,28 @@ int main(int argc, char* argv[])
         faults->start();
     }
 
+    // The telegram forms of the program's own com objects, so that its trace files can be replayed.
+    const NoxCore::Communication::TelegramCommandSet telegramCommands;
+    NoxCore::Communication::CommandManager::instance()->registerCommandSet(&telegramCommands);
+    std::unique_ptr<NoxCore::Tracing::Tracer> tracer;
+    if (!options.tracePath.isEmpty())
+    {
+        tracer = std::make_unique<NoxCore::Tracing::Tracer>();
+        // Only the file is wanted; the viewer would keep every telegram in memory as well.
+        tracer->viewer()->setEnabled(false);
+        if (!tracer->recorder()->open(options.tracePath))
+        {
+            std::fprintf(stderr, "Cannot write the trace %s: %s\n", qPrintable(options.tracePath),
+                         qPrintable(tracer->recorder()->errorString()));
+            tracer.reset();
+        }
+    }
+
     QSplashScreen* splash = NoxGui::WindowHelper::createSplashScreen();
     splash->show();
     application.processEvents();
 
-    auto* window = new MainWindow();
+    auto* window = new MainWindow(nullptr, tracer.get());
     QString errorText;
     if (!options.readoutLogPath.isEmpty() && !window->startReadoutLog(options.readoutLogPath, &errorText))
         std::fprintf(stderr, "Cannot write the read-out log %s: %s\n", qPrintable(options.readoutLogPath),
@@ -146,7 +176,10 @@ int main(int argc, char* argv[])
     delete splash;
 
     exitCode = application.exec();
+    // The window takes the stack down, which lets go of the tracer; then the trace file is completed.
     delete window;
+    if (tracer)
+        tracer->recorder()->close();
     NoxHid::HidBackend::install(nullptr);
     return exitCode;
 }

@@ -14,6 +14,8 @@
 #include "Serial/serialcomdriver.h"
 #include "Tools/noxassert.h"
 #include "Tools/rttihelper.h"
+#include "Tracing/tracer.h"
+#include "Tracing/traceviewer.h"
 #include "hidcomdriver.h"
 
 #include <typeinfo>
@@ -79,7 +81,6 @@ void RasPiStreamCommunicationStack::init(quint16 productId, quint8 i2cConfigurat
 {
     NOX_ASSERT(!itsIsInitialized, "CommunicationStack is already initialized.");
     NOX_ASSERT(configObject != NULL, "configObject is Null!");
-    Q_UNUSED(tracer);
     setName(QStringLiteral("Default"));
     itsI2cConfiguration = i2cConfiguration;
     itsConfigObject = configObject;
@@ -102,6 +103,15 @@ void RasPiStreamCommunicationStack::init(quint16 productId, quint8 i2cConfigurat
     serialDriver->setWaitForReadyRead(false);
     itsSerialDriverName = classNameOf(typeid(serialDriver).name());
     insertNode(itsSerialDriverName, serialDriver, CONTROL_HID);
+
+    itsTracer = tracer;
+    moduleStream->setTracer(tracer);
+    if (tracer != nullptr)
+    {
+        tracer->setComExecutor(moduleStream);
+        // The read-backs that verify every register write would double the viewer's list.
+        tracer->viewer()->setNegativeFilter(IcComCore::VERIFICATION_TRACE_BIT);
+    }
 
     connectStateChanged(CONTROL_HID,
                         SLOT(onControlHidStateChanged(NoxCore::Communication::NodeStateContext, int, int)));
@@ -161,6 +171,9 @@ void RasPiStreamCommunicationStack::deinit()
         CONTROL_HID, SLOT(onControlHidStateChanged(NoxCore::Communication::NodeStateContext, int, int)));
     deleteFormatter(MODULE_HID);
     deleteFormatter(CONTROL_HID);
+    // The tracer's player must not keep the stream that is about to go.
+    if (itsTracer != nullptr)
+        itsTracer->setComExecutor(nullptr);
     clearElements(true);
     itsIsInitialized = false;
 }

@@ -51,7 +51,8 @@ public:
     explicit RasPiStreamCommunicationStack(QObject* parent);
     ~RasPiStreamCommunicationStack() override;
 
-    // configObject (not owned) is sent to the module once its stream opens; the tracer may be null.
+    // configObject (not owned) is sent to the module once its stream opens. A tracer (may be null) gets the
+    // module stream's telegrams and can replay on that stream.
     void init(quint16 productId, quint8 i2cConfiguration,
               NoxCore::Communication::I2c::I2cConfigComObject* configObject,
               NoxCore::Tracing::Tracer* tracer);
@@ -96,6 +97,8 @@ private:
     quint8 itsIcCheckValue = 0;
     NoxCore::Communication::I2c::I2cComObjectProvider itsComObjectProvider;
     NoxCore::Communication::I2c::I2cConfigComObject* itsConfigObject = nullptr;
+    // Records what the program says to the module; not owned, and it must outlive the stack.
+    NoxCore::Tracing::Tracer* itsTracer = nullptr;
     // The element names of the two nodes that are named after their class.
     QString itsIcCoreName;
     QString itsSerialDriverName;

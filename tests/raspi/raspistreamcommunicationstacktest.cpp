@@ -5,12 +5,16 @@
 #include "Communication/icommunicationnode.h"
 #include "Communication/nodestate.h"
 #include "Communication/nodestatemanager.h"
+#include "Tracing/tracer.h"
+#include "Tracing/tracerecorder.h"
 #include "support/assertionpattern.h"
 #include "support/manualclock.h"
 #include "support/qtprinters.h"
 #include "support/simulatedusb.h"
 
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -205,4 +209,24 @@ TEST(BoardStackDeathTest, PreconditionsStopWithTheirMessages)
             stack.init(0x0C08, 0x40, &config, nullptr);
         },
         stop("!itsIsInitialized", "CommunicationStack is already initialized."));
+}
+
+TEST_F(BoardStack, TracerRecordsTheModuleStreamsTelegrams)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("module.trace");
+    NoxCore::Tracing::Tracer tracer;
+    ASSERT_TRUE(tracer.recorder()->open(path));
+    stack.init(0x0C08, 0x40, &config, &tracer);
+    stack.setIcCheckRegister(0x90, 0x8E);
+    stack.setActive(true);
+    stack.deinit();
+    tracer.recorder()->close();
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString trace = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(trace.contains("<LogData"));
+    for (const char* command : {"FirmwareNumber", "I2cConfig", "I2cReadRegister"})
+        EXPECT_TRUE(trace.contains(QStringLiteral("<%1").arg(command))) << command;
 }

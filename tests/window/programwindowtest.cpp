@@ -159,7 +159,8 @@ TEST_F(ProgramWindowTest, TestModeFollowsTheBundledScriptAndExitsCleanly)
 TEST_F(ProgramWindowTest, SimulatedBoardServesAnAutomationClient)
 {
     const QString logPath = home.filePath("readout.log");
-    program.start(LIDORA_DEMO_BINARY, {"--simulate", "--readout-log", logPath});
+    const QString tracePath = home.filePath("module.trace");
+    program.start(LIDORA_DEMO_BINARY, {"--simulate", "--readout-log", logPath, "--trace", tracePath});
     ASSERT_TRUE(program.waitForStarted(10000));
 
     QTcpSocket client;
@@ -204,6 +205,16 @@ TEST_F(ProgramWindowTest, SimulatedBoardServesAnAutomationClient)
     ::kill(program.processId(), SIGTERM);
     ASSERT_TRUE(program.waitForFinished(10000));
     EXPECT_EQ(program.exitCode(), 0);
+
+    // The trace holds what the program said to the module in telegram form, completed at exit; the
+    // module commands have no telegram form.
+    QFile trace(tracePath);
+    ASSERT_TRUE(trace.open(QIODevice::ReadOnly));
+    const QByteArray telegrams = trace.readAll();
+    EXPECT_TRUE(telegrams.trimmed().endsWith("</LogData>"));
+    for (const char* command : {"<I2cConfig", "<I2cReadRegister", "<FirmwareNumber"})
+        EXPECT_TRUE(telegrams.contains(command)) << command;
+    EXPECT_FALSE(telegrams.contains("Objects"));
 }
 
 TEST_F(ProgramWindowTest, OptionsAreExplainedAndUnknownOnesRefused)
@@ -221,7 +232,8 @@ TEST_F(ProgramWindowTest, OptionsAreExplainedAndUnknownOnesRefused)
     ASSERT_TRUE(run.waitForFinished(10000));
     EXPECT_EQ(run.exitCode(), 0);
     const QString help = QString::fromLocal8Bit(run.readAllStandardOutput());
-    for (const char* option : {"--simulate", "--readout-log", "--version", "--help"})
+    for (const char* option :
+         {"--simulate", "--simulate-faults", "--trace", "--readout-log", "--version", "--help"})
         EXPECT_TRUE(help.contains(option)) << option;
 
     run.start(LIDORA_DEMO_BINARY, {"--version"});
