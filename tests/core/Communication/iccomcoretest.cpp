@@ -2,15 +2,17 @@
 
 #include "support/assertionpattern.h"
 #include "support/scriptedcomdriver.h"
-#include "support/simulatedboardcomdriver.h"
+#include "support/simulatedusb.h"
 
 #include "Communication/I2c/i2ccomobjectprovider.h"
 #include "Communication/comstream.h"
+#include "Communication/comstreamformatter.h"
 #include "Communication/iccomcore.h"
 #include "Communication/icomobserver.h"
 #include "Communication/registerinfostd.h"
 #include "Communication/registerset.h"
 #include "Communication/registervalue.h"
+#include "hidcomdriver.h"
 #include "simulatedboard.h"
 
 #include <gtest/gtest.h>
@@ -76,22 +78,33 @@ QStringList requestsOf(const RecordingTraceSink& tracer, const QString& command)
     return requests;
 }
 
-// The register core over the sensor chip of a simulated board, through a real com stream.
+// The register core over the sensor chip of a simulated board, as the program reaches it: a com stream on
+// the HID com driver, in 65-byte reports through the board's module interface.
 class IcComCoreOnBoardTest : public ::testing::Test
 {
 protected:
+    static NoxHid::HidComDeviceInfo moduleInterface()
+    {
+        NoxHid::HidComDeviceInfo info(LidoraSim::SimulatedHidBackend::VENDOR_ID,
+                                      LidoraSim::SimulatedHidBackend::PRODUCT_ID);
+        info.setPath("mi_04");
+        return info;
+    }
+
     IcComCoreOnBoardTest()
     {
+        driver.setFormatter(&formatter);
         stream.open();
         stream.setTracer(&tracer);
         provider.setConfiguration(I2cBridge::SENSOR_SLAVE_ADDRESS);
         core.registerObserver(&observer);
     }
 
-    I2cBridge& chip() { return board.i2cBridge(); }
+    I2cBridge& chip() { return usb.board.i2cBridge(); }
 
-    SimulatedBoard board;
-    SimulatedBoardComDriver driver{board, SimulatedBoard::Channel::Module};
+    SimulatedUsb usb;
+    ComStreamFormatter formatter;
+    NoxHid::HidComDriver driver{moduleInterface()};
     ComStream stream{&driver, ComStream::theImmediateFlushPolicy};
     RecordingTraceSink tracer;
     I2cComObjectProvider provider;
