@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "automationcommandparser.h"
 #include "getcalibrationdatacommand.h"
 #include "getserialnumbercommand.h"
 #include "logging.h"
@@ -25,7 +26,6 @@
 #include <QCloseEvent>
 #include <QHostAddress>
 #include <QMessageBox>
-#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -421,17 +421,7 @@ void MainWindow::readAutomationCommand()
 {
     if (itsAutomationSocket == nullptr || itsAutomationCommands.size() >= AUTOMATION_MAX_QUEUED_COMMANDS)
         return;
-    const QByteArray bytes = itsAutomationSocket->readAll();
-    const int zero = bytes.indexOf('\0');
-    const QString chunk = QString::fromLatin1(zero < 0 ? bytes : bytes.left(zero));
-    // A chunk with line breaks carries one command per line; commands sent back to back must not merge
-    // into one unknown command. A chunk without line breaks is one command, as it always was.
-    for (const QString& line : chunk.split(QRegularExpression(QStringLiteral("[\r\n]"))))
-    {
-        const QString command = line.trimmed();
-        if (!command.isEmpty())
-            itsAutomationCommands.append(command);
-    }
+    itsAutomationCommands.append(AutomationCommandParser::parse(itsAutomationSocket->readAll()));
     if (!itsAutomationCommands.isEmpty())
         itsAutomationCommandTimer->start();
 }
