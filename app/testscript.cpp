@@ -42,15 +42,21 @@ qint64 saturatingAdd(qint64 a, qint64 b)
 
 bool TestScript::load(const QString& path)
 {
+    QFile file(path);
+    const bool opened = file.open(QIODevice::ReadOnly | QIODevice::Text);
+    load(file);
+    return opened;
+}
+
+void TestScript::load(QIODevice& device)
+{
     itsLines.clear();
     itsLineIndex = 0;
     itsWaitUntilMs = 0;
     itsHeldDistance = 0;
     itsHeldConfidence = 0;
-
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return false;
+    if (!device.isReadable())
+        return;
 
     // Read in bounded pieces: a line longer than any script line is dropped piece by piece instead of
     // being collected in memory.
@@ -59,12 +65,12 @@ bool TestScript::load(const QString& path)
     qint64 bytesRead = 0;
     while (bytesRead < MAX_FILE_BYTES)
     {
-        const qint64 length = file.readLine(buffer.data(), buffer.size());
+        const qint64 length = device.readLine(buffer.data(), buffer.size());
         if (length <= 0)
             break;
         bytesRead += length;
         const bool endsLine = buffer.at(length - 1) == '\n';
-        const bool skip = continuesLongLine || (!endsLine && !file.atEnd());
+        const bool skip = continuesLongLine || (!endsLine && !device.atEnd());
         continuesLongLine = !endsLine;
         if (skip)
             continue;
@@ -73,7 +79,6 @@ bool TestScript::load(const QString& path)
         if (text.startsWith(QLatin1String("OBJ")) || text.startsWith(QLatin1String("WAIT")))
             itsLines.append(parseLine(text));
     }
-    return true;
 }
 
 TestScript::Line TestScript::parseLine(const QString& text)

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QVector>
 
+class QIODevice;
+
 // The scripted sensor of test mode: "OBJ,<distance mm>,<confidence>" lines give the next object,
 // "WAIT,<ms>" lines hold the previous one for a while. One line is consumed per measurement and the
 // script loops for ever, so the demo shows every state on a PC without hardware.
@@ -22,6 +24,9 @@ public:
     // Replaces the script with the lines of the file. Returns false when the file cannot be opened;
     // the script is then empty and every replayed record is all zero.
     bool load(const QString& path);
+    // The same from a device opened for reading as text (so that CR LF ends a line as LF does); a device
+    // that is not readable leaves the script empty.
+    void load(QIODevice& device);
 
     int lineCount() const { return itsLines.size(); }
 
