@@ -3,6 +3,9 @@
 #include "Tools/noxassert.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSerialPort>
 #include <QSerialPortInfo>
 #include <QtDebug>
@@ -188,7 +191,32 @@ QList<SerialComDeviceInfo> SerialComDriver::selectDevices(const QList<SerialComD
 
 QList<SerialComDeviceInfo> SerialComDriver::presentPorts() const
 {
+    // The state manager retries a closed port every 500 ms on the GUI thread, and Qt's full listing asks
+    // udev about every tty of the machine (some 20 ms here). Without a USB serial port of the board's
+    // vendor there is nothing to list.
+    if (!isUsbPortOfVendorPresent(itsDeviceInfo.vendorId()))
+        return {};
     return systemPorts();
+}
+
+bool SerialComDriver::isUsbPortOfVendorPresent(quint16 vendorId)
+{
+    const QDir ttys(QStringLiteral("/sys/class/tty"));
+    if (vendorId == 0 || !ttys.exists())
+        return true;
+    for (const QString& name : ttys.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System))
+    {
+        // A USB serial port's device is its USB interface; the USB device above it holds the vendor id.
+        const QString device = QFileInfo(ttys.filePath(name + QStringLiteral("/device"))).canonicalFilePath();
+        if (device.isEmpty())
+            continue;
+        QFile idVendor(device + QStringLiteral("/../idVendor"));
+        bool ok = false;
+        if (idVendor.open(QIODevice::ReadOnly) &&
+            idVendor.readAll().trimmed().toUShort(&ok, 16) == vendorId && ok)
+            return true;
+    }
+    return false;
 }
 
 QList<SerialComDeviceInfo> SerialComDriver::systemPorts()

@@ -80,6 +80,8 @@ protected:
 
 private:
     static QList<SerialComDeviceInfo> systemPorts();
+    // A quick look at the system's USB serial ports before the full listing; true where it cannot tell.
+    static bool isUsbPortOfVendorPresent(quint16 vendorId);
     // Waits until Qt has handed every buffered byte to the system or the time-out has passed.
     bool waitUntilWritten();
     // Stores code as the last error and leaves the port ready for the next transfer, or closes it when
