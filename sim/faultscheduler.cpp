@@ -8,17 +8,18 @@ namespace LidoraSim
 namespace
 {
 
-// Normal stretches are long enough for the stack to come back up (its poll runs every 500 ms) and for a
-// client to see several good measurements before the next fault.
+// Normal stretches are long enough for the stack to come back up (the control interface is polled every
+// 500 ms, everything above it follows at once) and for a client to see good measurements before the next
+// fault; faults last long enough for several exchanges to meet them. One cycle takes about 11 s.
 using Fault = FaultScheduler::Fault;
 const FaultScheduler::Phase PHASES[] = {
-    {Fault::None, "normal", 4000}, {Fault::Unplugged, "unplugged", 2000},
-    {Fault::None, "normal", 4000}, {Fault::Silent, "silent", 1500},
-    {Fault::None, "normal", 4000}, {Fault::StaleSequence, "stale sequence numbers", 2000},
-    {Fault::None, "normal", 4000}, {Fault::WrongProtocolId, "wrong protocol id", 1500},
-    {Fault::None, "normal", 4000}, {Fault::OversizedLength, "oversized length", 1500},
-    {Fault::None, "normal", 4000}, {Fault::OversizedCount, "oversized report count", 1500},
-    {Fault::None, "normal", 4000}, {Fault::NoAnswer, "no answer on the USB", 1500},
+    {Fault::None, "normal", 1000}, {Fault::Unplugged, "unplugged", 600},
+    {Fault::None, "normal", 2000}, {Fault::Silent, "silent", 400},
+    {Fault::None, "normal", 1000}, {Fault::StaleSequence, "stale sequence numbers", 400},
+    {Fault::None, "normal", 1000}, {Fault::WrongProtocolId, "wrong protocol id", 400},
+    {Fault::None, "normal", 1000}, {Fault::OversizedLength, "oversized length", 400},
+    {Fault::None, "normal", 1000}, {Fault::OversizedCount, "oversized report count", 400},
+    {Fault::None, "normal", 1000}, {Fault::NoAnswer, "no answer on the USB", 400},
 };
 const int PHASE_COUNT = int(sizeof(PHASES) / sizeof(PHASES[0]));
 
