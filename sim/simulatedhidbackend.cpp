@@ -124,6 +124,9 @@ void SimulatedHidBackend::takeOutputReport(Interface& interface, const unsigned 
         const QByteArray frame = interface.assembly.left(int(frameSize));
         interface.assembly.remove(0, int(frameSize));
         interface.receivedFrames.append(frame);
+        // Kept for tests and soak checks, not for ever: a long --simulate run would otherwise grow.
+        if (interface.receivedFrames.size() > MAX_RECEIVED_FRAMES)
+            interface.receivedFrames.removeFirst();
         const QByteArray answer = itsBoard.handleFrame(interface.channel, frame);
         if (!answer.isEmpty() && itsHidFault != HidFault::NoAnswer)
             queueAnswer(interface, answer, sequence);

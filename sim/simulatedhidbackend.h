@@ -35,6 +35,7 @@ public:
     static const char* const CONTROL_PATH;
     static const char* const MODULE_PATH;
     static const wchar_t* const PRODUCT_STRING;
+    static constexpr int MAX_RECEIVED_FRAMES = 4096;
 
     enum class HidFault
     {
@@ -62,7 +63,8 @@ public:
     void setHidFault(HidFault fault) { itsHidFault = fault; }
     HidFault hidFault() const { return itsHidFault; }
 
-    // Every request frame the board received on a channel, in order (for tests and soak checks).
+    // The request frames the board received on a channel, in order, the newest MAX_RECEIVED_FRAMES of
+    // them (for tests and soak checks).
     QList<QByteArray> receivedFrames(SimulatedBoard::Channel channel) const;
     void clearReceivedFrames();
 

@@ -196,3 +196,16 @@ TEST(SimulatedBoardMeasurement, ObjectStatesFollowTheScene)
                                    STATE_OBJECT_FAR, STATE_STATIC}));
     EXPECT_EQ(stream.lastError(), 0);
 }
+
+// Found by the soak: the board kept every frame it received, so a long --simulate run grew without end.
+TEST_F(SimulatedModuleChannel, KeepsOnlyTheNewestReceivedFrames)
+{
+    ASSERT_TRUE(stream.open());
+    for (int i = 0; i < SimulatedHidBackend::MAX_RECEIVED_FRAMES + 10; ++i)
+    {
+        GetObjectsCommand objects;
+        stream.execute(&objects);
+    }
+    EXPECT_EQ(backend.receivedFrames(SimulatedBoard::Channel::Module).size(),
+              SimulatedHidBackend::MAX_RECEIVED_FRAMES);
+}
