@@ -532,8 +532,11 @@ void MainWindow::clickpbStartContinuous()
 {
     if (ui->cbContinuousMode->checkState() != Qt::Checked)
         return;
-    // Clicks and socket data get their turn between two synchronous measurements.
+    // Clicks and socket data get their turn between two synchronous measurements. An automation client
+    // that connected just now switched continuous measurement off: it gets no measurement it did not ask for.
     QCoreApplication::processEvents();
+    if (ui->cbContinuousMode->checkState() != Qt::Checked)
+        return;
     on_pbStart_clicked();
 }
 

@@ -108,6 +108,19 @@ TEST_F(AutomationTest, ClientSwitchesModesAndTriggersMeasurementsWithTheirRecord
     EXPECT_FALSE(shown("sfAutomationStatus"));
 }
 
+// A client that connects while a continuous tick lets events run must not get that tick's measurement.
+TEST_F(AutomationTest, AClientConnectingDuringATickGetsOnlyItsVersionRecord)
+{
+    start("", true);
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, MainWindow::AUTOMATION_PORT);
+    ASSERT_TRUE(client.waitForConnected(3000));
+    window->clickpbStartContinuous();
+    const QList<QByteArray> received = lines(receive(client));
+    ASSERT_EQ(received.size(), 1);
+    EXPECT_TRUE(received[0].startsWith("#VER;"));
+}
+
 TEST_F(AutomationTest, SecondClientIsTurnedAwayAndTheFirstKeepsItsStream)
 {
     start("", true);

@@ -121,7 +121,7 @@ TEST_F(ProgramWindowTest, TestModeFollowsTheBundledScriptAndExitsCleanly)
         if (line.state == "No Object Detected" && line.distance != "0.0 m")
             EXPECT_EQ(line.distance, "-");
         if (line.state == "Far Object Detected")
-            EXPECT_TRUE(line.distance.endsWith(" cm") && line.distance.chopped(3).toInt() > 100)
+            EXPECT_TRUE(line.distance.endsWith(" cm") && line.distance.chopped(3).toInt() >= 100)
                 << line.distance.toStdString();
         if (line.state == "Object Too Close")
             EXPECT_TRUE(line.distance.endsWith(" cm") && line.distance.chopped(3).toInt() <= 20)
@@ -177,7 +177,8 @@ TEST_F(ProgramWindowTest, SimulatedBoardServesAnAutomationClient)
     EXPECT_EQ(version, QByteArray("#VER;4c-31-44-07;1.3.0.12;" LIDORA_VERSION ";2.1.0.4;1;3\r\n"));
 
     client.write("d\r\n");
-    EXPECT_FALSE(client.waitForReadyRead(500)) << "mode commands have no reply";
+    EXPECT_FALSE(client.waitForReadyRead(500))
+        << "mode commands have no reply, got: " << client.readAll().toStdString();
     for (int i = 0; i < 3; ++i)
     {
         client.write("measure\r\n");
