@@ -1,5 +1,6 @@
 #include "commandmanager.h"
 
+#include "Tools/latin1literal.h"
 #include "Tools/noxassert.h"
 #include "commandinfo.h"
 #include "icomobject.h"
@@ -23,13 +24,13 @@ namespace
 const int HEX_BASE = 16;
 const int DOCUMENT_INDENT = 1;
 const unsigned int REQUEST_TELEGRAM = 0;
-constexpr QLatin1String HEX_TYPE("hex");
-constexpr QLatin1String TEXT_TYPE("text");
-constexpr QLatin1String PID_ATTRIBUTE("Pid");
-constexpr QLatin1String CALLING_TYPE_ATTRIBUTE("CallingType");
-constexpr QLatin1String TELEGRAM_TYPE_ATTRIBUTE("TelegramType");
-constexpr QLatin1String TRACE_ATTRIBUTE("Trace");
-constexpr QLatin1String COMMENT_ELEMENT("Comment");
+constexpr QLatin1String HEX_TYPE = Tools::latin1Literal("hex");
+constexpr QLatin1String TEXT_TYPE = Tools::latin1Literal("text");
+constexpr QLatin1String PID_ATTRIBUTE = Tools::latin1Literal("Pid");
+constexpr QLatin1String CALLING_TYPE_ATTRIBUTE = Tools::latin1Literal("CallingType");
+constexpr QLatin1String TELEGRAM_TYPE_ATTRIBUTE = Tools::latin1Literal("TelegramType");
+constexpr QLatin1String TRACE_ATTRIBUTE = Tools::latin1Literal("Trace");
+constexpr QLatin1String COMMENT_ELEMENT = Tools::latin1Literal("Comment");
 
 struct AttributeProperty
 {

@@ -1,4 +1,5 @@
 #include "telegramreader.h"
+#include "Tools/latin1literal.h"
 
 #include <QSet>
 #include <QXmlStreamReader>
@@ -11,10 +12,10 @@ namespace Communication
 namespace
 {
 
-constexpr QLatin1String TELEGRAM_ELEMENT("Telegram");
-constexpr QLatin1String COMMENT_ELEMENT("Comment");
-constexpr QLatin1String TYPE_ATTRIBUTE("type");
-constexpr QLatin1String OUT_PROPERTY_ATTRIBUTE("OutProperty");
+constexpr QLatin1String TELEGRAM_ELEMENT = Tools::latin1Literal("Telegram");
+constexpr QLatin1String COMMENT_ELEMENT = Tools::latin1Literal("Comment");
+constexpr QLatin1String TYPE_ATTRIBUTE = Tools::latin1Literal("type");
+constexpr QLatin1String OUT_PROPERTY_ATTRIBUTE = Tools::latin1Literal("OutProperty");
 
 // What may stand between the elements of a telegram without meaning anything.
 bool isFiller(const QXmlStreamReader& xml)

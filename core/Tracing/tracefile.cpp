@@ -1,6 +1,7 @@
 #include "tracefile.h"
 
 #include "Communication/telegramreader.h"
+#include "Tools/latin1literal.h"
 
 #include <QCoreApplication>
 #include <QXmlStreamReader>
@@ -14,9 +15,9 @@ namespace Tracing
 namespace
 {
 
-constexpr QLatin1String ROOT_ELEMENT("LogData");
-constexpr QLatin1String TELEGRAM_ELEMENT("Telegram");
-constexpr QLatin1String DOCUMENT_VERSION("1.0");
+constexpr QLatin1String ROOT_ELEMENT = Tools::latin1Literal("LogData");
+constexpr QLatin1String TELEGRAM_ELEMENT = Tools::latin1Literal("Telegram");
+constexpr QLatin1String DOCUMENT_VERSION = Tools::latin1Literal("1.0");
 
 // The tokens of a telegram that go into a file: its elements, attributes and text, but neither a document
 // frame of its own nor the indentation it was written with.

@@ -2,6 +2,7 @@
 
 #include "Communication/commandmanager.h"
 #include "Communication/icomobject.h"
+#include "Tools/latin1literal.h"
 #include "Tools/noxassert.h"
 #include "commandlist.h"
 #include "traceplayer.h"
@@ -20,7 +21,7 @@ using Communication::CommandManager;
 namespace
 {
 
-constexpr QLatin1String TELEGRAM_TYPE_PROPERTY("TelegramType");
+constexpr QLatin1String TELEGRAM_TYPE_PROPERTY = Tools::latin1Literal("TelegramType");
 
 bool isResponse(const CommandInfo* command)
 {
