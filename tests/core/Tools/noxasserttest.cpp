@@ -16,36 +16,21 @@ void requireWidget(const void* widget)
     NOX_ASSERT(widget != NULL, "widget is Null!");
 }
 
-std::string expectedOutput()
-{
-    return "Assert in: [^\n]*noxasserttest\\.cpp, line " + std::to_string(ASSERT_LINE) +
-           "\\.\nAssert expression:  widget != NULL\nMessage: widget is Null!\n";
-}
-
 } // namespace
 
-TEST(NoxAssertDeathTest, PrintsFileLineExpressionAndMessageThenAborts)
+TEST(NoxAssertDeathTest, PrintsFileLineExpressionAndMessageOnBothStreamsThenAborts)
 {
-    // The three lines go to both streams; the death test sees standard error.
-    EXPECT_DEATH(requireWidget(nullptr), expectedOutput());
-}
-
-TEST(NoxAssertDeathTest, WritesTheSameLinesToStandardOutput)
-{
-    // Inside the child: standard output takes over the captured stream, standard error goes nowhere,
-    // so what the matcher sees is what standard output received.
+    const std::string expected = "Assert in: [^\n]*noxasserttest\\.cpp, line " + std::to_string(ASSERT_LINE) +
+                                 "\\.\nAssert expression:  widget != NULL\nMessage: widget is Null!\n";
+    EXPECT_DEATH(requireWidget(nullptr), expected);
+    // A GUI started from a desktop may have only standard output: send it where the matcher looks and
+    // silence standard error.
     EXPECT_DEATH(
         {
             dup2(fileno(stderr), fileno(stdout));
             std::freopen("/dev/null", "w", stderr);
             requireWidget(nullptr);
         },
-        expectedOutput());
-}
-
-TEST(NoxAssert, PassesSilentlyWhenTheExpressionHolds)
-{
-    int value = 1;
-    NOX_ASSERT(value == 1, "never printed");
-    SUCCEED();
+        expected);
+    requireWidget(&expected); // holds: no output, no abort
 }
