@@ -34,8 +34,6 @@ TEST(ComDriver, ReadingTheLastErrorClearsItAndDropsBufferedData)
     EXPECT_EQ(driver.resetBuffersCount(), 1);
     EXPECT_TRUE(driver.unreadAnswerBytes().isEmpty());
     EXPECT_EQ(driver.lastError(), ComDriver::SUCCESS);
-    EXPECT_EQ(driver.deviceState(), 0);
-    EXPECT_TRUE(driver.setNextNode(nullptr));
 }
 
 TEST(EmptyComDriver, NeverOpensAndFailsEveryTransfer)
