@@ -9,6 +9,8 @@
 #include "Communication/I2c/i2cwriteregistercomobject.h"
 #include "Communication/ixmlserializable.h"
 
+#include <QRegularExpression>
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -30,9 +32,10 @@ using Factory = std::function<IComObject*()>;
 
 TEST(I2cComObjects, RequestsAreByteExactAndBigEndian)
 {
+    const auto notice = IComObject::FireAndForget;
+    const auto request = IComObject::RequestAndResponse;
     struct Case
     {
-        const char* name;
         Factory create;
         unsigned char protocol;
         IComObject::CallingType callingType;
@@ -40,31 +43,26 @@ TEST(I2cComObjects, RequestsAreByteExactAndBigEndian)
         unsigned int answerSize;
     };
     const std::vector<Case> cases = {
-        {"config, unknown module becomes 1", [] { return new I2cConfigComObject(5, 2, 0, 0); }, 0x62,
-         IComObject::FireAndForget, "01010200000000", 0},
-        {"config, custom speed", [] { return new I2cConfigComObject(2, 255, 0x00061A80, 0); }, 0x62,
-         IComObject::FireAndForget, "0201ff00061a80", 0},
-        {"read", [] { return new I2cReadRegisterComObject(SLAVE, 0x10, TRACE, 1, 1); }, 0x61,
-         IComObject::RequestAndResponse, "521053", 1},
-        {"read, wide", [] { return new I2cReadRegisterComObject(SLAVE, 0x0102, TRACE, 2, 4); }, 0x61,
-         IComObject::RequestAndResponse, "52010253", 4},
-        {"write", [] { return new I2cWriteRegisterComObject(SLAVE, 0x10, 0xAB, TRACE, 1, 1); }, 0x61,
-         IComObject::FireAndForget, "5210ab", 0},
-        {"write, two-byte address",
-         [] { return new I2cWriteRegisterComObject(SLAVE, 0x0102, 0x33, TRACE, 2, 1); }, 0x61,
-         IComObject::FireAndForget, "52010233", 0},
-        {"modify", [] { return new I2cModifyRegisterComObject(SLAVE, 0x10, 0x05, 0x0F, TRACE, 1, 1); }, 0x6C,
-         IComObject::FireAndForget, "5210050f", 0},
-        {"modify, two-byte value and mask",
-         [] { return new I2cModifyRegisterComObject(SLAVE, 0x10, 0x1234, 0x00FF, TRACE, 1, 2); }, 0x6C,
-         IComObject::FireAndForget, "5210123400ff", 0},
-        {"block read",
-         [] { return new I2cBlockReadRegisterComObject(SLAVE, 0x20, 4, nullptr, 1, 1, 16, TRACE); }, 0x61,
-         IComObject::RequestAndResponse, "522053", 4},
+        // An unknown module goes out as module 1.
+        {[] { return new I2cConfigComObject(5, 2, 0, 0); }, 0x62, notice, "01010200000000", 0},
+        {[] { return new I2cConfigComObject(2, 255, 0x00061A80, 0); }, 0x62, notice, "0201ff00061a80", 0},
+        {[] { return new I2cReadRegisterComObject(SLAVE, 0x10, TRACE, 1, 1); }, 0x61, request, "521053", 1},
+        {[] { return new I2cReadRegisterComObject(SLAVE, 0x0102, TRACE, 2, 4); }, 0x61, request, "52010253",
+         4},
+        {[] { return new I2cWriteRegisterComObject(SLAVE, 0x10, 0xAB, TRACE, 1, 1); }, 0x61, notice, "5210ab",
+         0},
+        {[] { return new I2cWriteRegisterComObject(SLAVE, 0x0102, 0x33, TRACE, 2, 1); }, 0x61, notice,
+         "52010233", 0},
+        {[] { return new I2cModifyRegisterComObject(SLAVE, 0x10, 0x05, 0x0F, TRACE, 1, 1); }, 0x6C, notice,
+         "5210050f", 0},
+        {[] { return new I2cModifyRegisterComObject(SLAVE, 0x10, 0x1234, 0xFF, TRACE, 1, 2); }, 0x6C, notice,
+         "5210123400ff", 0},
+        {[] { return new I2cBlockReadRegisterComObject(SLAVE, 0x20, 4, nullptr, 1, 1, 16, TRACE); }, 0x61,
+         request, "522053", 4},
     };
     for (const Case& item : cases)
     {
-        SCOPED_TRACE(item.name);
+        SCOPED_TRACE(item.request);
         std::unique_ptr<IComObject> object(item.create());
         const ISerializable* serializable = dynamic_cast<ISerializable*>(object.get());
         const QByteArray request = QByteArray::fromHex(item.request);
@@ -129,6 +127,9 @@ TEST(I2cComObjects, SizesFollowTheWidths)
     block.setDataSize(2000);
     EXPECT_EQ(block.dataSize(), 1088u);
     EXPECT_EQ(block.deserializeSize(), 1088u);
+    EXPECT_DEATH(I2cBlockReadRegisterComObject(SLAVE, 0, 17, nullptr, 1, 1, 16, TRACE),
+                 assertionPattern("i2cblockreadregistercomobject", "itsDataSize <= itsMaxDataSize",
+                                  "BlockSize must be lower or equal than MaxBlockSize."));
 }
 
 TEST(I2cConfigComObject, NamesItsClockModes)
@@ -153,18 +154,20 @@ TEST(I2cComObjectProvider, CreatesOneByteObjectsForItsSlave)
     EXPECT_EQ(requestOf(modify.get(), 4), QByteArray::fromHex("80000000"));
     EXPECT_EQ(requestOf(block.get(), 3), QByteArray::fromHex("800081"));
     for (IComObject* object : std::vector<IComObject*>{read.get(), write.get(), modify.get(), block.get()})
-    {
         EXPECT_EQ(object->tracePattern(), TRACE);
-        EXPECT_NE(dynamic_cast<IXmlSerializable*>(object), nullptr);
-    }
-    EXPECT_EQ(block->dataSize(), 1u);
-    EXPECT_EQ(dynamic_cast<I2cBlockReadRegisterComObject*>(block.get())->maxDataSize(), 1088u);
+
+    I2cComObjectProvider unconfigured;
+    const std::string refused =
+        assertionPattern("i2ccomobjectprovider", "itsIsInitialized", "ComObjectProvider is not initialized.");
+    EXPECT_DEATH(unconfigured.createReadRegisterObject(), refused);
+    EXPECT_DEATH(unconfigured.createWriteRegisterObject(), refused);
+    EXPECT_DEATH(unconfigured.createModifyRegisterObject(), refused);
+    EXPECT_DEATH(unconfigured.createBlockRegisterObject(), refused);
 }
 
 TEST(I2cComObjects, TelegramsNameEveryParameterInHexadecimal)
 {
     I2cReadRegisterComObject read(SLAVE, 0x10, TRACE, 1, 1);
-    read.setRegisterValue(0x7F);
     EXPECT_EQ(telegramOf(&read, 0),
               "\n"
               "<Telegram Pid=\"61\" CallingType=\"RequestAndResponse\" TelegramType=\"Request\" "
@@ -176,41 +179,32 @@ TEST(I2cComObjects, TelegramsNameEveryParameterInHexadecimal)
               "        <DataSize>1</DataSize>\n"
               "    </I2cReadRegister>\n"
               "</Telegram>");
-    EXPECT_TRUE(telegramOf(&read, 1).contains("        <DataSize>1</DataSize>\n"
-                                              "        <Data OutProperty=\"True\">7f</Data>\n"));
 
-    const std::vector<std::pair<Factory, QString>> elements = {
-        {[] { return new I2cConfigComObject(2, 2, 0x1A, TRACE); },
-         "<I2cConfig>\n        <Module>2</Module>\n        <AddressSize>1</AddressSize>\n        "
-         "<ClockMode>2</ClockMode>\n        <CustomClockSpeed>1a</CustomClockSpeed>\n    </I2cConfig>"},
-        {[] { return new I2cWriteRegisterComObject(SLAVE, 0x10, 0xAB, TRACE, 1, 1); },
-         "<I2cWriteRegister>\n        <SlaveAddress>29</SlaveAddress>\n        "
-         "<AddressSize>1</AddressSize>\n        "
-         "<Address>10</Address>\n        <DataSize>1</DataSize>\n        <Data>ab</Data>\n    "
-         "</I2cWriteRegister>"},
-        {[] { return new I2cModifyRegisterComObject(SLAVE, 0x10, 0x05, 0x0F, TRACE, 1, 1); },
-         "<I2cModifyRegister>\n        <SlaveAddress>29</SlaveAddress>\n        "
-         "<AddressSize>1</AddressSize>\n        "
-         "<Address>10</Address>\n        <DataSize>1</DataSize>\n        <Data>5</Data>\n        "
-         "<Mask>f</Mask>\n    "
-         "</I2cModifyRegister>"},
-        {[] { return new I2cBlockReadRegisterComObject(SLAVE, 0x20, 2, nullptr, 1, 1, 16, TRACE); },
-         "<I2cBlockRegister>\n        <SlaveAddress>29</SlaveAddress>\n        "
-         "<AddressSize>1</AddressSize>\n        "
-         "<Address>20</Address>\n        <MaxBlockSize>10</MaxBlockSize>\n        <BlockSize>2</BlockSize>\n "
-         "   "
-         "</I2cBlockRegister>"},
-    };
-    for (const auto& element : elements)
-    {
-        std::unique_ptr<IComObject> object(element.first());
-        EXPECT_TRUE(telegramOf(object.get(), 0).contains(element.second))
-            << telegramOf(object.get(), 0).toStdString();
-    }
-
+    // The responses, without the indentation the writer adds.
+    read.setRegisterValue(0x7F);
+    I2cConfigComObject config(2, 2, 0x1A, TRACE);
+    I2cWriteRegisterComObject write(SLAVE, 0x10, 0xAB, TRACE, 1, 1);
+    I2cModifyRegisterComObject modify(SLAVE, 0x10, 0x05, 0x0F, TRACE, 1, 1);
     const unsigned char blockData[] = {0x0A, 0xFF};
     I2cBlockReadRegisterComObject block(SLAVE, 0x20, 2, blockData, 1, 1, 16, TRACE);
-    EXPECT_TRUE(telegramOf(&block, 1).contains("<Data OutProperty=\"True\">0aff</Data>"));
+    const std::vector<std::pair<IComObject*, QString>> responses = {
+        {&read, "<DataSize>1</DataSize><Data OutProperty=\"True\">7f</Data></I2cReadRegister>"},
+        {&config, "<I2cConfig><Module>2</Module><AddressSize>1</AddressSize><ClockMode>2</ClockMode>"
+                  "<CustomClockSpeed>1a</CustomClockSpeed></I2cConfig>"},
+        {&write, "<I2cWriteRegister><SlaveAddress>29</SlaveAddress><AddressSize>1</AddressSize>"
+                 "<Address>10</Address><DataSize>1</DataSize><Data>ab</Data></I2cWriteRegister>"},
+        {&modify,
+         "<I2cModifyRegister><SlaveAddress>29</SlaveAddress><AddressSize>1</AddressSize>"
+         "<Address>10</Address><DataSize>1</DataSize><Data>5</Data><Mask>f</Mask></I2cModifyRegister>"},
+        {&block, "<I2cBlockRegister><SlaveAddress>29</SlaveAddress><AddressSize>1</AddressSize>"
+                 "<Address>20</Address><MaxBlockSize>10</MaxBlockSize><BlockSize>2</BlockSize>"
+                 "<Data OutProperty=\"True\">0aff</Data></I2cBlockRegister>"},
+    };
+    for (const auto& response : responses)
+    {
+        const QString text = telegramOf(response.first, 1).remove(QRegularExpression("\n *"));
+        EXPECT_TRUE(text.contains(response.second)) << text.toStdString();
+    }
 }
 
 TEST(I2cComObjects, TelegramsReadBackIntoEqualObjects)
@@ -268,39 +262,4 @@ TEST(I2cComObjects, BadTelegramsAreRefusedAndChangeNothing)
         EXPECT_FALSE(readTelegram(object.get(), item.second)) << item.second.toStdString();
         EXPECT_EQ(telegramOf(object.get(), 1), before);
     }
-}
-
-TEST(I2cComObjectsDeathTest, ProgrammingErrorsStopWithTheirMessage)
-{
-    unsigned char data[4] = {};
-    I2cConfigComObject config(1, 1, 0, TRACE);
-    EXPECT_DEATH(config.serialize(nullptr, 7),
-                 assertionPattern("i2cconfigcomobject", "buffer != NULL", "buffer is Null!"));
-    EXPECT_DEATH(config.deserialize(data, 0),
-                 assertionPattern("i2cconfigcomobject", "false",
-                                  "I2cConfigComObject has no result. Deserialize not supported."));
-    I2cWriteRegisterComObject write(SLAVE, 0x10, 0xAB, TRACE, 1, 1);
-    EXPECT_DEATH(write.deserialize(data, 0),
-                 assertionPattern("i2cwriteregistercomobject", "false",
-                                  "WriteRegister has no result. Deserialize not supported."));
-    I2cModifyRegisterComObject modify(SLAVE, 0x10, 0x05, 0x0F, TRACE, 1, 1);
-    EXPECT_DEATH(modify.deserialize(data, 0),
-                 assertionPattern("i2cmodifyregistercomobject", "false",
-                                  "I2cModifyRegisterComObject has no result. Deserialize not supported."));
-    EXPECT_DEATH(I2cBlockReadRegisterComObject(SLAVE, 0, 17, nullptr, 1, 1, 16, TRACE),
-                 assertionPattern("i2cblockreadregistercomobject", "itsDataSize <= itsMaxDataSize",
-                                  "BlockSize must be lower or equal than MaxBlockSize."));
-    I2cBlockReadRegisterComObject block(SLAVE, 0, 2, nullptr, 1, 1, 16, TRACE);
-    EXPECT_DEATH(block.setData(nullptr, 2),
-                 assertionPattern("i2cblockreadregistercomobject", "data != NULL", "data is Null!"));
-    EXPECT_DEATH(block.xmlDeserialize(nullptr),
-                 assertionPattern("commandtelegram", "xml != NULL", "xml is Null!"));
-
-    I2cComObjectProvider provider;
-    const std::string unconfigured =
-        assertionPattern("i2ccomobjectprovider", "itsIsInitialized", "ComObjectProvider is not initialized.");
-    EXPECT_DEATH(provider.createReadRegisterObject(), unconfigured);
-    EXPECT_DEATH(provider.createWriteRegisterObject(), unconfigured);
-    EXPECT_DEATH(provider.createModifyRegisterObject(), unconfigured);
-    EXPECT_DEATH(provider.createBlockRegisterObject(), unconfigured);
 }
