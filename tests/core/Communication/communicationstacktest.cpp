@@ -167,13 +167,10 @@ TEST(CommunicationStackDeathTest, BrokenInsertionsStopWithTheirMessages)
     EXPECT_DEATH(stack.insertNodeInternal("FIRST", &other, elsewhere.rootElement()), rootRule);
     ASSERT_TRUE(stack.insertNode("ROOT", &root, QString()));
     EXPECT_DEATH(stack.insertNode("SECOND", &other, QString()), rootRule);
-    EXPECT_DEATH(stack.insertNode(QString(), &other, "ROOT"),
-                 pattern("!name.isNull()", "Node name not set."));
-    EXPECT_DEATH(stack.insertNode("", &other, "ROOT"), pattern("!name.isEmpty()", "Node name is empty."));
-    EXPECT_DEATH(stack.insertNode("SECOND", nullptr, "ROOT"), pattern("node != NULL", "node is Null!"));
     EXPECT_DEATH(stack.insertNode("ROOT", &other, "ROOT"),
                  pattern("!itsStackElements.contains(name)",
                          "CommunicationStack already contains a node with the same name."));
+    // Two elements on one node would delete it twice when the stack is cleared with its nodes.
     EXPECT_DEATH(stack.insertNode("SECOND", &root, "ROOT"),
                  pattern("findElement(node) == NULL", "CommunicationStack already contains this node."));
 }

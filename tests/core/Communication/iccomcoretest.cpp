@@ -134,7 +134,7 @@ protected:
 
 } // namespace
 
-TEST_F(IcComCoreOnBoardTest, ReadsAndVerifiedWritesReachTheChip)
+TEST_F(IcComCoreOnBoardTest, ReadsAndVerifiedWritesReachTheChipAndVerificationCatchesBadWrites)
 {
     RegisterValue value;
     EXPECT_EQ(core.readRegister(&chipId, &value, true), 0);
@@ -152,14 +152,11 @@ TEST_F(IcComCoreOnBoardTest, ReadsAndVerifiedWritesReachTheChip)
     EXPECT_TRUE(reads[0].contains("Trace=\"08000000\""));
     EXPECT_TRUE(reads[1].contains("Trace=\"08010000\""));
     EXPECT_TRUE(requestsOf(tracer, "I2cWriteRegister").first().contains("Trace=\"08000000\""));
-}
 
-TEST_F(IcComCoreOnBoardTest, AWriteThatReadsBackDifferentlyFailsVerificationAndShowsTheRealContent)
-{
+    // A write that reads back differently fails, and the observers see what the chip really holds.
     chip().setCorruptWrites(true);
-    RegisterValue written(0x5A, 0);
     EXPECT_EQ(core.writeRegister(&scratch, &written), IRegisterCommunication::VERIFICATION_FAILED);
-    EXPECT_EQ(observer.seen, QStringList({"0x10=a5"}));
+    EXPECT_EQ(observer.seen.last(), "0x10=a5");
 }
 
 TEST_F(IcComCoreOnBoardTest, ModifyVerifiesTheMaskedBitsWithAndWithoutTheTargetsModify)
@@ -401,35 +398,23 @@ TEST_F(IcComCoreScriptedTest, IsANodeOpenWhileItsStreamIs)
 {
     IcComCore loose(nullptr, &provider);
     EXPECT_FALSE(loose.open());
-    EXPECT_FALSE(loose.isOpen());
-    EXPECT_FALSE(loose.setNextNode(nullptr));
     EXPECT_FALSE(loose.setNextNode(&driver));
     EXPECT_TRUE(loose.setNextNode(&stream));
-    EXPECT_EQ(loose.stream(), &stream);
     EXPECT_TRUE(loose.open());
-    EXPECT_TRUE(loose.isOpen());
     EXPECT_FALSE(loose.close());
     EXPECT_FALSE(loose.isOpen());
-    EXPECT_TRUE(driver.isOpen());
+    EXPECT_TRUE(driver.isOpen()) << "closing the core leaves the channel alone";
     stream.close();
     EXPECT_FALSE(loose.open());
-    EXPECT_EQ(loose.comObjectProvider(), &provider);
 }
 
-TEST_F(IcComCoreScriptedTest, ProgrammingErrorsStopWithTheirMessage)
+TEST_F(IcComCoreScriptedTest, MismatchedListsAndUnpairedBuildersStopWithTheirMessage)
 {
     const auto pattern = [](const char* expression, const char* message)
     { return assertionPattern("iccomcore", expression, message); };
     RegisterValue value;
     QList<IRegisterInfo*> infos = {&scratch};
     QList<IRegisterValue*> values;
-    EXPECT_DEATH(core.readRegister(nullptr, &value, true), pattern("info != NULL", "info is Null!"));
-    EXPECT_DEATH(core.writeRegister(&scratch, nullptr), pattern("value != NULL", "value is Null!"));
-    EXPECT_DEATH(core.modifyRegister(&scratch, &value, nullptr), pattern("mask != NULL", "mask is Null!"));
-    EXPECT_DEATH(core.readRegisterList(nullptr, &values, true, true),
-                 pattern("infos != NULL", "infos is Null!"));
-    EXPECT_DEATH(core.readRegisterList(&infos, nullptr, true, true),
-                 pattern("values != NULL", "values is Null!"));
     EXPECT_DEATH(
         core.readRegisterList(&infos, &values, true, true),
         pattern("infos->count() == values->count()", "Numbers of items in infos and values does not match."));
