@@ -1,3 +1,4 @@
+#include "modulechannel.h"
 #include "testcomobjects.h"
 
 #include "support/assertionpattern.h"
@@ -6,13 +7,11 @@
 
 #include "Communication/I2c/i2ccomobjectprovider.h"
 #include "Communication/comstream.h"
-#include "Communication/comstreamformatter.h"
 #include "Communication/iccomcore.h"
 #include "Communication/icomobserver.h"
 #include "Communication/registerinfostd.h"
 #include "Communication/registerset.h"
 #include "Communication/registervalue.h"
-#include "hidcomdriver.h"
 #include "simulatedboard.h"
 
 #include <gtest/gtest.h>
@@ -83,19 +82,10 @@ QStringList requestsOf(const RecordingTraceSink& tracer, const QString& command)
 class IcComCoreOnBoardTest : public ::testing::Test
 {
 protected:
-    static NoxHid::HidComDeviceInfo moduleInterface()
-    {
-        NoxHid::HidComDeviceInfo info(LidoraSim::SimulatedHidBackend::VENDOR_ID,
-                                      LidoraSim::SimulatedHidBackend::PRODUCT_ID);
-        info.setPath("mi_04");
-        return info;
-    }
-
     IcComCoreOnBoardTest()
     {
-        driver.setFormatter(&formatter);
-        stream.open();
-        stream.setTracer(&tracer);
+        channel.stream.open();
+        channel.stream.setTracer(&tracer);
         provider.setConfiguration(I2cBridge::SENSOR_SLAVE_ADDRESS);
         core.registerObserver(&observer);
     }
@@ -103,12 +93,10 @@ protected:
     I2cBridge& chip() { return usb.board.i2cBridge(); }
 
     SimulatedUsb usb;
-    ComStreamFormatter formatter;
-    NoxHid::HidComDriver driver{moduleInterface()};
-    ComStream stream{&driver, ComStream::theImmediateFlushPolicy};
+    ModuleChannel channel;
     RecordingTraceSink tracer;
     I2cComObjectProvider provider;
-    IcComCore core{&stream, &provider};
+    IcComCore core{&channel.stream, &provider};
     RecordingObserver observer{"all registers"};
     RegisterInfoStd chipId{I2cBridge::CHIP_ID_REGISTER, 8, 8, 0xFF};
     RegisterInfoStd scratch{0x10, 8, 8, 0xFF};

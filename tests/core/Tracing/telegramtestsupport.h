@@ -1,6 +1,8 @@
 #ifndef LIDORA_TESTS_TELEGRAMTESTSUPPORT_H
 #define LIDORA_TESTS_TELEGRAMTESTSUPPORT_H
 
+#include "support/tempworkdir.h"
+
 #include "Communication/I2c/i2creadregistercomobject.h"
 #include "Communication/I2c/i2cwriteregistercomobject.h"
 #include "Communication/commandmanager.h"
@@ -26,6 +28,21 @@ protected:
 
     NoxCore::Communication::CommandManager* const manager =
         NoxCore::Communication::CommandManager::instance();
+};
+
+// The same with a private folder and a trace file in it.
+class TraceFileTest : public TelegramCommandsTest
+{
+protected:
+    void writeTraceFile(const QByteArray& content) const { folder.writeFile("trace.xml", content); }
+    QByteArray traceFileContent() const
+    {
+        QFile file(fileName);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    TempWorkDir folder;
+    const QString fileName = folder.filePath("trace.xml");
 };
 
 inline const unsigned char SENSOR = NoxCore::Communication::TelegramCommandSet::SENSOR_SLAVE_ADDRESS;
@@ -57,19 +74,6 @@ inline QByteArray traceFile(const QStringList& telegrams, const QByteArray& decl
 {
     return "<?xml version=\"" + declaration + "\" encoding=\"UTF-8\"?>\n<!DOCTYPE LogData>\n<LogData>\n" +
            telegrams.join('\n').toUtf8() + "\n</LogData>\n";
-}
-
-inline void writeFile(const QString& fileName, const QByteArray& content)
-{
-    QFile file(fileName);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
-
-inline QByteArray readFile(const QString& fileName)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 #endif

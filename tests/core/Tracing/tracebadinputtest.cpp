@@ -3,7 +3,6 @@
 #include "telegramtestsupport.h"
 
 #include "support/scriptedcomdriver.h"
-#include "support/tempworkdir.h"
 
 #include "Communication/commandinfo.h"
 #include "Communication/comstream.h"
@@ -86,12 +85,7 @@ QList<BadTelegram> badTelegrams()
     };
 }
 
-class BadInput : public TelegramCommandsTest
-{
-protected:
-    TempWorkDir folder;
-    const QString fileName = folder.filePath("trace.xml");
-};
+using BadInput = TraceFileTest;
 
 } // namespace
 
@@ -117,7 +111,7 @@ TEST_F(BadInput, TelegramTextsThatAreNotWholeTelegramsConvertToNothing)
     }
     recorder.close();
     QDomDocument document;
-    ASSERT_TRUE(document.setContent(readFile(fileName)));
+    ASSERT_TRUE(document.setContent(traceFileContent()));
     EXPECT_EQ(document.documentElement().elementsByTagName("Telegram").size(), 0)
         << "nothing of a broken text reaches the file";
 }
@@ -167,7 +161,7 @@ TEST_F(BadInput, PlayerStopsAtTheFirstBadTelegramAndSendsNothingOfIt)
     for (const auto& testCase : cases)
     {
         SCOPED_TRACE(testCase.what);
-        writeFile(fileName, testCase.file);
+        writeTraceFile(testCase.file);
         ScriptedComDriver driver;
         ComStream stream(&driver, ComStream::theImmediateFlushPolicy);
         TracePlayer player(nullptr, &stream);
@@ -189,7 +183,7 @@ TEST_F(BadInput, PlayerStopsAtTheFirstBadTelegramAndSendsNothingOfIt)
         EXPECT_EQ(programmer.getAllCommands()->size(), 1);
     }
 
-    writeFile(fileName, "\x89PNG\r\n\x1a\n not a trace at all");
+    writeTraceFile("\x89PNG\r\n\x1a\n not a trace at all");
     TracePlayer player;
     EXPECT_FALSE(player.open(fileName));
 }

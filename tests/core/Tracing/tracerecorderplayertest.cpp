@@ -1,7 +1,6 @@
 #include "telegramtestsupport.h"
 
 #include "support/scriptedcomdriver.h"
-#include "support/tempworkdir.h"
 
 #include "Communication/comstream.h"
 #include "Tracing/telegramfilter.h"
@@ -42,13 +41,6 @@ public:
     QList<unsigned int> values;
 };
 
-class TraceFiles : public TelegramCommandsTest
-{
-protected:
-    TempWorkDir folder;
-    const QString fileName = folder.filePath("trace.xml");
-};
-
 } // namespace
 
 TEST(TelegramFilter, TakesPatternsSharingABitWithTheFilterAndNoneWithTheNegativeFilter)
@@ -75,7 +67,7 @@ TEST(TelegramFilter, TakesPatternsSharingABitWithTheFilterAndNoneWithTheNegative
             << testCase.telegram.toStdString();
 }
 
-TEST_F(TraceFiles, TracerRecordsWhatTheViewerLeavesOutAndFailsWithoutAFile)
+TEST_F(TraceFileTest, TracerRecordsWhatTheViewerLeavesOutAndFailsWithoutAFile)
 {
     Tracer tracer;
     tracer.viewer()->setNegativeFilter(0x10000);
@@ -91,9 +83,9 @@ TEST_F(TraceFiles, TracerRecordsWhatTheViewerLeavesOutAndFailsWithoutAFile)
     EXPECT_EQ(recorded, QList<QString>({writeTelegram(0x11, 2, 0x10001)}));
 }
 
-TEST_F(TraceFiles, RecorderReplacesTheFileWithAWellFormedTraceOfWhatPassesItsFilter)
+TEST_F(TraceFileTest, RecorderReplacesTheFileWithAWellFormedTraceOfWhatPassesItsFilter)
 {
-    writeFile(fileName, "old content that must go");
+    writeTraceFile("old content that must go");
     TraceRecorder recorder;
     QSignalSpy enabled(&recorder, &TraceRecorder::enabledChanged);
     EXPECT_FALSE(recorder.setEnabled(true)) << "nothing to record into";
@@ -101,17 +93,17 @@ TEST_F(TraceFiles, RecorderReplacesTheFileWithAWellFormedTraceOfWhatPassesItsFil
     recorder.setFilter(I2C_TRACE);
 
     EXPECT_TRUE(recorder.trace(writeTelegram(0x10, 0xab)));
-    const QByteArray afterOne = readFile(fileName);
+    const QByteArray afterOne = traceFileContent();
     EXPECT_TRUE(recorder.trace(writeTelegram(0x10, 0xab, 0x40000000))) << "filtered out is not a failure";
-    EXPECT_EQ(readFile(fileName), afterOne) << "every telegram is on the disk at once, nothing else is";
+    EXPECT_EQ(traceFileContent(), afterOne) << "every telegram is on the disk at once, nothing else is";
     EXPECT_FALSE(recorder.trace("<Telegram Trace=\"08000000\"><I2cWriteRegister>")) << "a broken text";
-    EXPECT_EQ(readFile(fileName), afterOne);
+    EXPECT_EQ(traceFileContent(), afterOne);
     EXPECT_TRUE(recorder.trace(readTelegram(0x90, 0x8e, RESPONSE)));
     EXPECT_TRUE(recorder.close());
     EXPECT_FALSE(recorder.trace(writeTelegram(0x10, 0xab)));
 
     QDomDocument document;
-    ASSERT_TRUE(document.setContent(readFile(fileName)));
+    ASSERT_TRUE(document.setContent(traceFileContent()));
     EXPECT_EQ(document.doctype().name(), "LogData");
     EXPECT_EQ(document.documentElement().elementsByTagName("Telegram").size(), 2);
     EXPECT_EQ(enabled.size(), 2);
@@ -120,10 +112,10 @@ TEST_F(TraceFiles, RecorderReplacesTheFileWithAWellFormedTraceOfWhatPassesItsFil
     EXPECT_FALSE(recorder.errorString().isEmpty());
 }
 
-TEST_F(TraceFiles, PlayerSendsRequestsSkipsResponsesAndKnowsTheEnd)
+TEST_F(TraceFileTest, PlayerSendsRequestsSkipsResponsesAndKnowsTheEnd)
 {
-    writeFile(fileName, traceFile({writeTelegram(0x10, 0xab), readTelegram(0x90, 0x8e, RESPONSE),
-                                   writeTelegram(0x11, 0xcd)}));
+    writeTraceFile(traceFile(
+        {writeTelegram(0x10, 0xab), readTelegram(0x90, 0x8e, RESPONSE), writeTelegram(0x11, 0xcd)}));
     ScriptedComDriver driver;
     ComStream stream(&driver, ComStream::theImmediateFlushPolicy);
     TracePlayer player(nullptr, &stream);
@@ -146,7 +138,7 @@ TEST_F(TraceFiles, PlayerSendsRequestsSkipsResponsesAndKnowsTheEnd)
     EXPECT_FALSE(player.open(fileName)) << "already open";
 }
 
-TEST_F(TraceFiles, PlayerHandsAnsweredRequestsToItsResultDelegate)
+TEST_F(TraceFileTest, PlayerHandsAnsweredRequestsToItsResultDelegate)
 {
     ScriptedComDriver driver;
     driver.addAnswer(0x61, 0, QByteArray::fromHex("8e"));
@@ -163,9 +155,9 @@ TEST_F(TraceFiles, PlayerHandsAnsweredRequestsToItsResultDelegate)
 
 // Fault guarded: a player that went away (or changed executor) while the stream still held the requests it
 // sent deleted them under the stream, which wrote the answers into freed memory at its next flush.
-TEST_F(TraceFiles, PlayerLetsTheStreamAnswerWhatItSentBeforeLettingGo)
+TEST_F(TraceFileTest, PlayerLetsTheStreamAnswerWhatItSentBeforeLettingGo)
 {
-    writeFile(fileName, traceFile({readTelegram(0x90, 0, REQUEST)}));
+    writeTraceFile(traceFile({readTelegram(0x90, 0, REQUEST)}));
     ScriptedComDriver driver;
     driver.addAnswer(0x61, 0, QByteArray::fromHex("8e"));
     ComStream stream(&driver, ComStream::theLateFlushPolicy);
@@ -180,9 +172,9 @@ TEST_F(TraceFiles, PlayerLetsTheStreamAnswerWhatItSentBeforeLettingGo)
     EXPECT_EQ(driver.unreadAnswerBytes(), QByteArray());
 }
 
-TEST_F(TraceFiles, PlayerOpensFilesOfAnotherVersionButRefusesThem)
+TEST_F(TraceFileTest, PlayerOpensFilesOfAnotherVersionButRefusesThem)
 {
-    writeFile(fileName, traceFile({writeTelegram(0x10, 0xab)}, "1.1"));
+    writeTraceFile(traceFile({writeTelegram(0x10, 0xab)}, "1.1"));
     TracePlayer player;
     EXPECT_FALSE(player.open(fileName));
     EXPECT_TRUE(player.isOpen());
@@ -190,7 +182,7 @@ TEST_F(TraceFiles, PlayerOpensFilesOfAnotherVersionButRefusesThem)
     player.close();
     EXPECT_FALSE(player.isOpen());
 
-    writeFile(fileName, traceFile({}));
+    writeTraceFile(traceFile({}));
     QList<QString> telegrams;
     EXPECT_TRUE(TracePlayer::readTelegrams(fileName, &telegrams));
     EXPECT_TRUE(telegrams.isEmpty());

@@ -1,23 +1,19 @@
 // A session with the simulated board recorded through a tracer, loaded by the programmer and replayed by the
 // player on a fresh stream: the board must receive the very same request frames again.
+#include "core/Communication/modulechannel.h"
 #include "telegramtestsupport.h"
 
-#include "support/tempworkdir.h"
+#include "support/simulatedusb.h"
 
 #include "Communication/I2c/i2ccomobjectprovider.h"
 #include "Communication/I2c/i2cconfigcomobject.h"
-#include "Communication/comstream.h"
-#include "Communication/comstreamformatter.h"
 #include "Communication/iccomcore.h"
 #include "Communication/registerinfostd.h"
 #include "Communication/registervalue.h"
-#include "HidDevice/hidbackend.h"
 #include "Tracing/traceplayer.h"
 #include "Tracing/traceprogrammer.h"
 #include "Tracing/tracer.h"
 #include "Tracing/tracerecorder.h"
-#include "hidcomdriver.h"
-#include "simulatedhidbackend.h"
 
 #include <QDomDocument>
 
@@ -26,96 +22,55 @@
 using namespace NoxCore::Communication;
 using namespace NoxCore::Tracing;
 using LidoraSim::SimulatedBoard;
-using LidoraSim::SimulatedHidBackend;
 
 namespace
 {
 
-// The module channel as the board's stack builds it: HID driver, formatter, stream with immediate flushes.
-struct ModuleChannel
-{
-    ModuleChannel() : driver(deviceInfo()), stream(&driver, ComStream::theImmediateFlushPolicy)
-    {
-        driver.setFormatter(&formatter);
-    }
-    ~ModuleChannel() { stream.close(); }
-
-    static NoxHid::HidComDeviceInfo deviceInfo()
-    {
-        NoxHid::HidComDeviceInfo info(SimulatedHidBackend::VENDOR_ID, SimulatedHidBackend::PRODUCT_ID);
-        info.setPath("mi_04");
-        return info;
-    }
-
-    ComStreamFormatter formatter;
-    NoxHid::HidComDriver driver;
-    ComStream stream;
-};
-
 // Counts what the stream traces on its way to the tracer.
-class CountingSink : public ITraceSink
+struct CountingSink : ITraceSink
 {
-public:
-    explicit CountingSink(ITraceSink& next) : itsNext(next) {}
-    bool trace(QString telegram) override
-    {
-        ++count;
-        return itsNext.trace(telegram);
-    }
+    explicit CountingSink(ITraceSink& next) : next(next) {}
+    bool trace(QString telegram) override { return ++count, next.trace(telegram); }
 
+    ITraceSink& next;
     int count = 0;
-
-private:
-    ITraceSink& itsNext;
 };
 
-class TraceRoundTrip : public TelegramCommandsTest
+// Register reads, a verified write and a block read through the register core, and a configuration sent on
+// the stream directly.
+void runSession(ComStream& stream)
 {
-protected:
-    TraceRoundTrip() : backend(board), previous(NoxHid::HidBackend::install(&backend)) {}
-    ~TraceRoundTrip() override { NoxHid::HidBackend::install(previous); }
-
-    // Register reads, a verified write and a block read through the register core, and a configuration
-    // sent on the stream directly.
-    void runSession(ComStream& stream)
+    I2c::I2cConfigComObject configuration(2, I2c::I2cConfigComObject::CLOCK_400KHZ, 0, I2C_TRACE);
+    stream.execute(&configuration);
+    I2c::I2cComObjectProvider provider;
+    provider.setConfiguration(SENSOR);
+    IcComCore core(&stream, &provider);
+    RegisterInfoStd chipId(0x90, 8, 8, 0xFF);
+    RegisterValue value;
+    ASSERT_EQ(core.readRegister(&chipId, &value, false), 0);
+    ASSERT_EQ(value.value(), 0x8Eu);
+    RegisterInfoStd gain(0x21, 8, 8, 0xFF);
+    RegisterValue gainValue(0x5A, 0);
+    ASSERT_EQ(core.writeRegister(&gain, &gainValue), 0);
+    std::vector<std::unique_ptr<RegisterInfoStd>> block;
+    std::vector<RegisterValue> values(4);
+    QList<IRegisterInfo*> infoList;
+    QList<IRegisterValue*> valueList;
+    for (unsigned int index = 0; index < 4; ++index)
     {
-        I2c::I2cConfigComObject configuration(2, I2c::I2cConfigComObject::CLOCK_400KHZ, 0, I2C_TRACE);
-        stream.execute(&configuration);
-        I2c::I2cComObjectProvider provider;
-        provider.setConfiguration(SENSOR);
-        IcComCore core(&stream, &provider);
-        RegisterInfoStd chipId(0x90, 8, 8, 0xFF);
-        RegisterValue value;
-        ASSERT_EQ(core.readRegister(&chipId, &value, false), 0);
-        ASSERT_EQ(value.value(), 0x8Eu);
-        RegisterInfoStd gain(0x21, 8, 8, 0xFF);
-        RegisterValue gainValue(0x5A, 0);
-        ASSERT_EQ(core.writeRegister(&gain, &gainValue), 0);
-        std::vector<std::unique_ptr<RegisterInfoStd>> block;
-        QList<IRegisterInfo*> infos;
-        QList<IRegisterValue*> values;
-        for (unsigned int address = 0x20; address < 0x24; ++address)
-        {
-            block.push_back(std::make_unique<RegisterInfoStd>(address, 8, 8, 0xFF));
-            infos << block.back().get();
-            values << new RegisterValue();
-        }
-        ASSERT_EQ(core.readRegisterList(&infos, &values, true, false), 0);
-        EXPECT_EQ(values.at(1)->value(), 0x5Au);
-        qDeleteAll(values);
+        block.push_back(std::make_unique<RegisterInfoStd>(0x20 + index, 8, 8, 0xFF));
+        infoList << block.back().get();
+        valueList << &values[index];
     }
-
-    TempWorkDir folder;
-    const QString fileName = folder.filePath("session.xml");
-    SimulatedBoard board;
-    SimulatedHidBackend backend;
-    NoxHid::IHidBackend* previous;
-};
+    ASSERT_EQ(core.readRegisterList(&infoList, &valueList, true, false), 0);
+    EXPECT_EQ(values[1].value(), 0x5Au);
+}
 
 } // namespace
 
-TEST_F(TraceRoundTrip, RecordedSessionReplaysTheSameFramesByteForByte)
+TEST_F(TraceFileTest, RecordedSessionReplaysTheSameFramesByteForByte)
 {
+    SimulatedUsb usb;
     Tracer tracer;
     CountingSink counter(tracer);
     ASSERT_TRUE(tracer.recorder()->open(fileName));
@@ -127,11 +82,11 @@ TEST_F(TraceRoundTrip, RecordedSessionReplaysTheSameFramesByteForByte)
         recorded.stream.setTracer(nullptr);
     }
     ASSERT_TRUE(tracer.recorder()->close());
-    const QList<QByteArray> sessionFrames = backend.receivedFrames(SimulatedBoard::Channel::Module);
+    const QList<QByteArray> sessionFrames = usb.backend.receivedFrames(SimulatedBoard::Channel::Module);
     ASSERT_GE(sessionFrames.size(), 5);
 
     QDomDocument document;
-    ASSERT_TRUE(document.setContent(readFile(fileName)));
+    ASSERT_TRUE(document.setContent(traceFileContent()));
     EXPECT_EQ(document.documentElement().tagName(), "LogData");
     const QDomNodeList telegrams = document.documentElement().elementsByTagName("Telegram");
     EXPECT_EQ(telegrams.size(), counter.count);
@@ -143,7 +98,7 @@ TEST_F(TraceRoundTrip, RecordedSessionReplaysTheSameFramesByteForByte)
     ASSERT_TRUE(tracer.programmer()->loadProgram(fileName));
     EXPECT_EQ(tracer.programmer()->getAllCommands()->size(), requests);
 
-    backend.clearReceivedFrames();
+    usb.backend.clearReceivedFrames();
     {
         ModuleChannel replayed;
         ASSERT_TRUE(replayed.stream.open());
@@ -151,5 +106,5 @@ TEST_F(TraceRoundTrip, RecordedSessionReplaysTheSameFramesByteForByte)
         ASSERT_TRUE(player.open(fileName));
         EXPECT_TRUE(player.playToEnd());
     }
-    EXPECT_EQ(backend.receivedFrames(SimulatedBoard::Channel::Module), sessionFrames);
+    EXPECT_EQ(usb.backend.receivedFrames(SimulatedBoard::Channel::Module), sessionFrames);
 }

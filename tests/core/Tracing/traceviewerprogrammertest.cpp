@@ -2,7 +2,6 @@
 
 #include "support/assertionpattern.h"
 #include "support/scriptedcomdriver.h"
-#include "support/tempworkdir.h"
 
 #include "Communication/commandinfo.h"
 #include "Communication/comstream.h"
@@ -30,7 +29,7 @@ QStringList addresses(const QList<CommandInfo*>& commands)
     return result;
 }
 
-class TraceProgram : public TelegramCommandsTest
+class TraceProgram : public TraceFileTest
 {
 protected:
     TraceProgram()
@@ -43,7 +42,6 @@ protected:
     TraceProgrammer* programmer() { return tracer.programmer(); }
     QStringList program() { return addresses(*programmer()->getAllCommands()); }
 
-    TempWorkDir folder;
     ScriptedComDriver driver;
     ComStream stream{&driver, ComStream::theImmediateFlushPolicy};
     Tracer tracer;
@@ -157,10 +155,9 @@ TEST_F(TraceProgram, SavedProgramLoadsBackAndABadFileLeavesItAlone)
     ASSERT_TRUE(programmer()->loadProgram(saved));
     EXPECT_EQ(program(), QStringList({"1", "2"}));
 
-    const QString invalid = folder.filePath("invalid.xml");
-    writeFile(invalid, traceFile({writeTelegram(0x07, 0), readTelegram(0x08, 0, RESPONSE),
-                                  QString(writeTelegram(0x09, 0)).replace(">9<", ">9z<")}));
-    EXPECT_FALSE(programmer()->loadProgram(invalid));
+    writeTraceFile(traceFile({writeTelegram(0x07, 0), readTelegram(0x08, 0, RESPONSE),
+                              QString(writeTelegram(0x09, 0)).replace(">9<", ">9z<")}));
+    EXPECT_FALSE(programmer()->loadProgram(fileName));
     EXPECT_EQ(program(), QStringList({"1", "2"}));
     EXPECT_FALSE(programmer()->loadProgram(folder.filePath("missing.xml")));
 
