@@ -1,6 +1,11 @@
 #include "core/Tracing/telegramtestsupport.h"
 
+#include "core/Communication/comobjectprobe.h"
+
+#include "Communication/Control/firmwarenumbercomobject.h"
 #include "Communication/I2c/i2cblockreadregistercomobject.h"
+#include "Communication/I2c/i2cconfigcomobject.h"
+#include "Communication/I2c/i2cmodifyregistercomobject.h"
 #include "Communication/commandinfo.h"
 #include "Communication/commandset.h"
 #include "Communication/streamflushobject.h"
@@ -9,6 +14,8 @@
 #include <memory>
 
 using namespace NoxCore::Communication;
+using namespace NoxCore::Communication::I2c;
+using NoxCore::Communication::Control::FirmwareNumberComObject;
 
 namespace
 {
@@ -49,21 +56,38 @@ TEST(CommandSet, NamesItsOwnCommandsInKeyOrderThenThoseOfItsSubSets)
     EXPECT_EQ(copy.commandNames(), QStringList({"A", "B", "C"}));
 }
 
-TEST_F(TelegramCommandsTest, EveryTelegramObjectComesBackFromItsOwnTelegram)
+TEST_F(TelegramCommandsTest, EveryTelegramObjectComesBackFromItsRequestAndResponse)
 {
     EXPECT_EQ(commandsBuiltBeforeMain.commandNames(),
               QStringList({"FirmwareNumber", "I2cBlockRegister", "I2cConfig", "I2cModifyRegister",
                            "I2cReadRegister", "I2cWriteRegister", "StreamFlush"}));
-    for (const QString& name : TelegramCommandSet().commandNames())
+    for (const QString& name : commandsBuiltBeforeMain.commandNames())
+        EXPECT_NE(std::unique_ptr<IComObject>(commandsBuiltBeforeMain.createObject(name))->tracePattern(), 0u)
+            << "a command made from the prototype " << name.toStdString() << " must be traced";
+
+    // Values unlike the prototypes', so that no parameter can come back by chance.
+    I2cConfigComObject config(2, 255, 0x61A80, I2C_TRACE);
+    I2cReadRegisterComObject read(0x52, 0x0102, I2C_TRACE, 2, 2);
+    read.setRegisterValue(0xABCD);
+    I2cWriteRegisterComObject write(0x52, 0x0102, 0xABCD, I2C_TRACE, 2, 2);
+    I2cModifyRegisterComObject modify(0x52, 0x10, 0x05, 0x0F, I2C_TRACE, 1, 1);
+    const unsigned char blockData[] = {0x0A, 0xFF, 0x00};
+    I2cBlockReadRegisterComObject block(0x52, 0x20, 3, blockData, 1, 1, 16, I2C_TRACE);
+    FirmwareNumberComObject firmware(0x40000000);
+    answer(&firmware, QByteArray::fromHex("020511"));
+    StreamFlushObject flush;
+    for (IComObject* original :
+         std::vector<IComObject*>{&config, &read, &write, &modify, &block, &firmware, &flush})
     {
-        SCOPED_TRACE(name.toStdString());
-        const std::unique_ptr<IComObject> prototype(TelegramCommandSet().createObject(name));
-        prototype->setComment("note");
-        const QString text = manager->convertToXml(prototype.get());
-        const std::unique_ptr<IComObject> object(manager->convertToComObject(text));
-        ASSERT_NE(object, nullptr);
-        EXPECT_EQ(manager->convertToXml(object.get()), text);
-        EXPECT_NE(object->tracePattern(), 0u) << "a command made from the prototype must be traced";
+        original->setComment("note");
+        for (const unsigned int telegramType : {0u, 1u})
+        {
+            const QString text = telegramOf(original, telegramType);
+            SCOPED_TRACE(text.toStdString());
+            const std::unique_ptr<IComObject> copy(manager->convertToComObject(text));
+            ASSERT_NE(copy, nullptr);
+            EXPECT_EQ(telegramOf(copy.get(), telegramType), text);
+        }
     }
 }
 
