@@ -105,6 +105,11 @@ MainWindow::MainWindow(QWidget* parent, NoxCore::Tracing::Tracer* tracer)
     ui->setupUi(this);
 
     ui->gbTof->hide();
+    // The test-mode banner comes and goes with the board. Its row stays reserved, so the plots keep their
+    // size instead of being laid out again, with new 3 MB paint buffers, on every unplug and replug.
+    QSizePolicy bannerPolicy = ui->lDemoMode->sizePolicy();
+    bannerPolicy.setRetainSizeWhenHidden(true);
+    ui->lDemoMode->setSizePolicy(bannerPolicy);
     ui->menuBar->setStyleSheet(QStringLiteral("background-color: white;"));
 
     NoxGui::Intents::IntentManager::instance()->addExecutor(this);
