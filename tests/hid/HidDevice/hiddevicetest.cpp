@@ -32,41 +32,16 @@ QStringList pathsOf(const QList<HidDeviceInfo>& devices)
     return paths;
 }
 
-QStringList warnings;
-
-void collectWarnings(QtMsgType type, const QMessageLogContext&, const QString& text)
-{
-    if (type == QtWarningMsg)
-        warnings << text;
-}
-
 // A board with its control and module interfaces, another product of the same vendor and a device of
 // another vendor, on nodes out of name order.
 class HidDeviceTest : public ::testing::Test
 {
 protected:
-    HidDeviceTest()
-    {
-        FakeHidInterface mouse;
-        mouse.vendorId = 0x046D;
-        mouse.productId = 0xC52B;
-        mouse.interfaceNumber = 0;
-        itsMouse = tree.addInterface(0, mouse);
-        itsControl = tree.addInterface(2);
-        FakeHidInterface module;
-        module.interfaceNumber = 4;
-        itsModule = tree.addInterface(3, module);
-        FakeHidInterface otherProduct;
-        otherProduct.productId = 0x0D00;
-        otherProduct.interfaceNumber = 1;
-        itsOtherProduct = tree.addInterface(10, otherProduct);
-    }
-
     FakeHidrawTree tree;
-    std::string itsMouse;
-    std::string itsControl;
-    std::string itsModule;
-    std::string itsOtherProduct;
+    const std::string itsMouse = tree.addInterface(0, {0x046D, 0xC52B, 0});
+    const std::string itsControl = tree.addInterface(2);
+    const std::string itsModule = tree.addInterface(3, {VENDOR, PRODUCT, 4});
+    const std::string itsOtherProduct = tree.addInterface(10, {VENDOR, 0x0D00, 1});
 };
 
 } // namespace
@@ -82,22 +57,16 @@ TEST_F(HidDeviceTest, ListsInterfacesInNodeOrderByVendorProductAndPathFilter)
               QStringList({itsControl.c_str(), itsModule.c_str()}));
     EXPECT_EQ(pathsOf(HidDevice::listDevices(VENDOR, PRODUCT, "mi_03")), QStringList({itsControl.c_str()}));
     EXPECT_TRUE(HidDevice::listDevices(VENDOR, PRODUCT, "MI_03").isEmpty());
-
-    const QList<HidDeviceInfo> mouse = HidDevice::listDevices(0x046D);
-    ASSERT_EQ(mouse.size(), 1);
-    EXPECT_EQ(mouse[0].productId(), 0xC52B);
+    EXPECT_EQ(HidDevice::listDevices(0x046D).value(0).productId(), 0xC52B);
 
     char path[HidDevice::HID_PATH_SIZE];
     ASSERT_TRUE(HidDevice::getDevicePath(3, path));
     EXPECT_EQ(std::string(path), itsOtherProduct);
     EXPECT_FALSE(HidDevice::getDevicePath(4, path));
-}
 
-TEST_F(HidDeviceTest, SeesNoMoreThan64Interfaces)
-{
+    // No more than 64 interfaces are seen.
     for (int node = 11; node < 80; ++node)
         tree.addInterface(node);
-    char path[HidDevice::HID_PATH_SIZE];
     EXPECT_TRUE(HidDevice::getDevicePath(63, path));
     EXPECT_FALSE(HidDevice::getDevicePath(64, path));
     EXPECT_EQ(HidDevice::listDevices().size(), 64);
@@ -105,26 +74,19 @@ TEST_F(HidDeviceTest, SeesNoMoreThan64Interfaces)
 
 TEST_F(HidDeviceTest, FindsTheInterfaceNumberInHidPhysWhenTheUsbInterfaceHasNone)
 {
-    FakeHidInterface withoutAttribute;
-    withoutAttribute.interfaceNumber = 4;
-    withoutAttribute.hasInterfaceAttribute = false;
-    tree.addInterface(5, withoutAttribute);
+    tree.addInterface(5, {VENDOR, PRODUCT, 4, /*hasInterfaceAttribute=*/false});
     tree.addInterface(6);
     tree.setUevent(6, "HID_ID=0003:00007A3C:00000C08\nHID_PHYS=00:1a:7d:da:71:13\n");
     tree.addInterface(7);
     tree.setUevent(7, "HID_ID=0003:7A3C:0C08\n");
+    // An interface that lost its USB parent and its HID_PHYS carries no interface number at all.
+    const std::string bluetooth = tree.addInterface(8, {VENDOR, PRODUCT, -1, false});
     const QString devRoot = tree.devRoot();
+    EXPECT_EQ(bluetooth, devRoot.toStdString() + "/hidraw8#vid_7a3c&pid_0c08");
     EXPECT_EQ(pathsOf(HidDevice::listDevices(VENDOR, PRODUCT)).mid(2),
               QStringList({devRoot + "/hidraw5#vid_7a3c&pid_0c08&mi_04",
                            devRoot + "/hidraw6#vid_7a3c&pid_0c08&mi_03",
-                           devRoot + "/hidraw7#vid_7a3c&pid_0c08&mi_03"}));
-
-    // An interface that lost its USB parent and its HID_PHYS carries no interface number at all.
-    FakeHidInterface bluetooth;
-    bluetooth.interfaceNumber = -1;
-    bluetooth.hasInterfaceAttribute = false;
-    EXPECT_EQ(tree.addInterface(8, bluetooth), devRoot.toStdString() + "/hidraw8#vid_7a3c&pid_0c08");
-    EXPECT_EQ(HidDevice::listDevices(VENDOR, PRODUCT).last().path(), devRoot + "/hidraw8#vid_7a3c&pid_0c08");
+                           devRoot + "/hidraw7#vid_7a3c&pid_0c08&mi_03", bluetooth.c_str()}));
 }
 
 TEST_F(HidDeviceTest, OpensExclusively)
@@ -156,7 +118,6 @@ TEST_F(HidDeviceTest, OpenAndCloseReportTheirResults)
 
     const HidDeviceInfo byIds(VENDOR, PRODUCT);
     ASSERT_EQ(device.open(&byIds), HID_SUCCESS);
-    EXPECT_TRUE(device.isOpen());
     EXPECT_EQ(device.deviceInfo().path(), itsControl);
     EXPECT_EQ(device.inputReportLength(), 65);
     EXPECT_EQ(device.outputReportLength(), 65);
@@ -164,10 +125,10 @@ TEST_F(HidDeviceTest, OpenAndCloseReportTheirResults)
     EXPECT_EQ(device.close(), HID_SUCCESS);
     EXPECT_EQ(device.close(), HID_NOT_OPEN);
 
-    EXPECT_FALSE(device.isOpen());
     EXPECT_TRUE(device.deviceInfo().isPathEmpty());
     EXPECT_EQ(device.inputReportLength(), 0);
     EXPECT_EQ(device.outputReportLength(), 0);
+    // Closing keeps the time-outs for the next open.
     unsigned int readTimeout = 0;
     unsigned int writeTimeout = 0;
     device.timeouts(&readTimeout, &writeTimeout);
@@ -176,10 +137,10 @@ TEST_F(HidDeviceTest, OpenAndCloseReportTheirResults)
 
     const HidDeviceInfo absent(VENDOR, 0x0BAD);
     EXPECT_EQ(device.open(&absent), HID_NOT_OPEN);
-    EXPECT_FALSE(device.isOpen());
     // A path of another vendor's interface is refused by its ids.
     const HidDeviceInfo mouseAsBoard = infoWithPath(itsMouse);
     EXPECT_EQ(device.open(&mouseAsBoard), HID_NOT_OPEN);
+    EXPECT_FALSE(device.isOpen());
 }
 
 TEST(HidDevice, RefusesInterfacesItCannotUse)
@@ -199,6 +160,7 @@ TEST(HidDevice, RefusesInterfacesItCannotUse)
         {"empty report descriptor", QByteArray(), QByteArray(), false},
         {"truncated report descriptor", QByteArray(), vendorReportDescriptor(64, 64).left(18), false},
         {"absurd report descriptor", QByteArray(), QByteArray::fromHex("77ffffffff97ffffffff8102"), false},
+        // Listing asks for ids only, so an interface without output reports is still listed.
         {"no output report", QByteArray(), vendorReportDescriptor(64, 0), true},
     };
     for (const auto& testCase : cases)
@@ -213,16 +175,21 @@ TEST(HidDevice, RefusesInterfacesItCannotUse)
         const HidDeviceInfo info = infoWithPath(path);
         EXPECT_EQ(device.open(&info), HID_NOT_OPEN);
         EXPECT_FALSE(device.isOpen());
-        // Listing asks for ids only, so an interface without output reports is still listed.
         EXPECT_EQ(HidDevice::listDevices(VENDOR, PRODUCT).size(), testCase.listed ? 1 : 0);
     }
 }
 
 TEST_F(HidDeviceTest, SaysOnceWhichInterfaceItMayNotOpen)
 {
-    tree.failOpen(2, EACCES);
+    static QStringList warnings;
     warnings.clear();
-    const QtMessageHandler previous = qInstallMessageHandler(collectWarnings);
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext&, const QString& text)
+        {
+            if (type == QtWarningMsg)
+                warnings << text;
+        });
+    tree.failOpen(2, EACCES);
     HidDevice device;
     const HidDeviceInfo control = infoWithPath(itsControl);
     EXPECT_EQ(device.open(&control), HID_NOT_OPEN);
@@ -238,11 +205,9 @@ TEST_F(HidDeviceTest, SaysOnceWhichInterfaceItMayNotOpen)
     EXPECT_TRUE(warnings[0].contains("70-lidora.rules"));
 }
 
-TEST(HidDeviceInfo, CopiesOwnStringsAndResetSetsBoth)
+TEST(HidDeviceInfo, CopiesTheStringsItIsGivenAndResetClearsThem)
 {
     HidDeviceInfo info(VENDOR, PRODUCT);
-    EXPECT_TRUE(info.isPathEmpty());
-    EXPECT_TRUE(info.isSerialNumberEmpty());
     std::string path = "/dev/hidraw2#vid_7a3c&pid_0c08&mi_03";
     info.setPath(path.c_str());
     info.setSerialNumber(L"LD-0042");
@@ -253,13 +218,9 @@ TEST(HidDeviceInfo, CopiesOwnStringsAndResetSetsBoth)
     EXPECT_EQ(std::wstring(copy.serialNumber()), L"LD-0042");
     EXPECT_TRUE(info.isPathEmpty());
     EXPECT_TRUE(info.isSerialNumberEmpty());
-    EXPECT_EQ(info.vendorId(), 1);
-    info.clear();
-    EXPECT_EQ(info.vendorId(), 0);
-    EXPECT_EQ(info.productId(), 0);
 }
 
-TEST(HidDeviceDeathTest, SetTimeoutsRefusesTimeoutsOutOfRange)
+TEST(HidDeviceDeathTest, TimeoutsOutOfRangeAndNullBuffersAreProgrammingErrors)
 {
     const struct
     {
@@ -280,26 +241,13 @@ TEST(HidDeviceDeathTest, SetTimeoutsRefusesTimeoutsOutOfRange)
         {0x80000000, 0, "writeTimeout >= HID_TIMEOUT_MIN",
          "writeTimeout must be greater or equal the minimum timeout of 1ms"},
     };
+    HidDevice device;
     for (const auto& testCase : cases)
-    {
-        SCOPED_TRACE(testCase.expression);
-        HidDevice device;
         EXPECT_DEATH(device.setTimeouts(testCase.readTimeout, testCase.writeTimeout),
-                     assertionPattern("hiddevicebase", testCase.expression, testCase.message));
-    }
+                     assertionPattern("hiddevicebase", testCase.expression, testCase.message))
+            << testCase.expression;
+    device.setTimeouts(HID_TIMEOUT_INFINITE, HID_TIMEOUT_MAX); // both limits are allowed
 
-    HidDevice device;
-    device.setTimeouts(HID_TIMEOUT_INFINITE, HID_TIMEOUT_MAX);
-    unsigned int readTimeout = 0;
-    unsigned int writeTimeout = 0;
-    device.timeouts(&readTimeout, &writeTimeout);
-    EXPECT_EQ(readTimeout, 0xFFFFFFFFu);
-    EXPECT_EQ(writeTimeout, 0x7FFFFFFFu);
-}
-
-TEST(HidDeviceDeathTest, NullBuffersAndStringsAreProgrammingErrors)
-{
-    HidDevice device;
     unsigned int bytesRead = 0;
     unsigned char report[65] = {};
     wchar_t text[8];
