@@ -49,35 +49,13 @@ inline ScriptedComObject commandOf(unsigned char protocol, const char* requestHe
     return command;
 }
 
-// The objects answer, little-endian fields in answer order.
-struct ObjectsAnswer
+// The little-endian field of width bytes at index in an objects answer.
+inline quint32 answerField(const QByteArray& answer, int index, int width = 1)
 {
-    explicit ObjectsAnswer(const QByteArray& answer)
-    {
-        const auto byte = [&answer](int index) { return quint32(quint8(answer.at(index))); };
-        const auto value = [&byte](int index, int width)
-        {
-            quint32 result = 0;
-            for (int offset = width - 1; offset >= 0; --offset)
-                result = (result << 8) | byte(index + offset);
-            return result;
-        };
-        count = byte(0);
-        firstByte = byte(1);
-        distances[0] = value(2, 2);
-        distances[1] = value(4, 2);
-        distances[2] = value(6, 2);
-        confidence = byte(8);
-        photonCountReference = value(9, 4);
-        photonCountObject = value(13, 4);
-    }
-
-    quint32 count;
-    quint32 firstByte;
-    quint32 distances[3];
-    quint32 confidence;
-    quint32 photonCountReference;
-    quint32 photonCountObject;
-};
+    quint32 value = 0;
+    for (int offset = width - 1; offset >= 0; --offset)
+        value = (value << 8) | quint8(answer.at(index + offset));
+    return value;
+}
 
 #endif

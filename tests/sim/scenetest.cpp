@@ -44,8 +44,8 @@ QVector<Reading> watchScene(quint64 seed)
         rig.clock.advance(MEASUREMENT_PERIOD_MS);
         ScriptedComObject objects = commandOf(0x02, "", 17);
         rig.exchange(SimulatedBoard::Channel::Module, objects);
-        const ObjectsAnswer answer(objects.answer);
-        readings.append({atMs, answer.count, answer.distances[0], answer.confidence});
+        readings.append({atMs, answerField(objects.answer, 0), answerField(objects.answer, 2, 2),
+                         answerField(objects.answer, 8)});
     }
     return readings;
 }
@@ -85,37 +85,36 @@ qint64 longestStillStretchMs(const QVector<Reading>& readings)
 
 } // namespace
 
-TEST(SimulatedScene, ShowsEveryDemoStateWithinOneLoop)
+// The demo's own measurement test walks the default scene through every state with the real classifier;
+// here every seed must offer the same states and stay within what the sensor reports.
+TEST(SimulatedScene, SameSeedReplaysTheSameSceneAndEverySeedShowsEveryDemoState)
 {
-    const QVector<Reading> readings = watchScene(SimulatedBoard::DEFAULT_SCENE_SEED);
-    const auto seen = [&readings](auto condition)
-    { return std::any_of(readings.cbegin(), readings.cend(), condition); };
-
-    EXPECT_TRUE(seen([](const Reading& r) { return r.count == 0 && r.distance == 0 && r.confidence == 0; }));
-    EXPECT_TRUE(seen([](const Reading& r) { return r.count == 1 && r.distance > 0 && r.distance <= 200; }));
-    EXPECT_TRUE(seen([](const Reading& r) { return r.distance > 1000 && r.distance <= 2500; }));
-    bool moving = false;
-    for (int index = 1; index < readings.size(); ++index)
-        moving = moving || (inPresenceZone(readings.at(index)) &&
-                            qAbs(int(readings.at(index).distance) - int(readings.at(index - 1).distance)) >=
-                                MOVING_STEP_MM);
-    EXPECT_TRUE(moving);
-    EXPECT_GT(longestStillStretchMs(readings), STATIC_AFTER_MS);
-
-    for (const Reading& reading : readings)
-    {
-        EXPECT_EQ(reading.count == 0, reading.distance == 0) << reading.atMs;
-        EXPECT_LE(reading.distance, 2500u) << reading.atMs;
-        EXPECT_LE(reading.confidence, 63u) << reading.atMs;
-    }
-}
-
-TEST(SimulatedScene, SameSeedReplaysTheSameScene)
-{
-    const QVector<Reading> first = watchScene(7);
-    EXPECT_EQ(watchScene(7), first);
+    const QVector<Reading> first = watchScene(SimulatedBoard::DEFAULT_SCENE_SEED);
+    EXPECT_EQ(watchScene(SimulatedBoard::DEFAULT_SCENE_SEED), first);
     const QVector<Reading> other = watchScene(8);
     EXPECT_NE(other, first);
-    // Other seeds change the details, never the states the demo walks through.
-    EXPECT_GT(longestStillStretchMs(other), STATIC_AFTER_MS);
+    for (const QVector<Reading>& readings : {first, other})
+    {
+        const auto seen = [&readings](auto condition)
+        { return std::any_of(readings.cbegin(), readings.cend(), condition); };
+        EXPECT_TRUE(
+            seen([](const Reading& r) { return r.count == 0 && r.distance == 0 && r.confidence == 0; }));
+        EXPECT_TRUE(
+            seen([](const Reading& r) { return r.count == 1 && r.distance > 0 && r.distance <= 200; }));
+        EXPECT_TRUE(seen([](const Reading& r) { return r.distance > 1000 && r.distance <= 2500; }));
+        bool moving = false;
+        for (int index = 1; index < readings.size(); ++index)
+            moving = moving || (inPresenceZone(readings.at(index)) &&
+                                qAbs(int(readings.at(index).distance) -
+                                     int(readings.at(index - 1).distance)) >= MOVING_STEP_MM);
+        EXPECT_TRUE(moving);
+        EXPECT_GT(longestStillStretchMs(readings), STATIC_AFTER_MS);
+
+        for (const Reading& reading : readings)
+        {
+            EXPECT_EQ(reading.count == 0, reading.distance == 0) << reading.atMs;
+            EXPECT_LE(reading.distance, 2500u) << reading.atMs;
+            EXPECT_LE(reading.confidence, 63u) << reading.atMs;
+        }
+    }
 }
