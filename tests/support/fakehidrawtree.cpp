@@ -161,11 +161,6 @@ std::string FakeHidrawTree::nodePath(int node) const
     return QString("%1/hidraw%2").arg(devRoot()).arg(node).toStdString();
 }
 
-NoxHid::HidrawBackend& FakeHidrawTree::backend()
-{
-    return itsBackend;
-}
-
 QString FakeHidrawTree::hidDevicePath(int node) const
 {
     return itsHidDevicePaths.value(node);

@@ -56,7 +56,6 @@ public:
     QString sysfsRoot() const;
     QString devRoot() const;
     std::string nodePath(int node) const;
-    NoxHid::HidrawBackend& backend();
 
 private:
     QString hidDevicePath(int node) const;

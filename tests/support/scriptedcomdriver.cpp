@@ -15,16 +15,6 @@ ScriptedComDriver::ScriptedComDriver(bool isOpen)
 
 ScriptedComDriver::~ScriptedComDriver() = default;
 
-void ScriptedComDriver::addAnswerBytes(const QByteArray& bytes)
-{
-    itsAnswers.insert(itsAnswers.end(), bytes.cbegin(), bytes.cend());
-}
-
-void ScriptedComDriver::addAnswer(unsigned char protocol, unsigned char status, const QByteArray& payload)
-{
-    addAnswer(protocol, status, unsigned(payload.size()), payload);
-}
-
 void ScriptedComDriver::addAnswer(unsigned char protocol, unsigned char status, unsigned int announcedLength,
                                   const QByteArray& payload)
 {
@@ -32,12 +22,7 @@ void ScriptedComDriver::addAnswer(unsigned char protocol, unsigned char status, 
                                                      static_cast<unsigned char>(announcedLength >> 8),
                                                      static_cast<unsigned char>(announcedLength)};
     itsAnswers.insert(itsAnswers.end(), header, header + FRAME_HEADER_SIZE);
-    addAnswerBytes(payload);
-}
-
-void ScriptedComDriver::rewindAnswers()
-{
-    itsReadPosition = 0;
+    itsAnswers.insert(itsAnswers.end(), payload.cbegin(), payload.cend());
 }
 
 QByteArray ScriptedComDriver::unreadAnswerBytes() const
@@ -46,34 +31,9 @@ QByteArray ScriptedComDriver::unreadAnswerBytes() const
                       int(itsAnswers.size() - itsReadPosition));
 }
 
-void ScriptedComDriver::failOpen(bool fail)
-{
-    itsOpenFails = fail;
-}
-
-void ScriptedComDriver::failWrites(int code)
-{
-    itsWriteError = code;
-}
-
-void ScriptedComDriver::failFlushes(int code)
-{
-    itsFlushError = code;
-}
-
-void ScriptedComDriver::failReads(int code)
-{
-    itsReadError = code;
-}
-
 QByteArray ScriptedComDriver::written() const
 {
     return QByteArray(reinterpret_cast<const char*>(itsWritten.data()), int(itsWritten.size()));
-}
-
-void ScriptedComDriver::clearWritten()
-{
-    itsWritten.clear();
 }
 
 bool ScriptedComDriver::open()
@@ -123,18 +83,11 @@ int ScriptedComDriver::read(unsigned char* data, unsigned int size)
     return SUCCESS;
 }
 
-int ScriptedComDriver::updateDeviceState()
-{
-    return itsDeviceState;
-}
-
 void ScriptedComDriver::resetBuffers()
 {
     ++itsResetBuffersCount;
     itsReadPosition = itsAnswers.size();
 }
-
-void ScriptedComDriver::abortTransfer() {}
 
 int ScriptedComDriver::recordResult(int code)
 {

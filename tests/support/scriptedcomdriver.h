@@ -20,24 +20,30 @@ public:
     ~ScriptedComDriver() override;
 
     // Raw bytes, appended to what read() hands out.
-    void addAnswerBytes(const QByteArray& bytes);
+    void addAnswerBytes(const QByteArray& bytes)
+    {
+        itsAnswers.insert(itsAnswers.end(), bytes.cbegin(), bytes.cend());
+    }
     // One answer frame: protocol id, an unexamined byte, status, the payload length big-endian, the payload.
-    void addAnswer(unsigned char protocol, unsigned char status, const QByteArray& payload);
+    void addAnswer(unsigned char protocol, unsigned char status, const QByteArray& payload)
+    {
+        addAnswer(protocol, status, unsigned(payload.size()), payload);
+    }
     // The same with a length field that need not match the payload.
     void addAnswer(unsigned char protocol, unsigned char status, unsigned int announcedLength,
                    const QByteArray& payload);
     // Hands the scripted bytes out once more from the start.
-    void rewindAnswers();
+    void rewindAnswers() { itsReadPosition = 0; }
     QByteArray unreadAnswerBytes() const;
 
     // 0 lets the step succeed again.
-    void failOpen(bool fail);
-    void failWrites(int code);
-    void failFlushes(int code);
-    void failReads(int code);
+    void failOpen(bool fail) { itsOpenFails = fail; }
+    void failWrites(int code) { itsWriteError = code; }
+    void failFlushes(int code) { itsFlushError = code; }
+    void failReads(int code) { itsReadError = code; }
 
     QByteArray written() const;
-    void clearWritten();
+    void clearWritten() { itsWritten.clear(); }
 
     int openCount() const { return itsOpenCount; }
     int closeCount() const { return itsCloseCount; }
@@ -51,9 +57,9 @@ public:
     int flush() override;
     int write(const unsigned char* data, unsigned int size) override;
     int read(unsigned char* data, unsigned int size) override;
-    int updateDeviceState() override;
+    int updateDeviceState() override { return itsDeviceState; }
     void resetBuffers() override;
-    void abortTransfer() override;
+    void abortTransfer() override {}
 
 private:
     // Keeps a failure as the driver's last error, as real drivers do.

@@ -11,12 +11,6 @@ SimulatedBoardComDriver::SimulatedBoardComDriver(SimulatedBoard& board, Simulate
 
 SimulatedBoardComDriver::~SimulatedBoardComDriver() = default;
 
-bool SimulatedBoardComDriver::open()
-{
-    itsIsOpen = true;
-    return true;
-}
-
 bool SimulatedBoardComDriver::close()
 {
     itsIsOpen = false;
@@ -52,18 +46,11 @@ int SimulatedBoardComDriver::read(unsigned char* data, unsigned int size)
     return SUCCESS;
 }
 
-int SimulatedBoardComDriver::updateDeviceState()
-{
-    return itsDeviceState;
-}
-
 void SimulatedBoardComDriver::resetBuffers()
 {
     itsWrittenFrames.clear();
     itsAnswerBytes.clear();
 }
-
-void SimulatedBoardComDriver::abortTransfer() {}
 
 void SimulatedBoardComDriver::sendWrittenFrames()
 {

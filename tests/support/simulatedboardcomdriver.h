@@ -18,14 +18,18 @@ public:
     SimulatedBoardComDriver(LidoraSim::SimulatedBoard& board, LidoraSim::SimulatedBoard::Channel channel);
     ~SimulatedBoardComDriver() override;
 
-    bool open() override;
+    bool open() override
+    {
+        itsIsOpen = true;
+        return true;
+    }
     bool close() override;
     int flush() override;
     int write(const unsigned char* data, unsigned int size) override;
     int read(unsigned char* data, unsigned int size) override;
-    int updateDeviceState() override;
+    int updateDeviceState() override { return itsDeviceState; }
     void resetBuffers() override;
-    void abortTransfer() override;
+    void abortTransfer() override {}
 
 private:
     void sendWrittenFrames();
