@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 
@@ -38,19 +37,6 @@ protected:
     QString fieldStyle(const char* name) const
     {
         return child<NoxGui::Controls::NoxStatusField>(name)->styleSheet();
-    }
-    // Answers the next modal message box and returns "title|text", or nothing when none came.
-    static void answerNextMessageBox(QString* shown)
-    {
-        QTimer::singleShot(0,
-                           [shown]
-                           {
-                               if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-                               {
-                                   *shown = box->windowTitle() + "|" + box->text();
-                                   box->accept();
-                               }
-                           });
     }
 };
 

@@ -16,28 +16,7 @@ bool markIn(QSettings::Scope scope)
 
 } // namespace
 
-TEST(InstanceMark, FirstInstanceMarksAndClears)
-{
-    TempWorkDir dir;
-    InstanceMark mark;
-    EXPECT_FALSE(mark.check(false));
-    EXPECT_TRUE(markIn(QSettings::SystemScope));
-    mark.release();
-    EXPECT_FALSE(markIn(QSettings::SystemScope));
-}
-
-TEST(InstanceMark, InstanceWithoutTargetBelievesAnExistingMarkAndLeavesIt)
-{
-    TempWorkDir dir;
-    InstanceMark first;
-    first.check(true);
-    InstanceMark second;
-    EXPECT_TRUE(second.check(false));
-    EXPECT_TRUE(second.otherInstance());
-    second.release();
-    EXPECT_TRUE(markIn(QSettings::SystemScope)) << "the first instance still runs";
-}
-
+// The first instance's mark and a second instance without the board are checked through the main window.
 TEST(InstanceMark, InstanceThatOwnsTheTargetResetsAStaleMark)
 {
     TempWorkDir dir;

@@ -8,7 +8,10 @@
 #include "support/simulatedusb.h"
 #include "support/tempworkdir.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -54,6 +57,19 @@ protected:
     QCPBars* bars() const
     {
         return qobject_cast<QCPBars*>(child<QCustomPlot>("plotDistanceBar")->plottable(0));
+    }
+    // Reads and accepts the next modal message box, as "title|text", as a user would.
+    static void answerNextMessageBox(QString* shown)
+    {
+        QTimer::singleShot(0,
+                           [shown]
+                           {
+                               if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                               {
+                                   *shown = box->windowTitle() + "|" + box->text();
+                                   box->accept();
+                               }
+                           });
     }
     QString text(const char* label) const { return child<QLabel>(label)->text(); }
     bool shown(const char* widget) const { return !child<QWidget>(widget)->isHidden(); }
