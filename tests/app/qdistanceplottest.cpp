@@ -30,10 +30,22 @@ class DistancePlotTest : public ::testing::Test
 protected:
     void SetUp() override { createPlot(); }
 
-    void createPlot()
+    // A new plot that finds this script in its working folder.
+    void createPlot(const QByteArray& script = QByteArray())
     {
         plot.reset();
+        workDir.writeTestData(script);
         plot = std::make_unique<QDistancePlot>(nullptr);
+    }
+
+    // Whole measurement cycles, as the 33 ms timer runs them.
+    void measure(int times = 1)
+    {
+        for (int i = 0; i < times; ++i)
+        {
+            clock.advance(33);
+            plot->measureDistance();
+        }
     }
 
     // One sample of the processing chain, one cycle later.
@@ -90,9 +102,6 @@ TEST_F(DistancePlotTest, StartsWithTwoHundredSamplesAndRealAgesAfterUnevenCycles
     EXPECT_EQ(ages[1], -100.0);
     EXPECT_EQ(ages[2], -140.0);
     EXPECT_EQ(ages[3], -173.0);
-    for (const auto& series : {plot->distanceSeries(), plot->rawDistanceSeries(), plot->movementSeries(),
-                               plot->confidenceSeries()})
-        EXPECT_EQ(series.size(), QDistancePlot::SERIES_LENGTH);
 }
 
 TEST_F(DistancePlotTest, MedianOfSevenIgnoresUpToThreeOutliers)
@@ -105,24 +114,6 @@ TEST_F(DistancePlotTest, MedianOfSevenIgnoresUpToThreeOutliers)
     feed(3000);
     EXPECT_EQ(plot->distanceSeries()[0], 3000.0) << "four of seven are the new value";
     EXPECT_EQ(plot->rawDistanceSeries()[0], 3000.0);
-}
-
-TEST_F(DistancePlotTest, SmoothsMovementAndConfidenceExponentially)
-{
-    feed(objectAt(1000, 40));
-    // |1000 - 0| = 1000 -> movement 0.3 * 1000; confidence 0.15 * 40.
-    EXPECT_DOUBLE_EQ(plot->movementSeries()[0], 300.0);
-    EXPECT_DOUBLE_EQ(plot->confidenceSeries()[0], 6.0);
-
-    feed(objectAt(1010, 40));
-    EXPECT_DOUBLE_EQ(plot->movementSeries()[0], 0.7 * 300.0 + 0.3 * 10.0);
-    EXPECT_DOUBLE_EQ(plot->confidenceSeries()[0], 0.85 * 6.0 + 0.15 * 40.0);
-
-    // The remaining gap to a steady confidence shrinks by 15 % per sample.
-    for (int i = 0; i < 60; ++i)
-        feed(objectAt(1010, 40));
-    EXPECT_NEAR(plot->confidenceSeries()[0], 40.0, 0.01);
-    EXPECT_NEAR(plot->movementSeries()[0], 0.0, 0.01);
 }
 
 TEST_F(DistancePlotTest, ClassifiesEveryZoneAtItsBoundaries)
@@ -250,25 +241,16 @@ TEST_F(DistancePlotTest, DemoDataRecordCarriesTheProcessingStateInGeneralFormat)
     EXPECT_EQ(demoFields()[6], "500") << "distance change";
 }
 
-TEST_F(DistancePlotTest, NoScriptMeansNoObject)
+TEST_F(DistancePlotTest, NoScriptMeansNoObjectAndASingleFarLineYieldsFarFromTheFourthMeasurement)
 {
-    for (int i = 0; i < 10; ++i)
-    {
-        clock.advance(33);
-        plot->measureDistance();
-    }
+    measure(10);
     EXPECT_EQ(plot->objectState(), STATE_NO_OBJECT);
     EXPECT_EQ(plot->distanceSeries()[0], 0.0);
-}
 
-TEST_F(DistancePlotTest, SingleFarLineYieldsFarFromTheFourthMeasurement)
-{
-    workDir.writeTestData("OBJ,1500,40\n");
-    createPlot();
+    createPlot("OBJ,1500,40\n");
     for (int i = 1; i <= 5; ++i)
     {
-        clock.advance(33);
-        plot->measureDistance();
+        measure();
         EXPECT_EQ(plot->objectState(), i < 4 ? STATE_NO_OBJECT : STATE_OBJECT_FAR) << "measurement " << i;
     }
 }
@@ -277,31 +259,24 @@ TEST_F(DistancePlotTest, BundledScriptShowsEveryStateAndLongPauses)
 {
     QFile bundled(QStringLiteral(LIDORA_BUNDLED_TEST_DATA));
     ASSERT_TRUE(bundled.open(QIODevice::ReadOnly));
-    workDir.writeTestData(bundled.readAll());
-    createPlot();
+    createPlot(bundled.readAll());
 
     std::set<int> seen;
     qint64 longestStatic = 0, staticSince = -1, longestSaver = 0, saverSince = -1;
+    // How long a condition has held without a break, at its longest.
+    const auto track = [this](bool holds, qint64& since, qint64& longest)
+    {
+        since = holds ? (since < 0 ? clock.now() : since) : -1;
+        if (since >= 0)
+            longest = std::max(longest, clock.now() - since);
+    };
     // Two minutes of measurements: the script loops at least once.
     for (int i = 0; i < 2 * 60 * 1000 / 33; ++i)
     {
-        clock.advance(33);
-        plot->measureDistance();
-        const int state = plot->objectState();
-        seen.insert(state);
-        if (state == STATE_STATIC && staticSince < 0)
-            staticSince = clock.now();
-        if (state != STATE_STATIC)
-            staticSince = -1;
-        if (staticSince >= 0)
-            longestStatic = std::max(longestStatic, clock.now() - staticSince);
-        const bool saver = plot->isPresenceRecent() == 0;
-        if (saver && saverSince < 0)
-            saverSince = clock.now();
-        if (!saver)
-            saverSince = -1;
-        if (saverSince >= 0)
-            longestSaver = std::max(longestSaver, clock.now() - saverSince);
+        measure();
+        seen.insert(plot->objectState());
+        track(plot->objectState() == STATE_STATIC, staticSince, longestStatic);
+        track(plot->isPresenceRecent() == 0, saverSince, longestSaver);
     }
     EXPECT_EQ(seen, (std::set<int>{STATE_NO_OBJECT, STATE_OBJECT_TOO_CLOSE, STATE_OBJECT_PRESENCE,
                                    STATE_OBJECT_FAR, STATE_STATIC}));
@@ -312,8 +287,7 @@ TEST_F(DistancePlotTest, BundledScriptShowsEveryStateAndLongPauses)
 TEST_F(DistancePlotTest, OpenModuleStreamReplacesTheScriptAndAFailedExchangeReadsAsZero)
 {
     using NoxCore::Communication::ComStream;
-    workDir.writeTestData("OBJ,1500,40\n");
-    createPlot();
+    createPlot("OBJ,1500,40\n");
     ScriptedComDriver driver;
     ComStream stream(&driver, ComStream::theImmediateFlushPolicy);
     plot->setModuleStream(&stream);
@@ -322,11 +296,7 @@ TEST_F(DistancePlotTest, OpenModuleStreamReplacesTheScriptAndAFailedExchangeRead
     const QByteArray answer = QByteArray::fromHex("0100f401000000002a1027000020 4e0000");
     for (int i = 0; i < 4; ++i)
         driver.addAnswer(0x02, 0, answer);
-    for (int i = 0; i < 4; ++i)
-    {
-        clock.advance(33);
-        plot->measureDistance();
-    }
+    measure(4);
     EXPECT_EQ(driver.written(), QByteArray::fromHex("0200000011").repeated(4))
         << "one objects request per cycle";
     EXPECT_EQ(plot->distanceSeries()[0], 500.0);
@@ -335,14 +305,12 @@ TEST_F(DistancePlotTest, OpenModuleStreamReplacesTheScriptAndAFailedExchangeRead
     EXPECT_EQ(demoFields()[4], "42");
 
     // No answer: the cycle goes on with a zero sample, which one alone does not move the median.
-    clock.advance(33);
-    plot->measureDistance();
+    measure();
     EXPECT_EQ(plot->rawDistanceSeries()[0], 0.0);
     EXPECT_EQ(plot->distanceSeries()[0], 500.0);
 
     // A closed stream means test mode again.
     driver.close();
-    clock.advance(33);
-    plot->measureDistance();
+    measure();
     EXPECT_EQ(plot->rawDistanceSeries()[0], 1500.0);
 }
