@@ -36,9 +36,9 @@ class BoardStack : public ::testing::Test
 protected:
     BoardStack() : config(2, 2, 0, 0x08000000), stack(nullptr) {}
 
-    void init()
+    void init(NoxCore::Tracing::Tracer* tracer = nullptr)
     {
-        stack.init(0x0C08, 0x40, &config, nullptr);
+        stack.init(0x0C08, 0x40, &config, tracer);
         stack.setIcCheckRegister(0x90, 0x8E);
         for (const QString& name : stack.elementNames())
         {
@@ -102,9 +102,13 @@ TEST_F(BoardStack, InitBuildsTheChainClosed)
     EXPECT_NE(stack.findElement("MODULE_STREAM")->node(), oldModuleStream);
 }
 
-TEST_F(BoardStack, OneActivationBringsEveryLevelUpAndConfiguresTheBridge)
+TEST_F(BoardStack, OneActivationBringsEveryLevelUpConfiguresTheBridgeAndTracesTheModuleStream)
 {
-    init();
+    QTemporaryDir folder;
+    const QString path = folder.filePath("module.trace");
+    NoxCore::Tracing::Tracer tracer;
+    ASSERT_TRUE(tracer.recorder()->open(path));
+    init(&tracer);
     stack.setActive(true);
     for (const QString& name : LEVELS)
     {
@@ -123,6 +127,15 @@ TEST_F(BoardStack, OneActivationBringsEveryLevelUpAndConfiguresTheBridge)
     stack.setActive(false);
     for (const QString& name : stack.elementNames())
         EXPECT_FALSE(isOpen(name)) << qPrintable(name);
+
+    stack.deinit();
+    tracer.recorder()->close();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString trace = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(trace.contains("<LogData"));
+    for (const char* command : {"FirmwareNumber", "I2cConfig", "I2cReadRegister"})
+        EXPECT_TRUE(trace.contains(QStringLiteral("<%1").arg(command))) << command;
 }
 
 TEST_F(BoardStack, WithoutABoardOnlyTheControlInterfaceReportsClosed)
@@ -131,8 +144,7 @@ TEST_F(BoardStack, WithoutABoardOnlyTheControlInterfaceReportsClosed)
     init();
     stack.setActive(true);
     EXPECT_EQ(transitions("CONTROL_HID"), QStringList{"0>4"});
-    for (const QString& name :
-         {"CONTROL_STREAM", "MODULE_HID", "MODULE_STREAM", "IcComCore", "SerialComDriver"})
+    for (const QString& name : LEVELS.mid(1) + QStringList{"SerialComDriver"})
     {
         EXPECT_FALSE(stack.findElement(name)->stateManager()->isActive()) << qPrintable(name);
         EXPECT_FALSE(transitions(name).join(' ').contains(">2")) << qPrintable(name) << " never opened";
@@ -144,7 +156,7 @@ TEST_F(BoardStack, AChipWithAnotherIdentificationKeepsTheRegisterLevelClosedAndR
     usb.board.i2cBridge().setRegisterValue(0x90, 0x12);
     init();
     stack.setActive(true);
-    for (const QString& name : {"CONTROL_HID", "CONTROL_STREAM", "MODULE_HID", "MODULE_STREAM"})
+    for (const QString& name : LEVELS.mid(0, 4))
         EXPECT_EQ(state(name), NodeState::Open) << qPrintable(name);
     EXPECT_EQ(state("IcComCore"), NodeState::Closed);
     const int reads = chipIdReads();
@@ -161,27 +173,25 @@ TEST_F(BoardStack, UnplugClosesEveryLevelAndReplugBringsTheChainBack)
     for (QSignalSpy* spy : spies)
         spy->clear();
 
+    const auto expectEveryLevel = [this](bool open, const QString& transition)
+    {
+        for (const QString& name : LEVELS)
+        {
+            EXPECT_EQ(isOpen(name), open) << qPrintable(name);
+            EXPECT_TRUE(transitions(name).contains(transition))
+                << qPrintable(name) << ": " << qPrintable(transitions(name).join(' '));
+        }
+        for (QSignalSpy* spy : spies)
+            spy->clear();
+    };
     usb.backend.unplug();
     // The next check of the control stream notices (its exchange fails and the driver closes); the control
     // interface's own manager sees that on its next tick.
     QTest::qWait(1200);
-    for (const QString& name : LEVELS)
-    {
-        EXPECT_FALSE(isOpen(name)) << qPrintable(name);
-        EXPECT_TRUE(transitions(name).contains("2>4"))
-            << qPrintable(name) << ": " << qPrintable(transitions(name).join(' '));
-    }
-
-    for (QSignalSpy* spy : spies)
-        spy->clear();
+    expectEveryLevel(false, "2>4");
     usb.backend.replug();
     QTest::qWait(1200);
-    for (const QString& name : LEVELS)
-    {
-        EXPECT_TRUE(isOpen(name)) << qPrintable(name);
-        EXPECT_TRUE(transitions(name).contains("4>2"))
-            << qPrintable(name) << ": " << qPrintable(transitions(name).join(' '));
-    }
+    expectEveryLevel(true, "4>2");
 }
 
 TEST(BoardStackDeathTest, PreconditionsStopWithTheirMessages)
@@ -209,24 +219,4 @@ TEST(BoardStackDeathTest, PreconditionsStopWithTheirMessages)
             stack.init(0x0C08, 0x40, &config, nullptr);
         },
         stop("!itsIsInitialized", "CommunicationStack is already initialized."));
-}
-
-TEST_F(BoardStack, TracerRecordsTheModuleStreamsTelegrams)
-{
-    QTemporaryDir folder;
-    const QString path = folder.filePath("module.trace");
-    NoxCore::Tracing::Tracer tracer;
-    ASSERT_TRUE(tracer.recorder()->open(path));
-    stack.init(0x0C08, 0x40, &config, &tracer);
-    stack.setIcCheckRegister(0x90, 0x8E);
-    stack.setActive(true);
-    stack.deinit();
-    tracer.recorder()->close();
-
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QString trace = QString::fromUtf8(file.readAll());
-    EXPECT_TRUE(trace.contains("<LogData"));
-    for (const char* command : {"FirmwareNumber", "I2cConfig", "I2cReadRegister"})
-        EXPECT_TRUE(trace.contains(QStringLiteral("<%1").arg(command))) << command;
 }
