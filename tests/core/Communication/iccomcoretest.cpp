@@ -234,54 +234,53 @@ TEST_F(IcComCoreOnBoardTest, TransfersTheTargetRefusesFail)
 
 TEST_F(IcComCoreScriptedTest, FailuresGiveTheirCodes)
 {
-    struct Case
+    RegisterInfoStd writeOnly(0x10, 8, 8, 0);
+    RegisterValue value(0x5A, 0);
+    RegisterValue mask(0x0F, 0);
+    QList<IRegisterInfo*> infos = {&scratch};
+    QList<IRegisterValue*> values = {&value};
+    using Prepare = std::function<void(ScriptedComDriver&, IcComCore&)>;
+    const Prepare asIs = [](ScriptedComDriver&, IcComCore&) {};
+    const Prepare failReads = [](ScriptedComDriver& channel, IcComCore&)
+    { channel.failReads(ComDriver::RECEIVE_FAILED); };
+    const Prepare failWrites = [](ScriptedComDriver& channel, IcComCore&)
+    { channel.failWrites(ComDriver::TRANSMIT_FAILED); };
+    const Prepare emptyAnswer = [](ScriptedComDriver& channel, IcComCore&)
+    { channel.addAnswer(TRANSFER_PROTOCOL, 0, QByteArray()); };
+    const Prepare noStream = [](ScriptedComDriver&, IcComCore& core) { core.setStream(nullptr); };
+    const Prepare noProvider = [](ScriptedComDriver&, IcComCore& core)
+    { core.setComObjectProvider(nullptr); };
+    using Operation = std::function<int(IcComCore&)>;
+    const Operation read = [&](IcComCore& core) { return core.readRegister(&scratch, &value, true); };
+    const Operation write = [&](IcComCore& core) { return core.writeRegister(&scratch, &value); };
+    const Operation modify = [&](IcComCore& core) { return core.modifyRegister(&scratch, &value, &mask); };
+    const Operation list = [&](IcComCore& core)
+    { return core.readRegisterList(&infos, &values, false, true); };
+    const Operation readWriteOnly = [&](IcComCore& core)
+    { return core.readRegister(&writeOnly, &value, true); };
+    const struct
     {
         const char* name;
-        std::function<void(ScriptedComDriver&, IcComCore&)> prepare;
-        std::function<int(IcComCore&)> operation;
+        const Prepare& prepare;
+        const Operation& operation;
         int result;
         int framesWritten;
         // Verification reads tell the observers what they read, whatever the result.
         int notifications;
-    };
-    RegisterInfoStd writeOnly(0x10, 8, 8, 0);
-    RegisterValue value(0x5A, 0);
-    RegisterValue mask(0x0F, 0);
-    const auto read = [&](IcComCore& core) { return core.readRegister(&scratch, &value, true); };
-    const auto write = [&](IcComCore& core) { return core.writeRegister(&scratch, &value); };
-    const auto modify = [&](IcComCore& core) { return core.modifyRegister(&scratch, &value, &mask); };
-    const auto asIs = [](ScriptedComDriver&, IcComCore&) {};
-    const auto failWrites = [](ScriptedComDriver& channel, IcComCore&)
-    { channel.failWrites(ComDriver::TRANSMIT_FAILED); };
-    const auto noStream = [](ScriptedComDriver&, IcComCore& core) { core.setStream(nullptr); };
-    const auto noProvider = [](ScriptedComDriver&, IcComCore& core) { core.setComObjectProvider(nullptr); };
-    const std::vector<Case> cases = {
-        {"read fails",
-         [](ScriptedComDriver& channel, IcComCore&) { channel.failReads(ComDriver::RECEIVE_FAILED); }, read,
-         -1, 1, 0},
+    } cases[] = {
+        {"read fails", failReads, read, -1, 1, 0},
         // Fault: an answer without the value was taken as a read of the stale value.
-        {"answer without value",
-         [](ScriptedComDriver& channel, IcComCore&)
-         { channel.addAnswer(TRANSFER_PROTOCOL, 0, QByteArray()); },
-         read, -1, 1, 0},
+        {"answer without value", emptyAnswer, read, -1, 1, 0},
         {"write fails", failWrites, write, -2, 1, 0},
         {"read-back fails", asIs, write, -3, 2, 1},
         {"modify fails", failWrites, modify, -3, 2, 1},
         {"no stream, read", noStream, read, -1, 0, 0},
         {"no stream, write", noStream, write, -2, 0, 0},
-        {"no provider, list", noProvider,
-         [&](IcComCore& core)
-         {
-             QList<IRegisterInfo*> infos = {&scratch};
-             QList<IRegisterValue*> values = {&value};
-             return core.readRegisterList(&infos, &values, false, true);
-         },
-         -1, 0, 0},
+        {"no provider, list", noProvider, list, -1, 0, 0},
         {"no provider, modify", noProvider, modify, -2, 0, 0},
-        {"write-only register, read", asIs,
-         [&](IcComCore& core) { return core.readRegister(&writeOnly, &value, true); }, -1, 0, 0},
+        {"write-only register, read", asIs, readWriteOnly, -1, 0, 0},
     };
-    for (const Case& item : cases)
+    for (const auto& item : cases)
     {
         SCOPED_TRACE(item.name);
         ScriptedComDriver channel;
