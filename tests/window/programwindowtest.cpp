@@ -27,7 +27,6 @@ struct ReadoutLine
 {
     qint64 timeMs;
     QString state;
-    QString distance;
     bool banner;
     bool screenSaver;
 };
@@ -42,7 +41,7 @@ QVector<ReadoutLine> readLog(const QString& path)
     {
         const QStringList fields = QString::fromUtf8(file.readLine()).trimmed().split(';');
         if (fields.size() == 5)
-            lines.append({fields[0].toLongLong(), fields[1], fields[2], fields[3] == "1", fields[4] == "1"});
+            lines.append({fields[0].toLongLong(), fields[1], fields[3] == "1", fields[4] == "1"});
     }
     return lines;
 }
@@ -113,19 +112,13 @@ TEST_F(ProgramWindowTest, TestModeFollowsTheBundledScriptAndExitsCleanly)
     for (const ReadoutLine& line : lines)
         EXPECT_TRUE(line.banner) << "test-mode banner at " << line.timeMs;
 
+    // How each state reads out is pinned by the main window's own tests; here the states must follow the
+    // script in real time.
     QStringList states;
     for (const ReadoutLine& line : lines)
     {
         if (states.isEmpty() || states.last() != line.state)
             states.append(line.state);
-        if (line.state == "No Object Detected" && line.distance != "0.0 m")
-            EXPECT_EQ(line.distance, "-");
-        if (line.state == "Far Object Detected")
-            EXPECT_TRUE(line.distance.endsWith(" cm") && line.distance.chopped(3).toInt() >= 100)
-                << line.distance.toStdString();
-        if (line.state == "Object Too Close")
-            EXPECT_TRUE(line.distance.endsWith(" cm") && line.distance.chopped(3).toInt() <= 20)
-                << line.distance.toStdString();
     }
     const QStringList expectedOrder = {"No Object Detected", "Far Object Detected", "Presence Detected",
                                        "Object Too Close"};
@@ -176,31 +169,24 @@ TEST_F(ProgramWindowTest, SimulatedBoardServesAnAutomationClient)
     const QByteArray version = client.readLine();
     EXPECT_EQ(version, QByteArray("#VER;4c-31-44-07;1.3.0.12;" LIDORA_VERSION ";2.1.0.4;1;3\r\n"));
 
-    client.write("d\r\n");
-    EXPECT_FALSE(client.waitForReadyRead(500))
-        << "mode commands have no reply, got: " << client.readAll().toStdString();
-    for (int i = 0; i < 3; ++i)
-    {
-        client.write("measure\r\n");
-        QByteArray records;
-        while (records.count('\n') < 2 && client.waitForReadyRead(3000))
-            records += client.readAll();
-        const QList<QByteArray> lines = records.trimmed().split('\n');
-        ASSERT_EQ(lines.size(), 2) << records.toStdString();
-        EXPECT_TRUE(lines[0].startsWith("#DEMODATA;"));
-        EXPECT_EQ(lines[0].split(';').size(), 13);
-        EXPECT_TRUE(lines[1].startsWith("#OBJ;"));
-        EXPECT_TRUE(records.endsWith("\r\n"));
-    }
+    // The records themselves are pinned by the automation tests; here the simulated board must feed them.
+    client.write("measure\r\n");
+    QByteArray records;
+    while (records.count('\n') < 2 && client.waitForReadyRead(3000))
+        records += client.readAll();
+    const QList<QByteArray> lines = records.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 2) << records.toStdString();
+    EXPECT_TRUE(lines[0].startsWith("#DEMODATA;"));
+    EXPECT_TRUE(lines[1].startsWith("#OBJ;"));
 
     QPixmap screenshot = QGuiApplication::primaryScreen()->grabWindow(0);
     EXPECT_TRUE(screenshot.save(QDir(LIDORA_BUILD_DIR).filePath("program-window-simulated.png")));
     client.disconnectFromHost();
 
     // With the board the test-mode banner is never shown.
-    const QVector<ReadoutLine> lines = readLog(logPath);
-    ASSERT_FALSE(lines.isEmpty());
-    for (const ReadoutLine& line : lines)
+    const QVector<ReadoutLine> readout = readLog(logPath);
+    ASSERT_FALSE(readout.isEmpty());
+    for (const ReadoutLine& line : readout)
         EXPECT_FALSE(line.banner) << "banner at " << line.timeMs;
 
     ::kill(program.processId(), SIGTERM);
