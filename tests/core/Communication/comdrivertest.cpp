@@ -1,7 +1,6 @@
 #include "support/scriptedcomdriver.h"
 
 #include "Communication/commutex.h"
-#include "Communication/emptycomdriver.h"
 
 #include <gtest/gtest.h>
 
@@ -33,20 +32,6 @@ TEST(ComDriver, ReadingTheLastErrorClearsItAndDropsBufferedData)
     EXPECT_EQ(driver.lastError(), ComDriver::TRANSMIT_FAILED);
     EXPECT_EQ(driver.resetBuffersCount(), 1);
     EXPECT_TRUE(driver.unreadAnswerBytes().isEmpty());
-    EXPECT_EQ(driver.lastError(), ComDriver::SUCCESS);
-}
-
-TEST(EmptyComDriver, NeverOpensAndFailsEveryTransfer)
-{
-    EmptyComDriver driver;
-    unsigned char buffer[1] = {};
-    EXPECT_FALSE(driver.open());
-    EXPECT_FALSE(driver.isOpen());
-    EXPECT_FALSE(driver.close());
-    EXPECT_EQ(driver.flush(), ComDriver::CHANNEL_NOT_OPEN);
-    EXPECT_EQ(driver.write(buffer, 1), ComDriver::CHANNEL_NOT_OPEN);
-    EXPECT_EQ(driver.read(buffer, 1), ComDriver::CHANNEL_NOT_OPEN);
-    EXPECT_EQ(driver.updateDeviceState(), ComDriver::CHANNEL_NOT_OPEN);
     EXPECT_EQ(driver.lastError(), ComDriver::SUCCESS);
 }
 

@@ -52,11 +52,7 @@ protected:
 TEST_F(TelegramCommandsTest, ViewerKeepsAnswersAndFireAndForgetRequestsWithinItsBound)
 {
     TraceViewer viewer;
-    QList<QPair<int, int>> deletions;
-    QObject::connect(&viewer, &TraceViewer::commandsDeleted,
-                     [&deletions](int position, int count) {
-                         deletions.append({position, count});
-                     });
+    QSignalSpy deletions(&viewer, &TraceViewer::commandsDeleted);
     viewer.setMaxCommandCount(3, 2);
 
     const QString request = readTelegram(0x90, 0, REQUEST);
@@ -65,7 +61,7 @@ TEST_F(TelegramCommandsTest, ViewerKeepsAnswersAndFireAndForgetRequestsWithinIts
     for (const unsigned int address : {0x01, 0x02, 0x03, 0x04})
         EXPECT_TRUE(viewer.trace(readTelegram(address, 0, RESPONSE)));
     EXPECT_EQ(addresses(*viewer.getTracedProperties()), QStringList({"3", "4"}));
-    EXPECT_EQ(deletions, (QList<QPair<int, int>>{{0, 2}}));
+    EXPECT_EQ(deletions, (QList<QVariantList>{{0, 2}}));
 
     EXPECT_TRUE(viewer.trace(writeTelegram(0x05, 0)));
     const QList<CommandInfo*> exported = viewer.exportCommands(1, -1);
@@ -93,11 +89,7 @@ TEST_F(TraceProgram, InsertsDeletesAndExportsRanges)
                      [&insertions](QList<CommandInfo*> infos, int position) {
                          insertions.append({addresses(infos), position});
                      });
-    QList<QPair<int, int>> deletions;
-    QObject::connect(programmer(), &TraceProgrammer::commandsDeleted,
-                     [&deletions](int position, int count) {
-                         deletions.append({position, count});
-                     });
+    QSignalSpy deletions(programmer(), &TraceProgrammer::commandsDeleted);
 
     QList<CommandInfo*> added;
     for (const unsigned int address : {0x0a, 0x0b, 0x0c})
@@ -114,7 +106,7 @@ TEST_F(TraceProgram, InsertsDeletesAndExportsRanges)
     EXPECT_FALSE(programmer()->deleteCommands(3, 1));
     EXPECT_TRUE(programmer()->deleteCommands(1, 10));
     EXPECT_EQ(program(), QStringList({"1"}));
-    EXPECT_EQ(deletions, (QList<QPair<int, int>>{{1, 2}, {1, 2}}));
+    EXPECT_EQ(deletions, (QList<QVariantList>{{1, 2}, {1, 2}}));
 }
 
 TEST_F(TraceProgram, ARecordedAnswerEntersTheProgramAsItsRequest)
