@@ -143,10 +143,12 @@ TEST_F(TraceProgram, ExecutionSurvivesTheProgramBeingEditedMeanwhile)
 TEST_F(TraceProgram, SavedProgramLoadsBack)
 {
     const QString saved = folder.filePath("program.xml");
+    programmer()->getAllCommands()->last()->setComment("after the reset");
     ASSERT_TRUE(programmer()->saveProgram(saved));
     programmer()->deleteCommands(0, -1);
     ASSERT_TRUE(programmer()->loadProgram(saved));
     EXPECT_EQ(program(), QStringList({"1", "2"}));
+    EXPECT_EQ(programmer()->getAllCommands()->last()->comment(), "after the reset") << "comments are kept";
 
     TraceProgrammer unwired;
     EXPECT_FALSE(unwired.saveProgram(saved));
