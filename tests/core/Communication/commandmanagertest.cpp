@@ -91,49 +91,36 @@ TEST_F(TelegramCommandsTest, EveryTelegramObjectComesBackFromItsRequestAndRespon
     }
 }
 
-TEST_F(TelegramCommandsTest, TelegramTypeIsReadInItsExactSpellingOnly)
+// The telegram type is read in its exact spelling only; each conversion needs its own attributes.
+TEST_F(TelegramCommandsTest, TypesAndConversionsTakeTheAttributesTheyNeed)
 {
+    const int REQUEST = CommandManager::TELEGRAM_TYPE_REQUEST;
+    const int UNKNOWN = CommandManager::TELEGRAM_TYPE_UNKNOWN;
+    const QString all = ALL_ATTRIBUTES;
     const struct
     {
         QString text;
         int type;
-    } cases[] = {
-        {telegram(ALL_ATTRIBUTES), CommandManager::TELEGRAM_TYPE_REQUEST},
-        {telegram(QString(ALL_ATTRIBUTES).replace("Request", "Response")),
-         CommandManager::TELEGRAM_TYPE_RESPONSE},
-        {telegram(QString(ALL_ATTRIBUTES).replace("Request", "response")),
-         CommandManager::TELEGRAM_TYPE_UNKNOWN},
-        {telegram("Pid=\"7f\""), CommandManager::TELEGRAM_TYPE_UNKNOWN},
-        {QStringLiteral("<Other TelegramType=\"Request\"><StreamFlush/></Other>"),
-         CommandManager::TELEGRAM_TYPE_UNKNOWN},
-        {telegram(ALL_ATTRIBUTES).chopped(3), CommandManager::TELEGRAM_TYPE_UNKNOWN},
-    };
-    for (const auto& testCase : cases)
-        EXPECT_EQ(CommandManager::getTelegramType(&testCase.text), testCase.type)
-            << testCase.text.toStdString();
-}
-
-TEST_F(TelegramCommandsTest, ConversionsTakeTheAttributesTheyNeed)
-{
-    const struct
-    {
-        const char* what;
-        QString text;
         bool convertsToInfo;
         bool convertsToObject;
     } cases[] = {
-        {"complete", telegram(ALL_ATTRIBUTES), true, true},
-        {"without Trace", telegram(QString(ALL_ATTRIBUTES).remove(" Trace=\"80000000\"")), false, false},
-        {"without Pid", telegram(QString(ALL_ATTRIBUTES).remove("Pid=\"7f\"")), false, true},
-        {"without CallingType", telegram(QString(ALL_ATTRIBUTES).remove("CallingType=\"FireAndForget\"")),
-         false, false},
-        {"non-hexadecimal Trace", telegram(QString(ALL_ATTRIBUTES).replace("80000000", "8000zz00")), true,
-         false},
-        {"unregistered command", telegram(ALL_ATTRIBUTES, "<Unheard/>"), true, false},
+        {telegram(all), REQUEST, true, true},
+        {telegram(QString(all).replace("Request", "Response")), CommandManager::TELEGRAM_TYPE_RESPONSE, true,
+         true},
+        {telegram(QString(all).replace("Request", "response")), UNKNOWN, true, true},
+        {telegram(QString(all).remove(" Trace=\"80000000\"")), REQUEST, false, false},
+        {telegram(QString(all).remove("Pid=\"7f\"")), REQUEST, false, true},
+        {telegram(QString(all).remove("CallingType=\"FireAndForget\"")), REQUEST, false, false},
+        {telegram(QString(all).replace("80000000", "8000zz00")), REQUEST, true, false},
+        {telegram(all, "<Unheard/>"), REQUEST, true, false},
+        {telegram("Pid=\"7f\""), UNKNOWN, false, false},
+        {QStringLiteral("<Other TelegramType=\"Request\"><StreamFlush/></Other>"), UNKNOWN, false, false},
+        {telegram(all).chopped(3), UNKNOWN, false, false},
     };
     for (const auto& testCase : cases)
     {
-        SCOPED_TRACE(testCase.what);
+        SCOPED_TRACE(testCase.text.toStdString());
+        EXPECT_EQ(CommandManager::getTelegramType(&testCase.text), testCase.type);
         const std::unique_ptr<CommandInfo> info(manager->convertToCommandInfo(testCase.text));
         const std::unique_ptr<IComObject> object(manager->convertToComObject(testCase.text));
         EXPECT_EQ(info != nullptr, testCase.convertsToInfo);
