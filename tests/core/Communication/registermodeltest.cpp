@@ -90,47 +90,48 @@ TEST(RegisterValue, ModifyReplacesOnlyTheMaskedBitsAndMarksTheValueValid)
     EXPECT_EQ(value.state(), 0);
 }
 
+// Fault: the provider's objects kept one-byte widths, so a 16-bit register was read as its first byte and
+// written as its low byte.
 TEST_F(RegisterModelTest, SingleRegisterRequestsCarryTheRegistersAddressWidthsAndTrace)
 {
-    RegisterInfoStd info(0x10, 8, 8, 0xFF);
-    info.setTracePattern(0x00100000);
-    RegisterValue value(0xAB, 0);
     const RegisterValue mask(0x0F, 0);
-    info.processReadRegisterRequest(&queue, &value, &provider);
-    info.processWriteRegisterRequest(&queue, &value, &provider);
-    info.processModifyRegisterRequest(&queue, &value, &mask, &provider);
-    ASSERT_EQ(queue.count(), 3);
-    EXPECT_EQ(requestOf(queue[0]), QByteArray::fromHex("521053"));
-    EXPECT_EQ(queue[0]->tracePattern(), 0x00100000u);
-    EXPECT_EQ(requestOf(queue[1]), QByteArray::fromHex("5210ab"));
-    EXPECT_EQ(queue[1]->tracePattern(), I2cComObjectProvider::TRACE_PATTERN);
-    EXPECT_EQ(requestOf(queue[2]), QByteArray::fromHex("5210ab0f"));
-    EXPECT_EQ(queue[2]->tracePattern(), I2cComObjectProvider::TRACE_PATTERN);
+    const struct
+    {
+        RegisterInfoStd info;
+        unsigned int value;
+        const char* read;
+        const char* write;
+        const char* modify;
+        const char* answer;
+    } cases[] = {
+        {RegisterInfoStd(0x10, 8, 8, 0xFF), 0xAB, "521053", "5210ab", "5210ab0f", "7f"},
+        {RegisterInfoStd(0x0102, 16, 12, 0xFFF), 0x0ABC, "52010253", "5201020abc", "5201020abc000f", "0123"},
+    };
+    for (auto testCase : cases)
+    {
+        SCOPED_TRACE(testCase.read);
+        testCase.info.setTracePattern(0x00100000);
+        RegisterValue value(testCase.value, 0);
+        testCase.info.processReadRegisterRequest(&queue, &value, &provider);
+        testCase.info.processWriteRegisterRequest(&queue, &value, &provider);
+        testCase.info.processModifyRegisterRequest(&queue, &value, &mask, &provider);
+        ASSERT_EQ(queue.count(), 3);
+        EXPECT_EQ(requestOf(queue[0]).toHex(), testCase.read);
+        EXPECT_EQ(requestOf(queue[1]).toHex(), testCase.write);
+        EXPECT_EQ(requestOf(queue[2]).toHex(), testCase.modify);
+        // Only reads take the register's own trace pattern.
+        EXPECT_EQ(queue[0]->tracePattern(), 0x00100000u);
+        EXPECT_EQ(queue[1]->tracePattern(), I2cComObjectProvider::TRACE_PATTERN);
+        EXPECT_EQ(queue[2]->tracePattern(), I2cComObjectProvider::TRACE_PATTERN);
 
-    answer(queue[0], QByteArray::fromHex("7f"), 2);
-    info.processReadRegisterResponse(&queue, &value);
-    EXPECT_EQ(value.value(), 0x7Fu);
-    EXPECT_EQ(value.state(), 2);
-    info.processWriteRegisterResponse(&queue, &value);
-    info.processModifyRegisterResponse(&queue, &value, &mask);
-    EXPECT_TRUE(queue.isEmpty());
-    EXPECT_EQ(value.value(), 0x7Fu);
-}
-
-// Fault: the provider's objects kept one-byte widths, so a 16-bit register was read as its first byte
-// and written as its low byte.
-TEST_F(RegisterModelTest, WideRegistersAreReadAndWrittenWhole)
-{
-    const RegisterInfoStd info(0x0102, 16, 12, 0xFFF);
-    RegisterValue value(0x0ABC, 0);
-    info.processWriteRegisterRequest(&queue, &value, &provider);
-    info.processReadRegisterRequest(&queue, &value, &provider);
-    EXPECT_EQ(requestOf(queue[0]), QByteArray::fromHex("5201020abc"));
-    EXPECT_EQ(requestOf(queue[1]), QByteArray::fromHex("52010253"));
-    info.processWriteRegisterResponse(&queue, &value);
-    answer(queue.head(), QByteArray::fromHex("0123"));
-    info.processReadRegisterResponse(&queue, &value);
-    EXPECT_EQ(value.value(), 0x0123u);
+        answer(queue[0], QByteArray::fromHex(testCase.answer), 2);
+        testCase.info.processReadRegisterResponse(&queue, &value);
+        EXPECT_EQ(value.value(), QByteArray(testCase.answer).toUInt(nullptr, 16));
+        EXPECT_EQ(value.state(), 2);
+        testCase.info.processWriteRegisterResponse(&queue, &value);
+        testCase.info.processModifyRegisterResponse(&queue, &value, &mask);
+        EXPECT_TRUE(queue.isEmpty());
+    }
 }
 
 // Fault: an answer shorter than the value left status 0 behind, so the stale value passed as a good one.
