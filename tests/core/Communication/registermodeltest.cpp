@@ -3,8 +3,6 @@
 
 #include "Communication/I2c/i2cblockreadregistercomobject.h"
 #include "Communication/I2c/i2ccomobjectprovider.h"
-#include "Communication/I2c/i2creadregistercomobject.h"
-#include "Communication/I2c/i2cwriteregistercomobject.h"
 #include "Communication/registerinfostd.h"
 #include "Communication/registervalue.h"
 #include "Communication/streamflushobject.h"
@@ -16,7 +14,6 @@
 using namespace NoxCore::Communication;
 using NoxCore::Communication::I2c::I2cBlockReadRegisterComObject;
 using NoxCore::Communication::I2c::I2cComObjectProvider;
-using NoxCore::Communication::I2c::I2cReadRegisterComObject;
 
 namespace
 {

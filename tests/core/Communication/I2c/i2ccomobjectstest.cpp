@@ -7,7 +7,6 @@
 #include "Communication/I2c/i2cmodifyregistercomobject.h"
 #include "Communication/I2c/i2creadregistercomobject.h"
 #include "Communication/I2c/i2cwriteregistercomobject.h"
-#include "Communication/ixmlserializable.h"
 
 #include <QRegularExpression>
 
