@@ -1,7 +1,6 @@
 // The main window with the simulated board on the USB: the device side of the demo.
 #include "qdistanceplot.h"
 
-#include "controls/noxstatusfield.h"
 #include "intents/iintent.h"
 #include "intents/intentmanager.h"
 #include "support/qtprinters.h"
@@ -13,8 +12,6 @@
 #include <QTest>
 #include <QTimer>
 
-using LidoraSim::SimulatedBoard;
-
 namespace
 {
 
@@ -23,22 +20,7 @@ const QByteArray MODE_PROXIMITY = QByteArray::fromHex("0700030000010001");
 const QString GREEN = QStringLiteral("background-color: #009f69; color: #ffffff;");
 const QString RED = QStringLiteral("background-color: #df5353; color: #ffffff;");
 
-class BoardWindowTest : public WindowFixture
-{
-protected:
-    QList<QByteArray> moduleFrames(unsigned char protocol) const
-    {
-        QList<QByteArray> frames;
-        for (const QByteArray& frame : usb->backend.receivedFrames(SimulatedBoard::Channel::Module))
-            if (quint8(frame.at(0)) == protocol)
-                frames.append(frame);
-        return frames;
-    }
-    QString fieldStyle(const char* name) const
-    {
-        return child<NoxGui::Controls::NoxStatusField>(name)->styleSheet();
-    }
-};
+using BoardWindowTest = WindowFixture;
 
 } // namespace
 

@@ -50,10 +50,8 @@ TEST_F(MainWindowTest, StartsWithTheFormInItsDocumentedState)
     EXPECT_FALSE(shown("sfRegLoopback"));
     EXPECT_FALSE(shown("sfAutomationStatus"));
     // No board: the first check closes the control interface, and the levels above it report closed.
-    EXPECT_EQ(child<NoxGui::Controls::NoxStatusField>("sfControlHID")->styleSheet(),
-              "background-color: #df5353; color: #ffffff;");
-    EXPECT_EQ(child<NoxGui::Controls::NoxStatusField>("sfModuleHID")->styleSheet(),
-              "background-color: #df5353; color: #ffffff;");
+    EXPECT_EQ(fieldStyle("sfControlHID"), "background-color: #df5353; color: #ffffff;");
+    EXPECT_EQ(fieldStyle("sfModuleHID"), "background-color: #df5353; color: #ffffff;");
     auto* automation = child<NoxGui::Controls::NoxStatusField>("sfAutomationStatus");
     EXPECT_EQ(automation->stateCount(), 3);
     automation->setState(2);

@@ -1,6 +1,7 @@
 #ifndef LIDORA_TESTS_WINDOWFIXTURE_H
 #define LIDORA_TESTS_WINDOWFIXTURE_H
 
+#include "controls/noxstatusfield.h"
 #include "mainwindow.h"
 #include "qcpstringlegenditem.h"
 
@@ -26,6 +27,9 @@ protected:
     {
         window.reset();
         workDir.writeTestData(script);
+        // The old USB goes first: back ends are installed and restored last in, first out, and a new one
+        // made before the old is gone would leave the machine's (later a freed) back end installed.
+        usb.reset();
         usb = std::make_unique<SimulatedUsb>(boardPlugged);
         window = std::make_unique<MainWindow>();
     }
@@ -70,6 +74,20 @@ protected:
                                    box->accept();
                                }
                            });
+    }
+    // The frames of one command the simulated board received on its module channel.
+    QList<QByteArray> moduleFrames(unsigned char protocol) const
+    {
+        QList<QByteArray> frames;
+        for (const QByteArray& frame :
+             usb->backend.receivedFrames(LidoraSim::SimulatedBoard::Channel::Module))
+            if (quint8(frame.at(0)) == protocol)
+                frames.append(frame);
+        return frames;
+    }
+    QString fieldStyle(const char* name) const
+    {
+        return child<NoxGui::Controls::NoxStatusField>(name)->styleSheet();
     }
     QString text(const char* label) const { return child<QLabel>(label)->text(); }
     bool shown(const char* widget) const { return !child<QWidget>(widget)->isHidden(); }
