@@ -75,7 +75,6 @@ TEST(NodeState, Texts)
 
 TEST_F(NodeStateManagerTest, ActivatingChecksAtOnceAndReportsOnlyChanges)
 {
-    EXPECT_EQ(manager.timerInterval(), 500);
     node.opened = true;
     ASSERT_TRUE(manager.stateCheckDelegate.set(&checker, CHECK_SLOT));
 
