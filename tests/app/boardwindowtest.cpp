@@ -64,13 +64,20 @@ TEST_F(BoardWindowTest, ModeComboSendsTheModeAndScalesTheBarChart)
 TEST_F(BoardWindowTest, UnplugFallsBackToTheScriptAndReplugReadsTheIdentificationAgain)
 {
     start("OBJ,1500,40\n", true);
+    window->show();
+    measure(1);
+    QTest::qWait(0);
+    const QSize chartSize = child<QCustomPlot>("plotDistanceBar")->size();
     usb->backend.clearReceivedFrames();
     usb->backend.unplug();
     QTest::qWait(1200); // two polls: the stream checks fail, the interfaces close
     measure(12);
+    QTest::qWait(0);
     EXPECT_EQ(fieldStyle("sfControlHID"), RED);
     EXPECT_EQ(fieldStyle("sfModuleHID"), RED);
     EXPECT_TRUE(shown("lDemoMode"));
+    // The banner has its row already: the chart is not laid out again (a new paint buffer every unplug).
+    EXPECT_EQ(child<QCustomPlot>("plotDistanceBar")->size(), chartSize);
     EXPECT_EQ(child<QDistancePlot>("plotDistance")->rawDistanceSeries()[0], 1500.0) << "the script again";
 
     usb->backend.replug();
