@@ -111,7 +111,7 @@ bool TraceProgrammer::addCommand(CommandInfo* command)
 
 bool TraceProgrammer::deleteCommands(int position, int count)
 {
-    CommandList::rangeSize(itsProgram, position, count);
+    NOX_ASSERT(position >= 0, "Position out of range.");
     if (count == 0)
         return true;
     if (position >= itsProgram.size())
@@ -139,7 +139,7 @@ bool TraceProgrammer::execute(int position, int count)
 {
     if (itsIsExecuting)
         return false;
-    CommandList::rangeSize(itsProgram, position, count);
+    NOX_ASSERT(position >= 0, "Position out of range.");
     if (count == 0)
         return true;
     if (position >= itsProgram.size() || itsPlayer == nullptr)
