@@ -10,7 +10,9 @@
 // no board at all.
 struct SimulatedUsb
 {
-    explicit SimulatedUsb(bool plugged = true)
+    explicit SimulatedUsb(bool plugged = true,
+                          quint64 sceneSeed = LidoraSim::SimulatedBoard::DEFAULT_SCENE_SEED)
+        : board(sceneSeed)
     {
         itsPrevious = NoxHid::HidBackend::install(&backend);
         if (!plugged)
