@@ -148,38 +148,13 @@ TEST_F(RegisterModelTest, ValuesOfUnusableAnswersAreNotValid)
     EXPECT_NE(value.state(), 0);
 }
 
-TEST_F(RegisterModelTest, BlockReadSplitsTheAnswerIntoBigEndianValues)
-{
-    RegisterInfoStd info(0x20, 8, 12, 0xFFF);
-    info.setTracePattern(0x40);
-    std::vector<RegisterValue> storage(5);
-    QList<IRegisterValue*> values;
-    for (RegisterValue& value : storage)
-        values.append(&value);
-    info.processBlockReadRegisterRequest(&queue, &values, &provider);
-    ASSERT_EQ(queue.count(), 1);
-    const auto* block = dynamic_cast<I2cBlockReadRegisterComObject*>(queue.head());
-    ASSERT_NE(block, nullptr);
-    EXPECT_EQ(block->dataSize(), 10u);
-    EXPECT_EQ(block->blockSize(), 2u);
-    EXPECT_EQ(block->tracePattern(), 0x40u);
-    EXPECT_EQ(requestOf(queue.head()), QByteArray::fromHex("522053"));
-
-    answer(queue.head(), QByteArray::fromHex("0001 0203 0405 0607 0809"), 4);
-    info.processBlockReadRegisterResponse(&queue, &values);
-    EXPECT_TRUE(queue.isEmpty());
-    for (int index = 0; index < 5; ++index)
-    {
-        EXPECT_EQ(storage[size_t(index)].value(), unsigned(index * 0x202 + 1));
-        EXPECT_EQ(storage[size_t(index)].state(), 4);
-    }
-}
-
 // Fault: a run of registers longer than one block object holds was cut to the object's size, and the
 // response then stopped the program on the size mismatch.
-TEST_F(RegisterModelTest, RunsLongerThanOneBlockAreSplitOverSeveralObjects)
+TEST_F(RegisterModelTest, BlockReadsSplitLongRunsOverSeveralObjectsIntoBigEndianValues)
 {
-    const RegisterInfoStd info(0x0000, 16, 16, 0xFFFF);
+    // 12 bits travel in two bytes each.
+    RegisterInfoStd info(0x0000, 16, 12, 0xFFF);
+    info.setTracePattern(0x40);
     const int valueCount = 600; // 1200 bytes, more than one frame carries
     std::vector<RegisterValue> storage(valueCount);
     QList<IRegisterValue*> values;
@@ -190,6 +165,8 @@ TEST_F(RegisterModelTest, RunsLongerThanOneBlockAreSplitOverSeveralObjects)
     const auto* first = dynamic_cast<I2cBlockReadRegisterComObject*>(queue[0]);
     const auto* second = dynamic_cast<I2cBlockReadRegisterComObject*>(queue[1]);
     EXPECT_EQ(first->dataSize(), 1088u);
+    EXPECT_EQ(first->blockSize(), 2u);
+    EXPECT_EQ(second->tracePattern(), 0x40u);
     EXPECT_EQ(second->startAddress(), 544u);
     EXPECT_EQ(second->dataSize(), 112u);
 
@@ -198,14 +175,15 @@ TEST_F(RegisterModelTest, RunsLongerThanOneBlockAreSplitOverSeveralObjects)
         const auto* block = dynamic_cast<I2cBlockReadRegisterComObject*>(object);
         QByteArray payload;
         for (unsigned int index = 0; index < block->dataSize() / 2; ++index)
-            payload.append(char(0x12)).append(char(index));
-        answer(object, payload);
+            payload.append(char(0x02)).append(char(index));
+        answer(object, payload, 4);
     }
     info.processBlockReadRegisterResponse(&queue, &values);
     EXPECT_TRUE(queue.isEmpty());
-    EXPECT_EQ(storage[543].value(), 0x121Fu);
-    EXPECT_EQ(storage[544].value(), 0x1200u);
-    EXPECT_EQ(storage[599].value(), 0x1237u);
+    EXPECT_EQ(storage[543].value(), 0x021Fu);
+    EXPECT_EQ(storage[544].value(), 0x0200u);
+    EXPECT_EQ(storage[599].value(), 0x0237u);
+    EXPECT_EQ(storage[599].state(), 4);
 }
 
 TEST_F(RegisterModelTest, ResponsesStopOnObjectsThatDoNotMatchTheRequest)
