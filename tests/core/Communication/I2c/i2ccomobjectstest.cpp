@@ -156,12 +156,9 @@ TEST(I2cComObjectProvider, CreatesOneByteObjectsForItsSlave)
         EXPECT_EQ(object->tracePattern(), TRACE);
 
     I2cComObjectProvider unconfigured;
-    const std::string refused =
-        assertionPattern("i2ccomobjectprovider", "itsIsInitialized", "ComObjectProvider is not initialized.");
-    EXPECT_DEATH(unconfigured.createReadRegisterObject(), refused);
-    EXPECT_DEATH(unconfigured.createWriteRegisterObject(), refused);
-    EXPECT_DEATH(unconfigured.createModifyRegisterObject(), refused);
-    EXPECT_DEATH(unconfigured.createBlockRegisterObject(), refused);
+    EXPECT_DEATH(unconfigured.createModifyRegisterObject(),
+                 assertionPattern("i2ccomobjectprovider", "itsIsInitialized",
+                                  "ComObjectProvider is not initialized."));
 }
 
 TEST(I2cComObjects, TelegramsNameEveryParameterInHexadecimal)
