@@ -139,9 +139,6 @@ TEST_F(BadInput, PlayerStopsAtTheFirstBadTelegramAndSendsNothingOfIt)
         {"cut off inside a telegram", traceFile({first, last}).left(traceFile({first}).size() + 60),
          firstFrame, false},
         {"garbage between telegrams", traceFile({first, "<<>>", last}), firstFrame, false},
-        {"deeply nested",
-         traceFile({first, writeTelegramWith(WRITE_ATTRIBUTES, nested("Address", DEEP)), last}), firstFrame,
-         false},
         {"enormous",
          traceFile(
              {first, writeTelegramWith(WRITE_ATTRIBUTES, parameters(QString(4 * 1024 * 1024, '0'))), last}),
