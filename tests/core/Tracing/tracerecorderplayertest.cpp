@@ -178,7 +178,6 @@ TEST_F(TraceFileTest, PlayerOpensFilesOfAnotherVersionButRefusesThem)
     TracePlayer player;
     EXPECT_FALSE(player.open(fileName));
     EXPECT_TRUE(player.isOpen());
-    EXPECT_EQ(player.fileName(), fileName);
     player.close();
     EXPECT_FALSE(player.isOpen());
 
