@@ -44,11 +44,8 @@ TEST_F(AutomationTest, WithoutBoardEveryCommandIsRefusedAndEmptyOnesAreIgnored)
     connectClient(client);
     EXPECT_EQ(receive(client), QByteArray("#VER;;;1.0.0;;;\r\n")) << "no identification without a module";
     client.write("x");
+    // How a chunk splits into commands (blanks, NUL bytes) is pinned by the parser's test.
     EXPECT_EQ(receive(client), QByteArray("#ERR;;No target system connected.\r\n"));
-    client.write(" \r\n\t\r\n");
-    EXPECT_EQ(receive(client), QByteArray()) << "white space gets no reply";
-    client.write(QByteArray("d\0garbage", 9));
-    EXPECT_EQ(receive(client), QByteArray("#ERR;;No target system connected.\r\n")) << "up to the NUL byte";
 }
 
 TEST_F(AutomationTest, ClientSwitchesModesAndTriggersMeasurementsWithTheirRecords)
@@ -125,7 +122,6 @@ TEST_F(AutomationTest, ListensOnLoopbackOnlyAndSurvivesClientsThatVanish)
     ASSERT_NE(server, nullptr);
     EXPECT_EQ(server->serverAddress(), QHostAddress(QHostAddress::LocalHost))
         << "never reachable from the network";
-    EXPECT_EQ(server->serverPort(), 39999);
 
     for (int i = 0; i < 3; ++i)
     {

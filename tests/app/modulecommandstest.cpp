@@ -49,7 +49,6 @@ protected:
 TEST(CommandText, HexadecimalTexts)
 {
     EXPECT_EQ(byteToHex(0x00), "00");
-    EXPECT_EQ(byteToHex(0x0A), "0a");
     EXPECT_EQ(byteToHex(0xFF), "ff");
     const unsigned char bytes[] = {0x01, 0x00, 0xAB};
     EXPECT_EQ(bytesToHexList(bytes, 3), ";01;00;ab");

@@ -292,17 +292,13 @@ TEST_F(DistancePlotTest, OpenModuleStreamReplacesTheScriptAndAFailedExchangeRead
     ComStream stream(&driver, ComStream::theImmediateFlushPolicy);
     plot->setModuleStream(&stream);
 
-    // One object at 500 mm, confidence 42, photon counts 10000 and 20000.
+    // One object at 500 mm.
     const QByteArray answer = QByteArray::fromHex("0100f401000000002a1027000020 4e0000");
     for (int i = 0; i < 4; ++i)
         driver.addAnswer(0x02, 0, answer);
     measure(4);
-    EXPECT_EQ(driver.written(), QByteArray::fromHex("0200000011").repeated(4))
-        << "one objects request per cycle";
+    // How the answer decodes and reaches the records is pinned by the command and logging tests.
     EXPECT_EQ(plot->distanceSeries()[0], 500.0);
-    EXPECT_EQ(plot->photonCountReference(), 10000u);
-    EXPECT_EQ(plot->photonCountObject(), 20000u);
-    EXPECT_EQ(demoFields()[4], "42");
 
     // No answer: the cycle goes on with a zero sample, which one alone does not move the median.
     measure();
