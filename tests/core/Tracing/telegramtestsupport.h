@@ -1,6 +1,7 @@
 #ifndef LIDORA_TESTS_TELEGRAMTESTSUPPORT_H
 #define LIDORA_TESTS_TELEGRAMTESTSUPPORT_H
 
+#include "core/Communication/comobjectprobe.h"
 #include "support/tempworkdir.h"
 
 #include "Communication/I2c/i2creadregistercomobject.h"
@@ -11,7 +12,6 @@
 #include <QFile>
 #include <QString>
 #include <QStringList>
-#include <QXmlStreamWriter>
 
 #include <gtest/gtest.h>
 
@@ -62,11 +62,7 @@ inline QString readTelegram(unsigned int address, unsigned int value, unsigned i
 {
     NoxCore::Communication::I2c::I2cReadRegisterComObject read(SENSOR, address, I2C_TRACE, 1, 1);
     read.setRegisterValue(value);
-    QString text;
-    QXmlStreamWriter writer(&text);
-    writer.setAutoFormatting(true);
-    read.xmlSerialize(&writer, telegramType);
-    return text;
+    return telegramOf(&read, telegramType);
 }
 
 // A trace file around the given telegram texts, written by hand so that tests can break it anywhere.
