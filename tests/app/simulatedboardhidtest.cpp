@@ -1,8 +1,7 @@
-// The whole stack below the demo on the simulated board, as the program runs it: module commands on a
+// The measurement cycle on the simulated board, as the program runs it: the plot's objects requests on a
 // com stream on the HID com driver, 65-byte reports through the simulated board's HID interfaces. What the
-// board answers is pinned by its own tests, how the commands decode by theirs, the identification and
-// mode frames through the main window, unplug and replug by the board's stack.
-#include "getobjectscommand.h"
+// board answers and its HID faults are pinned by its own tests, how the commands decode by theirs, the
+// identification and mode frames through the main window, unplug and replug by the board's stack.
 #include "qdistanceplot.h"
 
 #include "Communication/comstream.h"
@@ -19,7 +18,6 @@
 
 using LidoraSim::SimulatedBoard;
 using LidoraSim::SimulatedHidBackend;
-using NoxCore::Communication::ComDriver;
 using NoxCore::Communication::ComStream;
 using NoxHid::HidComDeviceInfo;
 using NoxHid::HidComDriver;
@@ -34,49 +32,7 @@ HidComDeviceInfo interfaceInfo(const char* pathFilter)
     return info;
 }
 
-// The module channel of the simulated board behind a real HID com driver and com stream.
-class SimulatedModuleChannel : public ::testing::Test
-{
-protected:
-    SimulatedModuleChannel() { driver.setFormatter(&formatter); }
-    ~SimulatedModuleChannel() override { stream.close(); }
-
-    // Executes an objects request; true when it came back with an object.
-    bool objectsAnswered()
-    {
-        GetObjectsCommand objects;
-        stream.execute(&objects);
-        return objects.valid() && objects.objectCount() == 1 && objects.objectRecord().distance > 0;
-    }
-
-    ManualClock clock;
-    SimulatedUsb usb;
-    NoxCore::Communication::ComStreamFormatter formatter;
-    HidComDriver driver{interfaceInfo("mi_04")};
-    ComStream stream{&driver, ComStream::theImmediateFlushPolicy};
-};
-
 } // namespace
-
-TEST_F(SimulatedModuleChannel, UsbFaultsFailTheExchangeOrAreSkipped)
-{
-    ASSERT_TRUE(stream.open());
-    usb.backend.setHidFault(SimulatedHidBackend::HidFault::StaleSequence);
-    EXPECT_TRUE(objectsAnswered());
-    EXPECT_EQ(stream.lastError(), 0) << "stale answers are skipped";
-
-    for (const auto fault :
-         {SimulatedHidBackend::HidFault::NoAnswer, SimulatedHidBackend::HidFault::OversizedCount})
-    {
-        usb.backend.setHidFault(fault);
-        GetObjectsCommand objects;
-        stream.execute(&objects);
-        EXPECT_FALSE(objects.valid());
-        EXPECT_EQ(objects.objectRecord().distance, 0);
-        EXPECT_EQ(stream.lastError(), ComDriver::RECEIVE_FAILED);
-        EXPECT_TRUE(stream.isOpen()) << "a lost answer is not an unplug";
-    }
-}
 
 // The measurement cycle fed by the board: the scene of every seed walks through every demo state.
 TEST(SimulatedBoardScene, ObjectStatesFollowTheSceneOfEverySeed)
@@ -107,14 +63,4 @@ TEST(SimulatedBoardScene, ObjectStatesFollowTheSceneOfEverySeed)
         EXPECT_EQ(stream.lastError(), 0);
         stream.close();
     }
-}
-
-// Found by the soak: the board kept every frame it received, so a long --simulate run grew without end.
-TEST_F(SimulatedModuleChannel, KeepsOnlyTheNewestReceivedFrames)
-{
-    ASSERT_TRUE(stream.open());
-    for (int i = 0; i < SimulatedHidBackend::MAX_RECEIVED_FRAMES + 10; ++i)
-        objectsAnswered();
-    EXPECT_EQ(usb.backend.receivedFrames(SimulatedBoard::Channel::Module).size(),
-              SimulatedHidBackend::MAX_RECEIVED_FRAMES);
 }

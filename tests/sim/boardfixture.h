@@ -3,21 +3,29 @@
 
 #include "core/Communication/testcomobjects.h"
 #include "support/manualclock.h"
-#include "support/simulatedboardcomdriver.h"
-
-#include "simulatedboard.h"
+#include "support/simulatedusb.h"
 
 #include "Communication/comstream.h"
+#include "Communication/comstreamformatter.h"
+#include "hidcomdriver.h"
 
-// A simulated board powered on at the test clock's start, with a real com stream open on each channel.
+// A simulated board powered on at the test clock's start, with a real com stream open on each channel,
+// on the HID com driver as the program uses it.
 struct BoardOnStreams
 {
     using Channel = LidoraSim::SimulatedBoard::Channel;
 
-    explicit BoardOnStreams(quint64 seed = LidoraSim::SimulatedBoard::DEFAULT_SCENE_SEED) : board(seed)
+    explicit BoardOnStreams(quint64 seed = LidoraSim::SimulatedBoard::DEFAULT_SCENE_SEED) : usb(true, seed)
     {
+        controlDriver.setFormatter(&formatter);
+        moduleDriver.setFormatter(&formatter);
         controlStream.open();
         moduleStream.open();
+    }
+    ~BoardOnStreams()
+    {
+        controlStream.close();
+        moduleStream.close();
     }
 
     NoxCore::Communication::ComStream& stream(Channel channel)
@@ -28,10 +36,20 @@ struct BoardOnStreams
     // Executes a command whose request bytes the caller chose; its answer payload lands in command.answer.
     void exchange(Channel channel, ScriptedComObject& command) { stream(channel).execute(&command); }
 
+    static NoxHid::HidComDeviceInfo interface(const char* pathFilter)
+    {
+        NoxHid::HidComDeviceInfo info(LidoraSim::SimulatedHidBackend::VENDOR_ID,
+                                      LidoraSim::SimulatedHidBackend::PRODUCT_ID);
+        info.setPath(pathFilter);
+        return info;
+    }
+
     ManualClock clock;
-    LidoraSim::SimulatedBoard board;
-    SimulatedBoardComDriver controlDriver{board, Channel::Control};
-    SimulatedBoardComDriver moduleDriver{board, Channel::Module};
+    SimulatedUsb usb;
+    LidoraSim::SimulatedBoard& board = usb.board;
+    NoxCore::Communication::ComStreamFormatter formatter;
+    NoxHid::HidComDriver controlDriver{interface("mi_03")};
+    NoxHid::HidComDriver moduleDriver{interface("mi_04")};
     NoxCore::Communication::ComStream controlStream{
         &controlDriver, NoxCore::Communication::ComStream::theImmediateFlushPolicy};
     NoxCore::Communication::ComStream moduleStream{

@@ -4,7 +4,6 @@
 
 #include <QVector>
 
-
 using LidoraSim::SimulatedBoard;
 
 namespace

@@ -4,6 +4,7 @@
 
 using LidoraSim::BoardStatus;
 using LidoraSim::SimulatedBoard;
+using LidoraSim::SimulatedHidBackend;
 using NoxCore::Communication::ComDriver;
 using NoxCore::Communication::ComStream;
 using NoxCore::Communication::IComObject;
@@ -212,4 +213,39 @@ TEST(SimulatedBoard, DropsFramesWhoseLengthFieldDisagrees)
     EXPECT_TRUE(board.handleFrame(Channel::Control, QByteArray::fromHex("6700000003aa")).isEmpty());
     EXPECT_EQ(board.handleFrame(Channel::Control, QByteArray::fromHex("6700000003")).toHex(),
               "6700000003010402");
+}
+
+TEST(SimulatedBoard, HidFaultsFailTheExchangeOrAreSkipped)
+{
+    BoardOnStreams rig;
+    rig.usb.backend.setHidFault(SimulatedHidBackend::HidFault::StaleSequence);
+    ScriptedComObject afterStale = commandOf(0x02, "", 17);
+    rig.exchange(Channel::Module, afterStale);
+    EXPECT_EQ(afterStale.answer.size(), 17) << "stale answers are skipped";
+    EXPECT_EQ(rig.moduleStream.lastError(), ComDriver::SUCCESS);
+
+    for (const auto fault :
+         {SimulatedHidBackend::HidFault::NoAnswer, SimulatedHidBackend::HidFault::OversizedCount})
+    {
+        SCOPED_TRACE(int(fault));
+        rig.usb.backend.setHidFault(fault);
+        ScriptedComObject lost = commandOf(0x02, "", 17);
+        rig.exchange(Channel::Module, lost);
+        EXPECT_FALSE(lost.valid());
+        EXPECT_EQ(rig.moduleStream.lastError(), ComDriver::RECEIVE_FAILED);
+        EXPECT_TRUE(rig.moduleStream.isOpen()) << "a lost answer is not an unplug";
+    }
+}
+
+// Found by the soak: the board kept every frame it received, so a long --simulate run grew without end.
+TEST(SimulatedBoard, KeepsOnlyTheNewestReceivedFrames)
+{
+    BoardOnStreams rig;
+    for (int i = 0; i < SimulatedHidBackend::MAX_RECEIVED_FRAMES + 10; ++i)
+    {
+        ScriptedComObject objects = commandOf(0x02, "", 17);
+        rig.exchange(Channel::Module, objects);
+    }
+    EXPECT_EQ(rig.usb.backend.receivedFrames(Channel::Module).size(),
+              SimulatedHidBackend::MAX_RECEIVED_FRAMES);
 }
