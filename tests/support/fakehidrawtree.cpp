@@ -146,6 +146,11 @@ void FakeHidrawTree::unplug(int node)
     }
 }
 
+QString FakeHidrawTree::sysfsRoot() const
+{
+    return itsDir.filePath("sys");
+}
+
 QString FakeHidrawTree::devRoot() const
 {
     return itsDir.filePath("dev");
