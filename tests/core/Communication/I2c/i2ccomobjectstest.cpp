@@ -209,8 +209,6 @@ TEST(I2cComObjects, BadTelegramsAreRefusedAndChangeNothing)
     const std::vector<std::pair<Factory, QString>> cases = {
         {[] { return new I2cConfigComObject(1, 1, 0, TRACE); },
          QString(configTelegram).replace("<AddressSize>1<", "<AddressSize>2<")},
-        {[] { return new I2cConfigComObject(1, 1, 0, TRACE); },
-         QString(configTelegram).replace("<ClockMode>3<", "<ClockMode>zz<")},
         {[] { return new I2cWriteRegisterComObject(0, 0, 0, TRACE, 1, 1); },
          "<Telegram><I2cWriteRegister><SlaveAddress>29</SlaveAddress><AddressSize>1</AddressSize>"
          "<Address>10</Address><DataSize>1</DataSize></I2cWriteRegister></Telegram>"},
