@@ -150,9 +150,8 @@ TEST(HidDevice, RefusesInterfacesItCannotUse)
          vendorReportDescriptor(64, 64), false},
         {"uevent without ids", "HID_NAME=Lidora\nHID_PHYS=usb-1/input3\n", vendorReportDescriptor(64, 64),
          false},
+        // Which descriptors parse is pinned by the descriptor's own test.
         {"empty report descriptor", QByteArray(), QByteArray(), false},
-        {"truncated report descriptor", QByteArray(), vendorReportDescriptor(64, 64).left(18), false},
-        {"absurd report descriptor", QByteArray(), QByteArray::fromHex("77ffffffff97ffffffff8102"), false},
         // Listing asks for ids only, so an interface without output reports is still listed.
         {"no output report", QByteArray(), vendorReportDescriptor(64, 0), true},
     };
