@@ -112,7 +112,6 @@ TEST_F(TelegramCommandsTest, TypesAndConversionsTakeTheAttributesTheyNeed)
         {telegram(QString(all).remove("Pid=\"7f\"")), REQUEST, false, true},
         {telegram(QString(all).remove("CallingType=\"FireAndForget\"")), REQUEST, false, false},
         {telegram(QString(all).replace("80000000", "8000zz00")), REQUEST, true, false},
-        {telegram(all, "<Unheard/>"), REQUEST, true, false},
         {telegram("Pid=\"7f\""), UNKNOWN, false, false},
         {QStringLiteral("<Other TelegramType=\"Request\"><StreamFlush/></Other>"), UNKNOWN, false, false},
     };
