@@ -171,12 +171,23 @@ TEST_F(ProgramWindowTest, SimulatedBoardServesAnAutomationClient)
     // simulated board's identification and the program's own version.
     EXPECT_EQ(version, QByteArray("#VER;4c-31-44-07;1.3.0.12;" LIDORA_VERSION ";2.1.0.4;1;3\r\n"));
 
+    // One measurement end to end: a client stops the continuous ticks, so this is also what makes the window
+    // show (and log) a read-out, right after the records went out.
+    client.write("measure\r\n");
+    QByteArray records;
+    while (records.count('\n') < 2 && client.waitForReadyRead(3000))
+        records += client.readAll();
+    EXPECT_TRUE(records.startsWith("#DEMODATA;")) << records.toStdString();
+    EXPECT_TRUE(records.contains("\r\n#OBJ;")) << records.toStdString();
+
     QPixmap screenshot = QGuiApplication::primaryScreen()->grabWindow(0);
     EXPECT_TRUE(screenshot.save(QDir(LIDORA_BUILD_DIR).filePath("program-window-simulated.png")));
     client.disconnectFromHost();
 
     // With the board the test-mode banner is never shown.
-    const QVector<ReadoutLine> readout = readLog(logPath);
+    QVector<ReadoutLine> readout;
+    for (waited.restart(); readout.isEmpty() && waited.elapsed() < 2000; QThread::msleep(50))
+        readout = readLog(logPath);
     ASSERT_FALSE(readout.isEmpty());
     for (const ReadoutLine& line : readout)
         EXPECT_FALSE(line.banner) << "banner at " << line.timeMs;
