@@ -115,6 +115,8 @@ bool parseOptions(const QApplication& application, Options& options, int& exitCo
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
+    // Ties the window to its menu entry and icon where the desktop goes by the desktop file (Wayland).
+    QGuiApplication::setDesktopFileName(QStringLiteral(LIDORA_DESKTOP_ID));
 
     Options options;
     int exitCode = 0;
