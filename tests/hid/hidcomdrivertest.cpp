@@ -7,8 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <deque>
 #include <memory>
+#include <thread>
+#include <utility>
 
 using NoxCore::Communication::ComDriver;
 using NoxCore::Communication::ComStreamFormatter;
@@ -27,6 +30,9 @@ struct ReportBoard
     bool refuseWrites = false;
     std::vector<QByteArray> sent;
     std::deque<QByteArray> toReceive;
+    // The first report of toReceive comes this late; every read notes the time-out it was given.
+    int lateMs = 0;
+    std::vector<unsigned int> readTimeouts;
 };
 
 class ReportConnection : public IHidConnection
@@ -42,8 +48,11 @@ public:
         *text = L"Board";
         return itsBoard.plugged;
     }
-    Transfer read(unsigned char* buffer, unsigned int size, unsigned int, unsigned int* transferred) override
+    Transfer read(unsigned char* buffer, unsigned int size, unsigned int timeoutMs,
+                  unsigned int* transferred) override
     {
+        itsBoard.readTimeouts.push_back(timeoutMs);
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::exchange(itsBoard.lateMs, 0)));
         *transferred = 0;
         if (!itsBoard.plugged)
             return Transfer::Failed;
@@ -201,6 +210,17 @@ TEST_F(HidComDriverTest, SkipsStaleAnswersAndReassemblesTheMatchingOnes)
     unsigned char answer[70] = {};
     EXPECT_EQ(driver.read(answer, 70), 0);
     EXPECT_EQ(QByteArray(reinterpret_cast<char*>(answer), 70), bytes(70));
+
+    // A stale report that comes late leaves the wait after it only the rest of the read time-out.
+    driver.setReadTimeout(300);
+    write(bytes(5));
+    driver.flush();
+    board.toReceive = {inputReport(0x30, "stale")};
+    board.lateMs = 200;
+    board.readTimeouts.clear();
+    EXPECT_EQ(driver.read(answer, 5), ComDriver::RECEIVE_FAILED);
+    ASSERT_EQ(board.readTimeouts.size(), 2u);
+    EXPECT_LE(board.readTimeouts[1], 100u);
 }
 
 TEST_F(HidComDriverTest, BadInputReportsFailTheReceiveWithoutReadingPastThem)
