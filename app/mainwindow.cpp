@@ -299,7 +299,8 @@ void MainWindow::onToFModuleActivated()
         return;
     GetSerialNumberCommand identification;
     itsModuleStream->execute(&identification);
-    if (itsModuleStream->lastError() == -1)
+    // Any failure, a time-out as much as a broken transfer, leaves the command's placeholders.
+    if (itsModuleStream->lastError() != 0)
     {
         QMessageBox::warning(this, tr("Warning"), tr("Could not retrieve serial number."), QMessageBox::Ok);
         return;
@@ -413,7 +414,7 @@ bool MainWindow::executeCalibrationRequest(GetCalibrationDataCommand& command)
         }
     }
     itsModuleStream->execute(&command);
-    const bool success = itsModuleStream->lastError() != -1;
+    const bool success = itsModuleStream->lastError() == 0;
     if (slowBlock)
     {
         if (driver != nullptr)
