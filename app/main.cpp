@@ -182,7 +182,8 @@ int main(int argc, char* argv[])
     splash->finish(window);
     delete splash;
 
-    exitCode = application.exec();
+    // A signal that came while a start-up warning was open has closed it and asked to quit already.
+    exitCode = signalQuitter.quitRequested() ? 0 : application.exec();
     // The window takes the stack down, which lets go of the tracer; then the trace file is completed.
     delete window;
     if (tracer)

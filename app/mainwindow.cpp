@@ -1,6 +1,6 @@
 #include "mainwindow.h"
 
-#include "automationcommandparser.h"
+#include "automationserver.h"
 #include "getcalibrationdatacommand.h"
 #include "getserialnumbercommand.h"
 #include "logging.h"
@@ -24,10 +24,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QHostAddress>
 #include <QMessageBox>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTimer>
 
 #include <cmath>
@@ -82,10 +79,6 @@ const int CONFIDENCE_MASK = 63;
 const double BAR_AXIS_MAX_MM = 3000.0;
 const double BAR_WIDTH_MM = 60.0;
 const double CONFIDENCE_AXIS_MAX = 64.0;
-// Operation modes, as indexes of the mode combo box.
-const int DISTANCE_MODE_INDEX = 0;
-const int PROXIMITY_MODE_INDEX = 1;
-const int DISTANCE_PROXIMITY_MODE_INDEX = 2;
 // In proximity mode the bar chart shows the near range only.
 const double PROXIMITY_AXIS_MAX = 100.0;
 const double PROXIMITY_BAR_WIDTH = 2.0;
@@ -164,15 +157,9 @@ MainWindow::~MainWindow()
     itsInstanceMark.release();
     unbindStatusFields(itsControlLogic);
     NoxGui::Intents::IntentManager::instance()->removeExecutor(this);
-    // The client's socket must not call back into a window that is half gone.
-    if (itsAutomationSocket != nullptr)
-        itsAutomationSocket->disconnect(this);
+    // The client's session must not call back into a window that is half gone.
+    ui->plotDistance->setLogging(nullptr);
     delete itsAutomationServer;
-    if (itsAutomationLogging != nullptr)
-    {
-        ui->plotDistance->setLogging(nullptr);
-        delete itsAutomationLogging;
-    }
     delete ui;
     delete itsAboutDialog;
     delete itsVersionInfo;
@@ -312,7 +299,8 @@ void MainWindow::onToFModuleActivated()
         return;
     GetSerialNumberCommand identification;
     itsModuleStream->execute(&identification);
-    if (itsModuleStream->lastError() == -1)
+    // Any failure, a time-out as much as a broken transfer, leaves the command's placeholders.
+    if (itsModuleStream->lastError() != 0)
     {
         QMessageBox::warning(this, tr("Warning"), tr("Could not retrieve serial number."), QMessageBox::Ok);
         return;
@@ -340,7 +328,7 @@ void MainWindow::on_cbOperationMode_currentIndexChanged(int currentIndex)
 {
     sendTargetConfiguration();
     QCustomPlot* plot = ui->plotDistanceBar;
-    if (currentIndex == PROXIMITY_MODE_INDEX)
+    if (currentIndex == PROXIMITY_MODE)
     {
         plot->xAxis->setRange(0.0, PROXIMITY_AXIS_MAX);
         itsBars->setWidth(PROXIMITY_BAR_WIDTH);
@@ -355,138 +343,54 @@ void MainWindow::on_cbOperationMode_currentIndexChanged(int currentIndex)
 
 void MainWindow::startAutomationServer()
 {
-    itsAutomationCommandTimer = new QTimer(this);
-    itsAutomationCommandTimer->setSingleShot(true);
-    itsAutomationCommandTimer->setInterval(0);
-    connect(itsAutomationCommandTimer, &QTimer::timeout, this, &MainWindow::processAutomationCommands);
-
-    itsAutomationServer = new QTcpServer(this);
-    connect(itsAutomationServer, &QTcpServer::newConnection, this, &MainWindow::newAutomationConnection);
-    // Loopback only: the port is for programs on this PC, never for the network.
-    if (!itsAutomationServer->listen(QHostAddress::LocalHost, AUTOMATION_PORT))
+    itsAutomationServer = new AutomationServer(*this, this);
+    QString errorText;
+    if (!itsAutomationServer->listen(AutomationServer::PORT, &errorText))
         qWarning("Automation port 127.0.0.1:%u is not available (%s); the demo runs without automation.",
-                 unsigned(AUTOMATION_PORT), qPrintable(itsAutomationServer->errorString()));
+                 unsigned(AutomationServer::PORT), qPrintable(errorText));
 }
 
-void MainWindow::newAutomationConnection()
+void MainWindow::automationStarted(Logging* writer)
 {
-    while (QTcpSocket* socket = itsAutomationServer->nextPendingConnection())
-    {
-        if (itsAutomationSocket != nullptr)
-        {
-            refuseAutomationClient(socket);
-            continue;
-        }
-        itsAutomationSocket = socket;
-        socket->setReadBufferSize(AUTOMATION_READ_BUFFER_BYTES);
-        // Each record goes out at once: without this the "#OBJ" line waits for the client's delayed
-        // acknowledgement of the "#DEMODATA" line, some 40 ms per measurement.
-        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        connect(socket, &QTcpSocket::disconnected, this, &MainWindow::disconnectAutomation);
-        connect(socket, &QTcpSocket::readyRead, this, &MainWindow::readAutomationCommand);
-        connect(socket, &QTcpSocket::bytesWritten, itsAutomationCommandTimer,
-                QOverload<>::of(&QTimer::start));
-
-        ui->cbContinuousMode->setChecked(false);
-        ui->cbContinuousMode->setEnabled(false);
-        ui->pbStart->setEnabled(false);
-
-        itsAutomationLogging = new Logging(nullptr);
-        itsAutomationLogging->setSocket(socket);
-        ui->plotDistance->setLogging(itsAutomationLogging);
-        itsAutomationLogging->writeVersion(itsSerialNumber, itsApp0Revision,
-                                           itsVersionInfo->productVersionString(), itsDriverRevision,
-                                           itsExtraRevision, itsChipRevision);
-
-        GetCalibrationDataCommand calibration(2);
-        if (executeCalibrationRequest(calibration))
-        {
-            itsAutomationLogging->writeFileText(calibration.description());
-            itsAutomationLogging->writeFileText(QStringLiteral("#CAL;02") + calibration.calibrationData());
-        }
-
-        NoxGui::Controls::NoxStatusField* automationField = itsDeviceStatusBar.automationField();
-        automationField->setState(AUTOMATION_ON_STATE);
-        automationField->show();
-        itsAutomationActive = true;
-    }
+    ui->cbContinuousMode->setChecked(false);
+    ui->cbContinuousMode->setEnabled(false);
+    ui->pbStart->setEnabled(false);
+    ui->plotDistance->setLogging(writer);
+    NoxGui::Controls::NoxStatusField* automationField = itsDeviceStatusBar.automationField();
+    automationField->setState(AUTOMATION_ON_STATE);
+    automationField->show();
+    itsAutomationActive = true;
 }
 
-void MainWindow::refuseAutomationClient(QTcpSocket* socket)
+void MainWindow::automationEnded()
 {
-    // One client at a time: the one connected keeps its record stream undisturbed.
-    socket->write("#ERR;;Another automation client is connected.\r\n");
-    socket->disconnectFromHost();
-    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-    if (socket->state() == QAbstractSocket::UnconnectedState)
-        socket->deleteLater();
-}
-
-void MainWindow::readAutomationCommand()
-{
-    if (itsAutomationSocket == nullptr || itsAutomationCommands.size() >= AUTOMATION_MAX_QUEUED_COMMANDS)
-        return;
-    itsAutomationCommands.append(AutomationCommandParser::parse(itsAutomationSocket->readAll()));
-    if (!itsAutomationCommands.isEmpty())
-        itsAutomationCommandTimer->start();
-}
-
-void MainWindow::processAutomationCommands()
-{
-    if (itsAutomationSocket == nullptr)
-        return;
-    // A client that does not take its records gets no new ones until it does.
-    if (itsAutomationSocket->bytesToWrite() > AUTOMATION_MAX_UNSENT_BYTES)
-        return;
-    if (!itsAutomationCommands.isEmpty())
-        executeAutomationCommand(itsAutomationCommands.takeFirst());
-    // Commands left in the socket while the queue was full are read once there is room again.
-    if (itsAutomationSocket != nullptr && itsAutomationSocket->bytesAvailable() > 0)
-        readAutomationCommand();
-    if (!itsAutomationCommands.isEmpty())
-        itsAutomationCommandTimer->start();
-}
-
-void MainWindow::executeAutomationCommand(const QString& command)
-{
-    if (!isModuleStreamOpen())
-    {
-        itsAutomationSocket->write("#ERR;;No target system connected.\r\n");
-        itsAutomationSocket->flush();
-        return;
-    }
-    if (command == QLatin1String("d"))
-        ui->cbOperationMode->setCurrentIndex(DISTANCE_MODE_INDEX);
-    else if (command == QLatin1String("p"))
-        ui->cbOperationMode->setCurrentIndex(PROXIMITY_MODE_INDEX);
-    else if (command == QLatin1String("b"))
-        ui->cbOperationMode->setCurrentIndex(DISTANCE_PROXIMITY_MODE_INDEX);
-    else
-        on_pbStart_clicked();
-}
-
-void MainWindow::disconnectAutomation()
-{
-    QCoreApplication::processEvents();
     NoxGui::Controls::NoxStatusField* automationField = itsDeviceStatusBar.automationField();
     automationField->setState(AUTOMATION_LOCAL_STATE);
     automationField->hide();
     itsAutomationActive = false;
-    itsAutomationCommands.clear();
-    if (itsAutomationLogging != nullptr)
-    {
-        ui->plotDistance->setLogging(nullptr);
-        delete itsAutomationLogging;
-        itsAutomationLogging = nullptr;
-    }
-    if (itsAutomationSocket != nullptr)
-    {
-        itsAutomationSocket->deleteLater();
-        itsAutomationSocket = nullptr;
-    }
+    ui->plotDistance->setLogging(nullptr);
     ui->cbContinuousMode->setEnabled(true);
     ui->cbContinuousMode->setChecked(true);
     ui->pbStart->setEnabled(true);
+}
+
+QString MainWindow::versionRecord()
+{
+    return Logging::versionRecord(itsSerialNumber, itsApp0Revision, itsVersionInfo->productVersionString(),
+                                  itsDriverRevision, itsExtraRevision, itsChipRevision);
+}
+
+QStringList MainWindow::calibrationLines()
+{
+    GetCalibrationDataCommand calibration(AUTOMATION_CALIBRATION_BLOCK);
+    if (!executeCalibrationRequest(calibration))
+        return {};
+    return {calibration.description(), QStringLiteral("#CAL;02") + calibration.calibrationData()};
+}
+
+void MainWindow::selectOperationMode(int mode)
+{
+    ui->cbOperationMode->setCurrentIndex(mode);
 }
 
 bool MainWindow::executeCalibrationRequest(GetCalibrationDataCommand& command)
@@ -510,7 +414,7 @@ bool MainWindow::executeCalibrationRequest(GetCalibrationDataCommand& command)
         }
     }
     itsModuleStream->execute(&command);
-    const bool success = itsModuleStream->lastError() != -1;
+    const bool success = itsModuleStream->lastError() == 0;
     if (slowBlock)
     {
         if (driver != nullptr)

@@ -104,6 +104,12 @@ void QDistancePlot::measureDistance()
 {
     QMutexLocker lock(&itsMutex);
 
+    // A failed exchange is no measurement: nothing goes into the series or to a client.
+    GetObjectsCommand command;
+    const bool fromModule = isModuleStreamOpen();
+    if (fromModule && !command.readFrom(*itsModuleStream))
+        return;
+
     // Ages stay real: the samples grow older by however long this cycle really took.
     const double elapsedMs = double(itsCycleTimer.restart());
     itsTimeSeries.removeLast();
@@ -111,11 +117,6 @@ void QDistancePlot::measureDistance()
         age -= elapsedMs;
     itsTimeSeries.prepend(0.0);
 
-    // A failed exchange leaves the command's zero record: one such sample does not move the median.
-    GetObjectsCommand command;
-    const bool fromModule = isModuleStreamOpen();
-    if (fromModule)
-        itsModuleStream->execute(&command);
     ObjectRecord record = command.objectRecord();
     if (!fromModule)
         replayTestData(record);

@@ -12,6 +12,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
+
 namespace
 {
 
@@ -87,16 +89,29 @@ TEST_F(BoardWindowTest, UnplugFallsBackToTheScriptAndReplugReadsTheIdentificatio
     EXPECT_TRUE(moduleFrames(0x07).isEmpty()) << "the mode is not sent again";
 }
 
-TEST_F(BoardWindowTest, FailedIdentificationWarnsAndKeepsTheLabels)
+TEST_F(BoardWindowTest, FailedIdentificationOrCalibrationReadIsAFailureWhateverTheError)
 {
-    start("", true);
-    const QString before = text("lbSerialNumber");
-    usb->backend.unplug();
-    QString warning;
-    answerNextMessageBox(&warning);
-    window->onToFModuleActivated();
-    EXPECT_EQ(warning, "Warning|Could not retrieve serial number.");
-    EXPECT_EQ(text("lbSerialNumber"), before);
+    const struct
+    {
+        const char* fault;
+        std::function<void(LidoraSim::SimulatedHidBackend&)> apply;
+    } cases[] = {
+        {"unplugged", [](LidoraSim::SimulatedHidBackend& usb) { usb.unplug(); }},
+        {"silent", [](LidoraSim::SimulatedHidBackend& usb)
+         { usb.setHidFault(LidoraSim::SimulatedHidBackend::HidFault::NoAnswer); }},
+    };
+    for (const auto& c : cases)
+    {
+        start("", true);
+        const QString before = text("lbSerialNumber");
+        c.apply(usb->backend);
+        QString warning;
+        answerNextMessageBox(&warning);
+        window->onToFModuleActivated();
+        EXPECT_EQ(warning, "Warning|Could not retrieve serial number.") << c.fault;
+        EXPECT_EQ(text("lbSerialNumber"), before) << c.fault;
+        EXPECT_TRUE(window->calibrationLines().isEmpty()) << c.fault;
+    }
 }
 
 TEST_F(BoardWindowTest, MenusOfferExitAndTheAboutDialogWhichIsReusedAndClosedWithTheWindow)

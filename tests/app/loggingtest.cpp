@@ -101,6 +101,17 @@ TEST(Logging, PlotStreamsDemoDataThenObjectOnlyWhileTheModuleStreamIsOpen)
     EXPECT_EQ(lines[1],
               "#OBJ;" + QByteArray::number(clock.now()) + ";00001;00042;00500;000010000;000020000\r");
 
+    // A failed exchange sends no record, and the stream takes the next request again at once.
+    driver.failReads(NoxCore::Communication::ComDriver::RECEIVE_FAILED);
+    clock.advance(33);
+    plot.measureDistance();
+    EXPECT_EQ(client.received(), QByteArray());
+    driver.failReads(NoxCore::Communication::ComDriver::SUCCESS);
+    driver.rewindAnswers();
+    clock.advance(33);
+    plot.measureDistance();
+    EXPECT_EQ(client.received().count('\n'), 2);
+
     plot.setLogging(nullptr);
     driver.rewindAnswers();
     clock.advance(33);
