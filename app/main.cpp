@@ -34,7 +34,7 @@ struct Options
     bool drawing = true;
 };
 
-bool parseOptions(const QApplication& application, Options& options, int& exitCode)
+bool parseOptions(const QCoreApplication& application, Options& options, int& exitCode)
 {
     NoxCore::Tools::VersionInfo versionInfo;
     versionInfo.retrieveInfo();
@@ -114,12 +114,19 @@ bool parseOptions(const QApplication& application, Options& options, int& exitCo
 
 int main(int argc, char* argv[])
 {
-    QApplication application(argc, argv);
-
     Options options;
     int exitCode = 0;
-    if (!parseOptions(application, options, exitCode))
-        return exitCode;
+    {
+        // A QApplication aborts where there is no display, so the options are read first: --help,
+        // --version and a wrong option then answer over ssh or in a package check too.
+        const QCoreApplication console(argc, argv);
+        if (!parseOptions(console, options, exitCode))
+            return exitCode;
+    }
+
+    QApplication application(argc, argv);
+    // Ties the window to its menu entry and icon where the desktop goes by the desktop file (Wayland).
+    QGuiApplication::setDesktopFileName(QStringLiteral(LIDORA_DESKTOP_ID));
 
     SignalQuitter signalQuitter;
 

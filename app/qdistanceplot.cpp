@@ -6,6 +6,8 @@
 #include "Communication/comstream.h"
 #include "Tools/clock.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QMutexLocker>
 
 #include <algorithm>
@@ -15,8 +17,6 @@ using NoxCore::Tools::Clock;
 
 namespace
 {
-
-const char* const TEST_DATA_FILE = "test_data.txt";
 
 // Object zones of the median distance, in mm.
 const double TOO_CLOSE_MAX_MM = 200.0;
@@ -96,7 +96,8 @@ QDistancePlot::QDistancePlot(QWidget* parent)
 
     itsCycleTimer.start();
 
-    itsTestScriptMissing = !itsTestScript.load(QString::fromLatin1(TEST_DATA_FILE));
+    itsTestScriptMissing =
+        !itsTestScript.load(TestScript::locate(QDir::currentPath(), QCoreApplication::applicationDirPath()));
 }
 
 void QDistancePlot::measureDistance()
@@ -155,7 +156,8 @@ void QDistancePlot::replayTestData(ObjectRecord& record)
     // Said once, when test mode first needs the script: with a board the file is never missed.
     if (itsTestScriptMissing)
     {
-        qWarning("Test mode: cannot read %s in the working folder; no object is shown.", TEST_DATA_FILE);
+        qWarning("Test mode: no test_data.txt in the working folder or the program's data folder; no object "
+                 "is shown.");
         itsTestScriptMissing = false;
     }
     itsTestScript.replay(record, Clock::currentMSecsSinceEpoch());

@@ -35,7 +35,7 @@ public:
     // Nominal cycle, used for the ages of the samples that exist before the first measurement.
     static constexpr int NOMINAL_CYCLE_MS = 33;
 
-    // Loads the test script from test_data.txt in the working folder.
+    // Loads the test script: test_data.txt in the working folder, else the installed one.
     explicit QDistancePlot(QWidget* parent);
 
     // The automation client's record writer, not owned; null when no client is connected.
