@@ -39,6 +39,7 @@ void MeasurementCycle::restart()
 {
     itsProcessor.reset(Clock::currentMSecsSinceEpoch());
     itsSample = MeasurementSample();
+    itsLastProcessedMs = 0;
     itsCycleTimer.restart();
 }
 
@@ -51,11 +52,13 @@ void MeasurementCycle::measure()
     const bool fromModule = isModuleStreamOpen();
     if (fromModule)
     {
-        itsModuleStream->execute(&command);
         sample.source = itsBoardSource;
-        // A failed exchange leaves the command's zero record: one such sample does not move the median.
-        sample.exchangeFailed = !command.valid();
-        sample.hasObject = !sample.exchangeFailed && command.objectCount() > 0;
+        if (!command.readFrom(*itsModuleStream))
+        {
+            skipFailedExchange(sample);
+            return;
+        }
+        sample.hasObject = command.objectCount() > 0;
         copyRecord(command.objectRecord(), sample);
     }
     else
@@ -66,12 +69,27 @@ void MeasurementCycle::measure()
     itsProcessor.process(sample, itsCycleTimer.restart());
     itsSample = sample;
     // Only what the module really measured is streamed to a client, never the test script.
-    if (itsLogging != nullptr && isModuleStreamOpen())
+    if (itsLogging != nullptr && fromModule)
     {
         itsLogging->writeText(itsProcessor.demoDataRecord(Clock::currentMSecsSinceEpoch()));
         itsLogging->writeObjects(command.objectCount(), sample.rawConfidence, sample.rawDistance,
                                  sample.photonCountReference, sample.photonCountObject);
     }
+    emit measured(itsSample);
+}
+
+void MeasurementCycle::skipFailedExchange(MeasurementSample& sample)
+{
+    // A failed exchange is no measurement: nothing enters the processing or goes to a client, and the age of
+    // the next sample includes this cycle. The listeners still learn of it, as a gap in which the demo shows
+    // what it showed before.
+    sample.exchangeFailed = true;
+    sample.medianDistance = itsSample.medianDistance;
+    sample.smoothedConfidence = itsSample.smoothedConfidence;
+    sample.movement = itsSample.movement;
+    sample.objectState = itsSample.objectState;
+    sample.presenceRecent = itsSample.presenceRecent;
+    itsSample = sample;
     emit measured(itsSample);
 }
 
@@ -94,12 +112,18 @@ void MeasurementCycle::replay(const MeasurementSample& recorded)
 {
     MeasurementSample sample = recorded;
     sample.source = MeasurementSource::Recording;
+    if (sample.exchangeFailed)
+    {
+        skipFailedExchange(sample);
+        return;
+    }
     // The first replayed sample follows the clean slate of restart() by one nominal cycle.
-    const qint64 elapsedMs = itsSample.timeMs > 0 ? sample.timeMs - itsSample.timeMs
-                                                  : qint64(MeasurementProcessor::NOMINAL_CYCLE_MS);
-    if (itsSample.timeMs == 0)
+    const bool first = itsLastProcessedMs == 0;
+    if (first)
         itsProcessor.reset(sample.timeMs);
-    itsProcessor.process(sample, elapsedMs);
+    itsProcessor.process(sample, first ? qint64(MeasurementProcessor::NOMINAL_CYCLE_MS)
+                                       : sample.timeMs - itsLastProcessedMs);
+    itsLastProcessedMs = sample.timeMs;
     itsSample = sample;
     itsCycleTimer.restart();
     emit measured(itsSample);

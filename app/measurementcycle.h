@@ -57,9 +57,12 @@ signals:
 
 private:
     void readTestScript(MeasurementSample& sample);
+    void skipFailedExchange(MeasurementSample& sample);
 
     MeasurementProcessor itsProcessor;
     MeasurementSample itsSample;
+    // Time of the newest replayed sample that went through the processing; 0 before the first.
+    qint64 itsLastProcessedMs = 0;
     TestScript itsTestScript;
     bool itsTestScriptMissing = false;
     NoxCore::Tools::ElapsedTimer itsCycleTimer;

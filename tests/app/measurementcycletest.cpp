@@ -99,7 +99,7 @@ TEST_F(CycleTest, BundledScriptShowsEveryStateAndLongPauses)
     EXPECT_GE(longestSaver, 5000) << "a pause in which the screen saver shows";
 }
 
-TEST_F(CycleTest, OpenModuleStreamReplacesTheScriptAndAFailedExchangeReadsAsZero)
+TEST_F(CycleTest, OpenModuleStreamReplacesTheScriptAndAFailedExchangeIsNoSample)
 {
     using NoxCore::Communication::ComStream;
     createCycle("OBJ,1500,40\n");
@@ -118,12 +118,12 @@ TEST_F(CycleTest, OpenModuleStreamReplacesTheScriptAndAFailedExchangeReadsAsZero
     EXPECT_EQ(cycle->sample().source, MeasurementSource::SimulatedBoard);
     EXPECT_TRUE(cycle->sample().hasObject);
 
-    // No answer: the cycle goes on with a zero sample, which one alone does not move the median.
+    // No answer is no measurement: nothing enters the series, the listeners learn of a gap.
     measure();
     EXPECT_TRUE(cycle->sample().exchangeFailed);
     EXPECT_FALSE(cycle->sample().hasObject);
-    EXPECT_EQ(cycle->processor().rawDistanceSeries()[0], 0.0);
-    EXPECT_EQ(cycle->sample().medianDistance, 500.0);
+    EXPECT_EQ(cycle->processor().rawDistanceSeries()[0], 500.0);
+    EXPECT_EQ(cycle->sample().objectState, STATE_OBJECT_PRESENCE);
 
     // A closed stream means test mode again. (A missing script's zero records are the script's test; the
     // fourth equal sample deciding the median is the median's.)
