@@ -23,9 +23,8 @@ HeadlessRunner::HeadlessRunner(NoxCore::Tracing::Tracer* tracer, MeasurementSour
 {
     itsVersionInfo.retrieveInfo();
     itsControlLogic.initialize(tracer);
-    NoxCore::Communication::NodeStateManager* manager = nullptr;
-    if (itsControlLogic.stack().tryGetStateManager(QStringLiteral("MODULE_STREAM"), &manager))
-        connect(manager, &NoxCore::Communication::NodeStateManager::stateChanged, this,
+    if (itsControlLogic.stack().tryGetStateManager(QStringLiteral("MODULE_STREAM"), &itsModuleStateManager))
+        connect(itsModuleStateManager, &NoxCore::Communication::NodeStateManager::stateChanged, this,
                 &HeadlessRunner::onModuleStateChanged);
     connect(&itsControlLogic, &ControlLogic::tofModuleActivated, this, &HeadlessRunner::onToFModuleActivated);
     itsCycle.setModuleStream(itsControlLogic.moduleStream());
@@ -48,7 +47,9 @@ HeadlessRunner::HeadlessRunner(NoxCore::Tracing::Tracer* tracer, MeasurementSour
 
 HeadlessRunner::~HeadlessRunner()
 {
-    // A client still connected must not call back into a runner that is half gone.
+    // A client still connected, and the stack going down, must not call back into a runner that is half gone.
+    if (itsModuleStateManager != nullptr)
+        itsModuleStateManager->disconnect(this);
     itsCycle.setLogging(nullptr);
     delete itsAutomationServer;
 }

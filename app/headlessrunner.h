@@ -57,6 +57,7 @@ private:
     NoxCore::Tools::VersionInfo itsVersionInfo;
     GetSerialNumberCommand itsIdentification;
     AutomationServer* itsAutomationServer = nullptr;
+    NoxCore::Communication::NodeStateManager* itsModuleStateManager = nullptr;
     int itsOperationMode = IAutomationTarget::DISTANCE_PROXIMITY_MODE;
     FILE* itsStatusOutput;
     MeasurementSource itsBoardSource;

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QList>
 
+#include <cstdlib>
 #include <utility>
 
 namespace
@@ -112,9 +113,14 @@ bool RecordingFormat::isHeader(const QByteArray& line)
 QByteArray RecordingFormat::row(const MeasurementSample& sample, int utcOffsetSeconds)
 {
     const QByteArray separator(",");
-    QByteArray text = QDateTime::fromMSecsSinceEpoch(sample.timeMs, Qt::OffsetFromUTC, utcOffsetSeconds)
-                          .toString(Qt::ISODateWithMs)
-                          .toLatin1();
+    // Always a numeric offset, also "+00:00" where Qt would write "Z", so that every row reads alike.
+    const int offsetMinutes = std::abs(utcOffsetSeconds) / 60;
+    QByteArray text = QDateTime::fromMSecsSinceEpoch(sample.timeMs + qint64(utcOffsetSeconds) * 1000, Qt::UTC)
+                          .toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"))
+                          .toLatin1() +
+                      (utcOffsetSeconds < 0 ? '-' : '+') +
+                      QByteArray::number(offsetMinutes / 60).rightJustified(2, '0') + ':' +
+                      QByteArray::number(offsetMinutes % 60).rightJustified(2, '0');
     text += separator + QByteArray::number(sample.timeMs) + separator;
     if (sample.hasObject)
         text += QByteArray::number(sample.rawDistance);
