@@ -34,7 +34,7 @@ HeadlessRunner::HeadlessRunner(NoxCore::Tracing::Tracer* tracer, MeasurementSour
 
     connect(&itsCycle, &MeasurementCycle::measured, &itsRecorder, &MeasurementRecorder::record);
     connect(&itsRecorder, &MeasurementRecorder::failed, this, &HeadlessRunner::onItsRecorderFailed);
-    connect(&itsTimer, &QTimer::timeout, &itsCycle, &MeasurementCycle::measure);
+    connect(&itsTimer, &QTimer::timeout, this, &HeadlessRunner::onItsTimerTimeout);
     itsTimer.start(MainWindow::MEASUREMENT_PERIOD_MS);
 
     itsAutomationServer = new AutomationServer(*this, this);
@@ -52,6 +52,17 @@ HeadlessRunner::~HeadlessRunner()
         itsModuleStateManager->disconnect(this);
     itsCycle.setLogging(nullptr);
     delete itsAutomationServer;
+}
+
+void HeadlessRunner::onItsTimerTimeout()
+{
+    // On a busy machine a late tick can be followed by the next one at once; a second exchange in the same
+    // instant tells nothing new and would give two rows with one time.
+    if (itsSinceMeasurement.isValid() &&
+        itsSinceMeasurement.elapsed() < MainWindow::MEASUREMENT_PERIOD_MS / 2)
+        return;
+    itsSinceMeasurement.start();
+    itsCycle.measure();
 }
 
 void HeadlessRunner::onModuleStateChanged(NoxCore::Communication::NodeStateContext, int, int)

@@ -8,6 +8,7 @@
 #include "measurementrecorder.h"
 
 #include "Communication/nodestatecontext.h"
+#include "Tools/elapsedtimer.h"
 #include "Tools/versioninfo.h"
 
 #include <QObject>
@@ -41,6 +42,7 @@ public:
     void measureOnce() override { itsCycle.measure(); }
 
 private slots:
+    void onItsTimerTimeout();
     void onModuleStateChanged(NoxCore::Communication::NodeStateContext context, int previousState,
                               int currentState);
     void onToFModuleActivated();
@@ -54,6 +56,7 @@ private:
     MeasurementCycle itsCycle;
     MeasurementRecorder itsRecorder;
     QTimer itsTimer;
+    NoxCore::Tools::ElapsedTimer itsSinceMeasurement;
     NoxCore::Tools::VersionInfo itsVersionInfo;
     GetSerialNumberCommand itsIdentification;
     AutomationServer* itsAutomationServer = nullptr;

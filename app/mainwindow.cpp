@@ -206,6 +206,9 @@ MainWindow::~MainWindow()
     NoxGui::Intents::IntentManager::instance()->removeExecutor(this);
     // The client's session must not call back into a window that is half gone.
     itsCycle.setLogging(nullptr);
+    // The panels hide as the window goes; they must not draw from what is gone by then.
+    ui->dwHistory->disconnect(this);
+    ui->dwStatistics->disconnect(this);
     delete itsAutomationServer;
     delete ui;
     delete itsAboutDialog;
@@ -675,9 +678,8 @@ void MainWindow::buildViewMenu()
                 [key](bool checked) { userSettings().setValue(key, checked); });
     }
     // A panel just shown draws what it has at once.
-    connect(ui->dwHistory, &QDockWidget::visibilityChanged, ui->plotHistory,
-            [this] { ui->plotHistory->refresh(); });
-    connect(ui->dwStatistics, &QDockWidget::visibilityChanged, ui->statisticsPanel,
+    connect(ui->dwHistory, &QDockWidget::visibilityChanged, this, [this] { ui->plotHistory->refresh(); });
+    connect(ui->dwStatistics, &QDockWidget::visibilityChanged, this,
             [this] { ui->statisticsPanel->refresh(itsStatistics); });
 }
 
