@@ -47,7 +47,7 @@ HistoryChart::HistoryChart(QWidget* parent) : QCustomPlot(parent)
     }
 
     itsRawGraph = addGraph();
-    itsRawGraph->setName(QStringLiteral("Raw distance"));
+    itsRawGraph->setName(QStringLiteral("Raw"));
     itsRawGraph->setPen(QPen(QColor(190, 190, 190), 1.0));
     itsConfidenceGraph = addGraph(xAxis, yAxis2);
     itsConfidenceGraph->setName(QStringLiteral("Confidence"));
@@ -66,10 +66,11 @@ HistoryChart::HistoryChart(QWidget* parent) : QCustomPlot(parent)
     QFont legendFont = font();
     legendFont.setPointSizeF(legendFont.pointSizeF() * 0.85);
     legend->setFont(legendFont);
+    legend->setIconSize(14, 8);
+    legend->setColumnSpacing(4);
     plotLayout()->insertRow(0);
     plotLayout()->addElement(0, 0, legend);
     plotLayout()->setRowStretchFactor(0, 0.001);
-    axisRect()->insetLayout()->take(legend);
 }
 
 void HistoryChart::clear()
