@@ -19,7 +19,6 @@
 #include <QSplashScreen>
 
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 namespace
@@ -132,15 +131,6 @@ bool parseOptions(const QCoreApplication& application, Options& options, int& ex
     return true;
 }
 
-// Headless mode must not even load a platform plugin, so it is known before the application object exists.
-bool isHeadless(int argc, char* argv[])
-{
-    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i)
-        if (std::strcmp(argv[i], "--headless") == 0)
-            return true;
-    return false;
-}
-
 void refuseRecording(const Options& options, const QString& errorText)
 {
     std::fprintf(stderr, "Cannot record to %s: %s%s.\n", qPrintable(options.recordPath),
@@ -167,14 +157,23 @@ int runHeadless(QCoreApplication& application, const Options& options, NoxCore::
 
 int main(int argc, char* argv[])
 {
-    std::unique_ptr<QCoreApplication> application = isHeadless(argc, argv)
-                                                        ? std::make_unique<QCoreApplication>(argc, argv)
-                                                        : std::make_unique<QApplication>(argc, argv);
-
     Options options;
     int exitCode = 0;
-    if (!parseOptions(*application, options, exitCode))
-        return exitCode;
+    {
+        // A QApplication aborts where there is no display, so the options are read first: --help,
+        // --version and a wrong option then answer over ssh or in a package check too.
+        const QCoreApplication console(argc, argv);
+        if (!parseOptions(console, options, exitCode))
+            return exitCode;
+    }
+
+    // Headless mode loads no platform plugin at all.
+    std::unique_ptr<QCoreApplication> application = options.headless
+                                                        ? std::make_unique<QCoreApplication>(argc, argv)
+                                                        : std::make_unique<QApplication>(argc, argv);
+    // Ties the window to its menu entry and icon where the desktop goes by the desktop file (Wayland).
+    if (!options.headless)
+        QGuiApplication::setDesktopFileName(QStringLiteral(LIDORA_DESKTOP_ID));
 
     SignalQuitter signalQuitter;
 

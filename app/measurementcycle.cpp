@@ -6,12 +6,13 @@
 #include "Communication/comstream.h"
 #include "Tools/clock.h"
 
+#include <QCoreApplication>
+#include <QDir>
+
 using NoxCore::Tools::Clock;
 
 namespace
 {
-
-const char* const TEST_DATA_FILE = "test_data.txt";
 
 void copyRecord(const ObjectRecord& record, MeasurementSample& sample)
 {
@@ -27,7 +28,8 @@ MeasurementCycle::MeasurementCycle(QObject* parent)
     : QObject(parent), itsProcessor(Clock::currentMSecsSinceEpoch())
 {
     itsCycleTimer.start();
-    itsTestScriptMissing = !itsTestScript.load(QString::fromLatin1(TEST_DATA_FILE));
+    itsTestScriptMissing =
+        !itsTestScript.load(TestScript::locate(QDir::currentPath(), QCoreApplication::applicationDirPath()));
 }
 
 bool MeasurementCycle::isModuleStreamOpen() const
@@ -98,7 +100,8 @@ void MeasurementCycle::readTestScript(MeasurementSample& sample)
     // Said once, when test mode first needs the script: with a board the file is never missed.
     if (itsTestScriptMissing)
     {
-        qWarning("Test mode: cannot read %s in the working folder; no object is shown.", TEST_DATA_FILE);
+        qWarning("Test mode: no test_data.txt in the working folder or the program's data folder; no object "
+                 "is shown.");
         itsTestScriptMissing = false;
     }
     ObjectRecord record;

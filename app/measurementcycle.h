@@ -28,7 +28,7 @@ class MeasurementCycle : public QObject
     Q_OBJECT
 
 public:
-    // Loads the test script from test_data.txt in the working folder.
+    // Loads the test script: test_data.txt in the working folder, else the installed one.
     explicit MeasurementCycle(QObject* parent = nullptr);
 
     // The automation client's record writer, not owned; null when no client is connected.

@@ -182,10 +182,17 @@ TEST_F(HidDeviceTest, SaysOnceWhichInterfaceItMayNotOpen)
                 warnings << text;
         });
     tree.failOpen(2, EACCES);
+    // Another maker's device on an interface 3 is passed by on the ids in its path: never opened, so
+    // never warned about, whichever listing or open runs.
+    FakeHidInterface keyboard;
+    keyboard.vendorId = 0x046D;
+    tree.addInterface(4, keyboard);
+    tree.failOpen(4, EACCES);
     HidDevice device;
     const HidDeviceInfo control = infoWithPath(itsControl);
     EXPECT_EQ(device.open(&control), HID_NOT_OPEN);
     EXPECT_EQ(pathsOf(HidDevice::listDevices(VENDOR, PRODUCT)), QStringList({itsModule.c_str()}));
+    EXPECT_TRUE(HidDevice::listDevices(VENDOR, PRODUCT, "mi_03").isEmpty());
     tree.failOpen(3, EBUSY);
     HidDevice::listDevices(VENDOR, PRODUCT);
     qInstallMessageHandler(previous);
