@@ -4,6 +4,7 @@
 #include "Tools/noxassert.h"
 
 #include <QDeadlineTimer>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <cstring>
@@ -222,10 +223,17 @@ int HidComDriver::read(unsigned char* data, unsigned int size)
 void HidComDriver::receiveReport()
 {
     itsReceiveCount = 0;
-    // Stale answers are skipped, but a device that keeps sending them must not hold the caller for ever.
+    // Stale answers are skipped, but a device that keeps sending them must not hold the caller for ever:
+    // each wait gets only what is left of the read time-out, so a stale report that comes late does not
+    // start a second full wait. The driver's own time-out is put back however the receive ends.
     const QDeadlineTimer deadline(itsReadTimeout);
+    const auto restoreTimeouts =
+        qScopeGuard([this] { itsDevice.setTimeouts(unsigned(itsReadTimeout), unsigned(itsWriteTimeout)); });
     do
     {
+        if (!deadline.isForever())
+            itsDevice.setTimeouts(unsigned(std::max<qint64>(deadline.remainingTime(), HID_TIMEOUT_MIN)),
+                                  unsigned(itsWriteTimeout));
         // The device hands over a report's data without its report-id byte, numbered or not, so the header
         // always sits at the payload's start; the id is the device layer's framing, and never to be looked
         // for in the header, whose first byte is the sequence echo.

@@ -78,11 +78,15 @@ void SimulatedHidBackend::unplug()
         interface->assembly.clear();
         interface->inputReports.clear();
     }
+    if (itsPlugObserver)
+        itsPlugObserver(false);
 }
 
 void SimulatedHidBackend::replug()
 {
     itsIsPlugged = true;
+    if (itsPlugObserver)
+        itsPlugObserver(true);
 }
 
 QList<QByteArray> SimulatedHidBackend::receivedFrames(SimulatedBoard::Channel channel) const

@@ -9,6 +9,7 @@
 #include <QList>
 
 #include <deque>
+#include <functional>
 
 namespace LidoraSim
 {
@@ -59,6 +60,12 @@ public:
     void unplug();
     void replug();
     bool isPlugged() const { return itsIsPlugged; }
+    // Called with the new state after every unplug and replug, for a board that also has a real USB link
+    // to pull (the USB gadget).
+    void setPlugObserver(std::function<void(bool isPlugged)> observer)
+    {
+        itsPlugObserver = std::move(observer);
+    }
 
     void setHidFault(HidFault fault) { itsHidFault = fault; }
     HidFault hidFault() const { return itsHidFault; }
@@ -96,6 +103,7 @@ private:
     // Counts unplugs; a connection opened before the last one is dead.
     int itsGeneration = 0;
     HidFault itsHidFault = HidFault::None;
+    std::function<void(bool isPlugged)> itsPlugObserver;
 };
 
 } // namespace LidoraSim

@@ -4,6 +4,8 @@
 
 #include "Tools/noxassert.h"
 
+#include <QString>
+
 #include <algorithm>
 #include <cstring>
 
@@ -17,6 +19,17 @@ struct HidDevice::Filter
     bool byProduct = false;
     quint16 productId = 0;
     const char* path = nullptr;
+
+    static Filter ofIds(quint16 vendorId, quint16 productId, const char* pathFilter = nullptr)
+    {
+        Filter filter;
+        filter.byVendor = true;
+        filter.vendorId = vendorId;
+        filter.byProduct = true;
+        filter.productId = productId;
+        filter.path = pathFilter;
+        return filter;
+    }
 };
 
 HidDevice::HidDevice() = default;
@@ -145,6 +158,8 @@ std::unique_ptr<IHidConnection> HidDevice::openDevicePath(const char* path, quin
                                                           quint16 productId)
 {
     NOX_ASSERT(path != nullptr, "path is Null!");
+    if (namesOtherIds(path, Filter::ofIds(vendorId, productId)))
+        return nullptr;
     std::unique_ptr<IHidConnection> connection = HidBackend::active().open(path);
     if (connection && (connection->vendorId() != vendorId || connection->productId() != productId))
         connection.reset();
@@ -171,13 +186,7 @@ QList<HidDeviceInfo> HidDevice::listDevices(quint16 vendorId, quint16 productId)
 
 QList<HidDeviceInfo> HidDevice::listDevices(quint16 vendorId, quint16 productId, const char* pathFilter)
 {
-    Filter filter;
-    filter.byVendor = true;
-    filter.vendorId = vendorId;
-    filter.byProduct = true;
-    filter.productId = productId;
-    filter.path = pathFilter;
-    return list(filter);
+    return list(Filter::ofIds(vendorId, productId, pathFilter));
 }
 
 // Interfaces are looked at by index from 0 upward, and the walk ends at the first index that has no usable
@@ -201,7 +210,8 @@ QList<HidDeviceInfo> HidDevice::list(const Filter& filter)
     for (const std::string& path : enumeratedPaths())
     {
         // The path is looked at first, so that interfaces the caller does not want are never opened.
-        if (filter.path != nullptr && path.find(filter.path) == std::string::npos)
+        if ((filter.path != nullptr && path.find(filter.path) == std::string::npos) ||
+            namesOtherIds(path, filter))
             continue;
         const std::unique_ptr<IHidConnection> connection = HidBackend::active().open(path);
         if (!connection || (filter.byVendor && connection->vendorId() != filter.vendorId) ||
@@ -212,6 +222,26 @@ QList<HidDeviceInfo> HidDevice::list(const Filter& filter)
         devices.append(device);
     }
     return devices;
+}
+
+// Back ends put the ids they know without opening anything (sysfs has them) into the path, as
+// "vid_7a3c&pid_0c08". Opening an interface only to learn its ids would open, lock for a moment and, for a
+// user without access, warn about every keyboard and mouse on the machine, each time the stack looks for a
+// board that is not there. A path without ids has to be opened to be asked.
+bool HidDevice::namesOtherIds(const std::string& path, const Filter& filter)
+{
+    const auto namedId = [&path](const char* key, quint16* id)
+    {
+        const std::size_t position = path.find(key);
+        if (position == std::string::npos)
+            return false;
+        bool isNumber = false;
+        *id = QString::fromStdString(path.substr(position + std::strlen(key), 4)).toUShort(&isNumber, 16);
+        return isNumber;
+    };
+    quint16 id = 0;
+    return (filter.byVendor && namedId("vid_", &id) && id != filter.vendorId) ||
+           (filter.byProduct && namedId("pid_", &id) && id != filter.productId);
 }
 
 int HidDevice::resultOf(IHidConnection::Transfer transfer)

@@ -42,7 +42,8 @@ public:
 
     // The path of the interface with this enumeration index; false past the last one.
     static bool getDevicePath(unsigned int index, char path[HID_PATH_SIZE]);
-    // Opens path and keeps it only when it reports exactly these ids; null otherwise.
+    // Opens path and keeps it only when it reports exactly these ids; null otherwise. A path that names other
+    // ids is not opened at all.
     static std::unique_ptr<IHidConnection> openDevicePath(const char* path, quint16 vendorId,
                                                           quint16 productId);
     // Every interface that opens, with its ids and path; each is closed again after it has been listed, and
@@ -57,6 +58,9 @@ private:
     struct Filter;
 
     static std::vector<std::string> enumeratedPaths();
+    // True when the path itself names ids the filter does not take: such an interface is passed by
+    // without being opened.
+    static bool namesOtherIds(const std::string& path, const Filter& filter);
     static QList<HidDeviceInfo> list(const Filter& filter);
     static int resultOf(IHidConnection::Transfer transfer);
 

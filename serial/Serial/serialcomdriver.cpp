@@ -47,6 +47,7 @@ bool SerialComDriver::open()
     port->setDataBits(QSerialPort::Data8);
     port->setParity(QSerialPort::NoParity);
     port->setStopBits(QSerialPort::TwoStop);
+    port->setReadBufferSize(READ_BUFFER_SIZE);
     if (!port->open(QIODevice::ReadWrite))
     {
         reportOpenFailure(name, *port);

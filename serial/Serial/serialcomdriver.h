@@ -26,6 +26,10 @@ class SerialComDriver : public NoxCore::Communication::ComDriver
 {
 public:
     static const int DEFAULT_TIMEOUT_MS = 30000;
+    // What the port keeps of bytes nobody has read yet. The stack holds the board's port open and never
+    // reads it, while the board may talk on it all day; beyond this the bytes wait in the system's
+    // buffer, and the board's own flow control holds the rest back.
+    static constexpr qint64 READ_BUFFER_SIZE = 64 * 1024;
 
     explicit SerialComDriver(const SerialComDeviceInfo& info);
     // Releases a port that is still open, so that it is unlocked for the next driver.

@@ -122,7 +122,8 @@ std::unique_ptr<IHidConnection> HidrawBackend::open(const std::string& path)
     HidReportDescriptor descriptor;
     const QByteArray descriptorBytes = reportDescriptor(description, fd);
     const int flags = ::fcntl(fd, F_GETFL);
-    // Non-blocking, so that a report another reader took between poll() and read() cannot hang a transfer.
+    // Non-blocking, so that a read after poll() never waits longer than the time-out, whatever the node
+    // (or a stand-in for it) does between the two.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0 ||
         !descriptor.parse(reinterpret_cast<const unsigned char*>(descriptorBytes.constData()),
                           std::size_t(descriptorBytes.size())))

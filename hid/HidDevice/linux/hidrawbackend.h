@@ -20,8 +20,9 @@ namespace NoxHid
 // interface number the way the stack's path filters expect them, e.g.
 //   /dev/hidraw2#vid_7a3c&pid_0c08&mi_03
 // Opening a path opens its node with open(O_RDWR) and takes flock(LOCK_EX | LOCK_NB): hidraw itself lets
-// any number of processes read a node, and each would steal the other's answer reports. Both roots are
-// given at construction, so that tests run on a fake tree.
+// any number of processes open a node, each open file gets its own copy of every input report (a queue of
+// 64), and the board would take the output reports of two programs as one interleaved stream. Both roots
+// are given at construction, so that tests run on a fake tree.
 class HidrawBackend : public virtual IHidBackend
 {
 public:

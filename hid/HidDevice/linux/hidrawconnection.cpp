@@ -65,6 +65,13 @@ IHidConnection::Transfer waitFor(int fd, short events, const Deadline& deadline,
     }
 }
 
+// A vanished device hangs up at once.
+bool isHungUp(int fd)
+{
+    pollfd node = {fd, 0, 0};
+    return ::poll(&node, 1, 0) < 0 || (node.revents & HANG_UP_EVENTS) != 0;
+}
+
 bool isRetryable(int error)
 {
     return error == EINTR || error == EAGAIN || error == EWOULDBLOCK;
@@ -105,9 +112,8 @@ quint16 HidrawConnection::outputReportLength() const
 
 bool HidrawConnection::productString(std::wstring* text)
 {
-    // A vanished device hangs up at once; asking poll() first also covers nodes that know no hidraw ioctl.
-    pollfd node = {itsFd, 0, 0};
-    if (::poll(&node, 1, 0) < 0 || (node.revents & HANG_UP_EVENTS) != 0)
+    // Asking poll() first also covers nodes that know no hidraw ioctl.
+    if (isHungUp(itsFd))
         return false;
     char name[MAX_NAME_SIZE] = {};
     const int result = ::ioctl(itsFd, HIDIOCGRAWNAME(MAX_NAME_SIZE), name);
@@ -164,20 +170,28 @@ IHidConnection::Transfer HidrawConnection::write(const unsigned char* data, unsi
                                                  unsigned int timeoutMs)
 {
     // hidraw wants the report-id byte in front of every report, 0 for unnumbered ones, and drops that 0
-    // itself: the report goes out as the device layer built it. The kernel finishes a write to a hidraw
-    // node before it returns, so the time-out only bounds the wait until the node takes it.
+    // itself: the report goes out as the device layer built it. The kernel carries a hidraw write out
+    // before it returns, and before about Linux 5.5 hidraw never reports POLLOUT at all, so nothing is
+    // waited for before the write but a hang-up. Only a node that refuses the report for now (EAGAIN, which
+    // a socket standing in for a node does when full) is waited on, up to the time-out.
+    if (isHungUp(itsFd))
+        return Transfer::Failed;
     const Deadline deadline(timeoutMs);
     for (;;)
     {
-        short revents = 0;
-        const Transfer waited = waitFor(itsFd, POLLOUT, deadline, &revents);
-        if (waited != Transfer::Done)
-            return waited;
-        if ((revents & HANG_UP_EVENTS) != 0)
-            return Transfer::Failed;
         const ssize_t count = ::write(itsFd, data, length);
-        if (count < 0 && isRetryable(errno))
+        if (count < 0 && errno == EINTR)
             continue;
+        if (count < 0 && isRetryable(errno))
+        {
+            short revents = 0;
+            const Transfer waited = waitFor(itsFd, POLLOUT, deadline, &revents);
+            if (waited != Transfer::Done)
+                return waited;
+            if ((revents & HANG_UP_EVENTS) != 0)
+                return Transfer::Failed;
+            continue;
+        }
         // ENODEV: the device went away. A part of a report is no report.
         return count == ssize_t(length) ? Transfer::Done : Transfer::Failed;
     }

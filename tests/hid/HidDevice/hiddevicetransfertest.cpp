@@ -1,4 +1,5 @@
 #include "HidDevice/hiddevice.h"
+#include "HidDevice/linux/hidrawconnection.h"
 
 #include "support/fakehidrawtree.h"
 
@@ -6,6 +7,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <thread>
 #include <vector>
@@ -197,4 +199,16 @@ TEST_F(HidDeviceTransferTest, ADeviceThatVanishesDuringAReadEndsItBeforeTheTimeo
     EXPECT_EQ(device.read(buffer.data(), REPORT_LENGTH, &bytesRead), HID_TRANSFER_FAILED);
     EXPECT_LT(millisecondsSince(start), 5000);
     unplug.join();
+}
+
+TEST(HidrawConnection, WritesWithoutWaitingForTheNodeToSayItIsWritable)
+{
+    // hidraw before Linux 5.5 never reports POLLOUT, yet takes every report at once. An eventfd at its
+    // highest count does the same with a zero write.
+    const int node = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    const quint64 highestCount = 0xFFFFFFFFFFFFFFFEull;
+    ASSERT_EQ(::write(node, &highestCount, sizeof highestCount), ssize_t(sizeof highestCount));
+    HidrawConnection connection(node, 0x7A3C, 0x0C08, HidReportDescriptor(), "eventfd");
+    const unsigned char report[sizeof highestCount] = {};
+    EXPECT_EQ(connection.write(report, sizeof report, 1000), IHidConnection::Transfer::Done);
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QStringList>
 #include <QtGlobal>
@@ -177,6 +178,24 @@ TEST_F(SerialComDriverTest, EveryByteValueCrossesTheLineUnchanged)
 
     boardSends(bytes);
     EXPECT_EQ(driverReceives(bytes.size()), bytes);
+}
+
+TEST_F(SerialComDriverTest, APortNobodyReadsHoldsABoundedAmount)
+{
+    // The board talks on and on while the port is held open and never read.
+    ASSERT_TRUE(driver->open());
+    ASSERT_EQ(::fcntl(board, F_SETFL, ::fcntl(board, F_GETFL) | O_NONBLOCK), 0);
+    const QByteArray line(1024, 'x');
+    qint64 sent = 0;
+    for (int round = 0; round < 2000 && sent < 8 * SerialComDriver::READ_BUFFER_SIZE; ++round)
+    {
+        sent += std::max<ssize_t>(::write(board, line.constData(), size_t(line.size())), 0);
+        QCoreApplication::processEvents();
+    }
+    driver->setWaitForReadyRead(false);
+    QByteArray held(int(sent), '\0');
+    EXPECT_LE(driver->readBytes(held.data(), sent), SerialComDriver::READ_BUFFER_SIZE);
+    EXPECT_GT(sent, SerialComDriver::READ_BUFFER_SIZE) << "the board was held back before the bound";
 }
 
 TEST_F(SerialComDriverTest, ReadTimesOutOrReturnsAtOnceWithoutWaiting)

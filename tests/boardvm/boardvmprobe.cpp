@@ -1,0 +1,345 @@
+// board_vm_probe: the program's HID and serial back ends against the real kernel, run by the checks of
+// scripts/board-vm inside its virtual machine (tests/boardvm/checks.py), one step per call:
+//   list                  the board's interfaces as the stack lists them
+//   open <filter> [hold]  opens the interface, says "opened" or "refused"; with hold keeps it until stdin
+//   ends exchange              the same requests to the real board and to a simulated board in this process,
+//                         answers compared byte for byte
+//   unplug-read, unplug-write
+//                         a transfer that blocks ("blocking" on stdout) until the board is pulled
+//   silent                an exchange with a board that does not answer, then, after "waiting" on stdout
+//                         and a line on stdin, one with a board that answers again
+//   replug                an exchange, "ready", then exchanges until the board is back or 20 s pass
+//   serial                opens the board's serial port
+// Every result is one line "<name> <value>..."; the exit status is 0 unless a step could not be carried out.
+#include "Communication/comstream.h"
+#include "Communication/comstreamformatter.h"
+#include "HidDevice/hiddevice.h"
+#include "Serial/serialcomdriver.h"
+#include "core/Communication/testcomobjects.h"
+#include "hidcomdriver.h"
+#include "simulatedboard.h"
+#include "simulatedhidbackend.h"
+#include "support/simulatedboardcomdriver.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QThread>
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+using LidoraSim::SimulatedBoard;
+using LidoraSim::SimulatedHidBackend;
+using NoxCore::Communication::ComStream;
+using NoxCore::Communication::IComObject;
+using namespace NoxHid;
+
+namespace
+{
+
+const unsigned int REPORT_LENGTH = 65;
+const unsigned int TIMEOUT_MS = 1500;
+
+void say(const QString& line)
+{
+    std::printf("%s\n", line.toLocal8Bit().constData());
+    std::fflush(stdout);
+}
+
+HidComDeviceInfo selection(const char* pathFilter)
+{
+    HidComDeviceInfo info(SimulatedHidBackend::VENDOR_ID, SimulatedHidBackend::PRODUCT_ID);
+    info.setPath(pathFilter);
+    return info;
+}
+
+// Opens the first interface the stack's listing gives for the filter.
+bool openInterface(HidDevice& device, const char* pathFilter)
+{
+    const QList<HidComDeviceInfo> found = HidComDriver::listDevices(
+        SimulatedHidBackend::VENDOR_ID, SimulatedHidBackend::PRODUCT_ID, QString::fromLatin1(pathFilter));
+    if (found.isEmpty())
+        return false;
+    HidDeviceInfo info(found.first().vendorId(), found.first().productId());
+    info.setPath(found.first().path());
+    device.setTimeouts(TIMEOUT_MS, TIMEOUT_MS);
+    return device.open(&info) == HID_SUCCESS;
+}
+
+// The hidraw nodes this process holds open.
+int openHidrawNodes()
+{
+    int count = 0;
+    for (const QFileInfo& entry : QDir("/proc/self/fd").entryInfoList(QDir::System | QDir::Files))
+        count += entry.symLinkTarget().startsWith("/dev/hidraw") ? 1 : 0;
+    return count;
+}
+
+ScriptedComObject command(unsigned char protocol, const QByteArray& request, unsigned int answerLimit,
+                          IComObject::CallingType callingType = IComObject::RequestAndResponse)
+{
+    ScriptedComObject object(protocol, unsigned(request.size()), answerLimit, callingType);
+    object.request = request;
+    return object;
+}
+
+// The board on both interfaces through the stack's own driver and stream.
+struct BoardStreams
+{
+    BoardStreams()
+    {
+        control.setFormatter(&formatter);
+        module.setFormatter(&formatter);
+    }
+    bool open() { return controlStream.open() && moduleStream.open(); }
+
+    NoxCore::Communication::ComStreamFormatter formatter;
+    HidComDriver control{selection("mi_03")};
+    HidComDriver module{selection("mi_04")};
+    ComStream controlStream{&control, ComStream::theImmediateFlushPolicy};
+    ComStream moduleStream{&module, ComStream::theImmediateFlushPolicy};
+};
+
+// Firmware numbers on both interfaces, a register block written and read back in several reports each
+// way, the module's identification: each answer as the real board gives it and as the firmware gives it
+// in this process. False when one differs.
+bool exchangeAll(ComStream& control, ComStream& module, bool tell)
+{
+    SimulatedBoard reference;
+    SimulatedBoardComDriver referenceControl(reference, SimulatedBoard::Channel::Control);
+    SimulatedBoardComDriver referenceModule(reference, SimulatedBoard::Channel::Module);
+    ComStream referenceControlStream(&referenceControl, ComStream::theImmediateFlushPolicy);
+    ComStream referenceModuleStream(&referenceModule, ComStream::theImmediateFlushPolicy);
+    referenceControlStream.open();
+    referenceModuleStream.open();
+
+    QByteArray block(150, '\0');
+    for (int index = 0; index < block.size(); ++index)
+        block[index] = char(index * 7 + 3);
+    const QByteArray slave(1, char(0x80));
+    struct Step
+    {
+        const char* name;
+        bool onControl;
+        ScriptedComObject object;
+    } steps[] = {
+        {"control firmware number", true, command(0x67, QByteArray(), 3)},
+        {"module firmware number", false, command(0x67, QByteArray(), 3)},
+        {"register block written", false,
+         command(0x61, slave + char(0x10) + block, 0, IComObject::FireAndForget)},
+        {"register block read in 3 reports", false, command(0x61, slave + char(0x10) + char(0x81), 150)},
+        {"module identification", false, command(0x08, QByteArray(), 14)},
+    };
+    bool same = true;
+    for (Step& step : steps)
+    {
+        ScriptedComObject expected = step.object;
+        (step.onControl ? control : module).execute(&step.object);
+        (step.onControl ? referenceControlStream : referenceModuleStream).execute(&expected);
+        const bool matches = step.object.answer == expected.answer &&
+                             step.object.valid() == expected.valid() &&
+                             step.object.status() == expected.status();
+        same = same && matches;
+        if (tell || !matches)
+            say(QString("%1 %2 %3 bytes %4")
+                    .arg(matches ? "same" : "differs", step.name)
+                    .arg(step.object.answer.size())
+                    .arg(QString::fromLatin1(step.object.answer.toHex())));
+    }
+    return same;
+}
+
+int list()
+{
+    for (const char* filter : {"mi_03", "mi_04"})
+    {
+        HidDevice device;
+        if (!openInterface(device, filter))
+        {
+            say(QString("missing %1").arg(filter));
+            continue;
+        }
+        wchar_t product[256] = {};
+        const bool hasProduct = device.getProductString(product, 255);
+        const HidDeviceInfo info = device.deviceInfo();
+        say(QString("interface %1 vendor %2 product %3 in %4 out %5 name %6")
+                .arg(info.path())
+                .arg(info.vendorId(), 4, 16, QChar('0'))
+                .arg(info.productId(), 4, 16, QChar('0'))
+                .arg(device.inputReportLength())
+                .arg(device.outputReportLength())
+                .arg(hasProduct ? QString::fromWCharArray(product) : QString("?")));
+    }
+    return 0;
+}
+
+int openAndHold(const char* filter, bool hold)
+{
+    HidDevice device;
+    const bool opened = openInterface(device, filter);
+    say(opened ? "opened" : "refused");
+    if (opened && hold)
+    {
+        std::string line;
+        while (std::getline(std::cin, line))
+        {
+        }
+    }
+    return 0;
+}
+
+int exchange()
+{
+    BoardStreams board;
+    if (!board.open())
+    {
+        say("refused");
+        return 1;
+    }
+    QElapsedTimer timer;
+    timer.start();
+    const bool same = exchangeAll(board.controlStream, board.moduleStream, true);
+    say(QString("exchanged %1 in %2 ms").arg(same ? "all" : "not all").arg(timer.elapsed()));
+    return 0;
+}
+
+// A read on the module interface that nothing answers, or writes to a control interface that takes no
+// more reports, until the board is pulled.
+int unplugDuring(bool reading)
+{
+    HidDevice device;
+    if (!openInterface(device, reading ? "mi_04" : "mi_03"))
+    {
+        say("refused");
+        return 1;
+    }
+    unsigned char report[REPORT_LENGTH] = {};
+    unsigned int bytesRead = 0;
+    say("blocking");
+    QElapsedTimer timer;
+    int result = HID_SUCCESS;
+    qint64 lastMs = 0;
+    do
+    {
+        timer.start();
+        result =
+            reading ? device.read(report, REPORT_LENGTH, &bytesRead) : device.write(report, REPORT_LENGTH);
+        lastMs = timer.elapsed();
+    } while (result == HID_SUCCESS || (!reading && result == HID_TIMED_OUT && lastMs < 100));
+    // The transfer fails as soon as the link is down; the kernel takes the node away a moment later.
+    timer.start();
+    wchar_t product[256] = {};
+    while (device.getProductString(product, 255) && !timer.hasExpired(TIMEOUT_MS))
+        QThread::msleep(10);
+    const qint64 goneMs = timer.elapsed();
+    device.close();
+    say(QString("result %1 after %2 ms, product string fails %3 ms later, hidraw nodes open %4")
+            .arg(result)
+            .arg(lastMs)
+            .arg(goneMs)
+            .arg(openHidrawNodes()));
+    return 0;
+}
+
+int silent()
+{
+    BoardStreams board;
+    if (!board.open())
+    {
+        say("refused");
+        return 1;
+    }
+    QElapsedTimer timer;
+    timer.start();
+    ScriptedComObject object = command(0x67, QByteArray(), 3);
+    board.moduleStream.execute(&object);
+    say(QString("unanswered valid %1 error %2 after %3 ms")
+            .arg(object.valid())
+            .arg(board.moduleStream.lastError())
+            .arg(timer.elapsed()));
+    say("waiting");
+    std::string line;
+    std::getline(std::cin, line);
+    timer.start();
+    const bool same = exchangeAll(board.controlStream, board.moduleStream, false);
+    say(QString("answered again %1 in %2 ms").arg(same ? "all" : "not all").arg(timer.elapsed()));
+    return 0;
+}
+
+// The stack's way back after an unplug: the state check finds the board gone, closes, and opens again
+// when the listing finds it.
+int replug()
+{
+    BoardStreams board;
+    if (!board.open() || !exchangeAll(board.controlStream, board.moduleStream, false))
+    {
+        say("refused");
+        return 1;
+    }
+    const QString before =
+        QString("%1 %2").arg(board.control.deviceInfo()->path(), board.module.deviceInfo()->path());
+    say("ready");
+    QElapsedTimer timer;
+    timer.start();
+    bool gone = false;
+    bool back = false;
+    while (!back && timer.elapsed() < 20000)
+    {
+        QThread::msleep(100);
+        for (HidComDriver* driver : {&board.control, &board.module})
+        {
+            const bool present = driver->updateDeviceState() == HidComDriver::DEVICE_PRESENT;
+            gone = gone || !present || !driver->isOpen();
+            if (present && !driver->isOpen())
+                driver->open();
+        }
+        back = gone && board.control.isOpen() && board.module.isOpen() &&
+               exchangeAll(board.controlStream, board.moduleStream, false);
+        board.controlStream.lastError();
+        board.moduleStream.lastError();
+    }
+    say(QString("back %1 after %2 ms").arg(back ? "yes" : "no").arg(timer.elapsed()));
+    return 0;
+}
+
+int serial()
+{
+    NoxCom::Serial::SerialComDeviceInfo filter(SimulatedHidBackend::VENDOR_ID,
+                                               SimulatedHidBackend::PRODUCT_ID);
+    NoxCom::Serial::SerialComDriver driver(filter);
+    const QList<NoxCom::Serial::SerialComDeviceInfo> ports =
+        NoxCom::Serial::SerialComDriver::listDevices(&filter);
+    const bool opened = driver.open();
+    say(QString("serial %1 %2")
+            .arg(ports.isEmpty() ? QString("none") : ports.first().port(), opened ? "opened" : "refused"));
+    driver.close();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication application(argc, argv);
+    const QStringList arguments = application.arguments().mid(1);
+    const QString step = arguments.value(0);
+    if (step == "list")
+        return list();
+    if (step == "open")
+        return openAndHold(arguments.value(1).toLatin1().constData(), arguments.value(2) == "hold");
+    if (step == "exchange")
+        return exchange();
+    if (step == "unplug-read" || step == "unplug-write")
+        return unplugDuring(step == "unplug-read");
+    if (step == "silent")
+        return silent();
+    if (step == "replug")
+        return replug();
+    if (step == "serial")
+        return serial();
+    std::fprintf(stderr, "board_vm_probe: unknown step %s\n", step.toLocal8Bit().constData());
+    return 2;
+}
