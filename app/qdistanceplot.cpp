@@ -122,6 +122,14 @@ void QDistancePlot::measureDistance()
     updateSeries(record);
     updateObjectState();
     updatePresence();
+    // A board pulled during the exchange closes the stream: the client's request still gets its one
+    // answer, the same refusal a request gets that arrives while no board is there.
+    if (fromModule && !isModuleStreamOpen())
+    {
+        if (itsLogging != nullptr)
+            itsLogging->writeText(QStringLiteral("#ERR;;No target system connected.\r\n"));
+        return;
+    }
     sendDemoData();
     // Only what the module really measured is streamed to a client, never the test script.
     if (itsLogging != nullptr && isModuleStreamOpen())
