@@ -1,5 +1,7 @@
 #include "getobjectscommand.h"
 
+#include "Communication/comstream.h"
+
 #include <QtEndian>
 
 namespace
@@ -14,6 +16,9 @@ const unsigned int DISTANCE3_OFFSET = 6;
 const unsigned int CONFIDENCE_OFFSET = 8;
 const unsigned int PHOTON_COUNT_REFERENCE_OFFSET = 9;
 const unsigned int PHOTON_COUNT_OBJECT_OFFSET = 13;
+
+// The board is polled 30 times a second: one line when its answers stop, not one per measurement.
+bool lastReadFailed = false;
 
 } // namespace
 
@@ -50,6 +55,22 @@ bool GetObjectsCommand::deserialize(unsigned char* data, unsigned int size)
     itsObjectRecord.photonCountReference = qFromLittleEndian<quint32>(data + PHOTON_COUNT_REFERENCE_OFFSET);
     itsObjectRecord.photonCountObject = qFromLittleEndian<quint32>(data + PHOTON_COUNT_OBJECT_OFFSET);
     return true;
+}
+
+bool GetObjectsCommand::readFrom(NoxCore::Communication::ComStream& stream)
+{
+    stream.execute(this);
+    if (valid())
+    {
+        lastReadFailed = false;
+        return true;
+    }
+    const int error = stream.lastError();
+    if (!lastReadFailed)
+        qWarning("Measurement failed: the module did not deliver its object (%s); no sample is taken.",
+                 NoxCore::Communication::ComDriver::errorToString(error));
+    lastReadFailed = true;
+    return false;
 }
 
 ObjectRecord GetObjectsCommand::objectRecord() const

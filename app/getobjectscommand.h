@@ -5,6 +5,14 @@
 
 #include "Communication/serializablecomobject.h"
 
+namespace NoxCore
+{
+namespace Communication
+{
+class ComStream;
+}
+} // namespace NoxCore
+
 // Fetches the object the sensor detected in one measurement: the object count and one ObjectRecord.
 class GetObjectsCommand : public NoxCore::Communication::SerializableComObject
 {
@@ -21,6 +29,11 @@ public:
     bool serialize(unsigned char* buffer, unsigned int bufferSize) override;
     // Needs all 17 answer bytes; a shorter answer leaves the zero record, which reads as "no object".
     bool deserialize(unsigned char* data, unsigned int size) override;
+
+    // Runs this read on stream. A failed exchange is no measurement: its error is taken off the stream at
+    // once (which refuses every further request until it is) and said on standard error, once per run of
+    // failures. False then, and the record must not be used.
+    bool readFrom(NoxCore::Communication::ComStream& stream);
 
     ObjectRecord objectRecord() const;
     // 0 when nothing was detected.

@@ -22,6 +22,9 @@ InstanceMark::InstanceMark()
 
 bool InstanceMark::check(bool ownsTarget)
 {
+    // The store was loaded when the window was made; opening the board can take seconds, in which another
+    // instance may have set its mark.
+    itsStore->sync();
     if (ownsTarget)
         write(false);
     itsOtherInstance = itsStore->value(QString::fromLatin1(KEY), false).toBool();

@@ -2,8 +2,6 @@
 
 #include "Tools/clock.h"
 
-#include <QAbstractSocket>
-
 namespace
 {
 
@@ -30,7 +28,7 @@ void Logging::setSocket(QAbstractSocket* socket)
 
 void Logging::writeText(const QString& text)
 {
-    if (itsSocket == nullptr)
+    if (itsSocket == nullptr || itsSocket->state() != QAbstractSocket::ConnectedState)
         return;
     // Write errors are the client's business; the measurement goes on.
     itsSocket->write(text.toLocal8Bit());
@@ -65,16 +63,6 @@ QString Logging::objectsRecord(qint64 timeMs, quint8 objectCount, quint8 confide
     return head + QStringLiteral(";00001;") + zeroFilled(confidence, 5) + QLatin1Char(';') +
            zeroFilled(distance, 5) + QLatin1Char(';') + zeroFilled(photonCountReference, 9) +
            QLatin1Char(';') + zeroFilled(photonCountObject, 9) + RECORD_END;
-}
-
-void Logging::writeVersion(const QString& serialNumber, const QString& app0Revision,
-                           const QString& productVersion, const QString& driverRevision,
-                           const QString& extraRevision, const QString& chipRevision)
-{
-    const QString record = versionRecord(serialNumber, app0Revision, productVersion, driverRevision,
-                                         extraRevision, chipRevision);
-    writeFileText(record);
-    writeText(record);
 }
 
 void Logging::writeObjects(quint8 objectCount, quint8 confidence, quint16 distance,

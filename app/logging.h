@@ -1,15 +1,16 @@
 #ifndef LIDORA_LOGGING_H
 #define LIDORA_LOGGING_H
 
+#include <QAbstractSocket>
 #include <QFile>
 #include <QObject>
+#include <QPointer>
 #include <QTextStream>
-
-class QAbstractSocket;
 
 // Formats the records an automation client receives and writes them to its socket: fields separated by
 // ";", a "#" tag first, "\r\n" last, time stamps in ms since 1970-01-01 UTC. One writer per connected
-// client; the socket is not owned. Without a socket the records are dropped. GUI thread only.
+// client; the socket is not owned. Without a socket, or once its connection has failed (which may happen
+// inside a write of this very writer), the records are dropped. GUI thread only.
 class Logging : public QObject
 {
     Q_OBJECT
@@ -24,14 +25,11 @@ public:
     // Writes to the writer's own text file when that is open (the program never opens it).
     void writeFileText(const QString& text);
 
-    // "#VER;" serial;App0 revision;product version;driver revision;extra revision;chip revision
-    void writeVersion(const QString& serialNumber, const QString& app0Revision, const QString& productVersion,
-                      const QString& driverRevision, const QString& extraRevision,
-                      const QString& chipRevision);
     // "#OBJ;" time;00000 without an object, else time;00001;confidence;distance;reference count;object count
     void writeObjects(quint8 objectCount, quint8 confidence, quint16 distance, quint32 photonCountReference,
                       quint32 photonCountObject);
 
+    // "#VER;" serial;App0 revision;product version;driver revision;extra revision;chip revision
     static QString versionRecord(const QString& serialNumber, const QString& app0Revision,
                                  const QString& productVersion, const QString& driverRevision,
                                  const QString& extraRevision, const QString& chipRevision);
@@ -41,7 +39,7 @@ public:
 private:
     QFile itsFile;
     QTextStream itsFileStream;
-    QAbstractSocket* itsSocket = nullptr;
+    QPointer<QAbstractSocket> itsSocket;
 };
 
 #endif

@@ -4,7 +4,10 @@
 #include "controllogic.h"
 #include "cyclelog.h"
 #include "devicestatusbar.h"
+#include "iautomationtarget.h"
 #include "instancemark.h"
+#include "measurementcycle.h"
+#include "measurementstatistics.h"
 #include "readoutlog.h"
 
 #include "Communication/nodestatecontext.h"
@@ -17,13 +20,15 @@
 
 #include <memory>
 
+class AutomationServer;
 class GetCalibrationDataCommand;
-class Logging;
+class MeasurementRecorder;
+class QAction;
 class QCPBars;
 class QCPStringLegendItem;
-class QTcpServer;
-class QTcpSocket;
+class QLabel;
 class QTimer;
+class RecordingPlayer;
 
 namespace Ui
 {
@@ -56,10 +61,12 @@ class IIntentExecuteParameter;
 
 // The demo's one window: object state, distance and a distance/confidence bar, or the screen saver when
 // nobody has been present for a while. Owns the control logic with the board's communication stack, the
-// 33 ms measurement timer, which runs for the whole life of the window, and the automation server on
-// 127.0.0.1:39999 with its one client. Everything runs on the GUI thread; exchanges with the board block it
-// for their duration.
-class MainWindow : public QMainWindow, public NoxGui::Intents::IIntentExecutor
+// 33 ms measurement timer, which runs for the whole life of the window, and the automation server, for whose
+// client it measures. Everything runs on the GUI thread; exchanges with the board block it for their
+// duration.
+class MainWindow : public QMainWindow,
+                   public NoxGui::Intents::IIntentExecutor,
+                   public virtual IAutomationTarget
 {
     Q_OBJECT
     Q_INTERFACES(NoxGui::Intents::IIntentExecutor)
@@ -70,12 +77,9 @@ public:
     static constexpr qint64 DISPLAY_REFRESH_MS = 32;
     // ...and the state label at most this often, so it stays readable while the state flickers.
     static constexpr qint64 STATE_LABEL_REFRESH_MS = 250;
-    static constexpr quint16 AUTOMATION_PORT = 39999;
-    // Flow control towards the automation client: no more reading while this many commands wait, and no
-    // more measuring while this much output has not been taken by the client.
-    static constexpr int AUTOMATION_MAX_QUEUED_COMMANDS = 1024;
-    static constexpr qint64 AUTOMATION_MAX_UNSENT_BYTES = 1024 * 1024;
-    static constexpr qint64 AUTOMATION_READ_BUFFER_BYTES = 64 * 1024;
+    // The history chart follows at most this often, the statistics and the recording status this often.
+    static constexpr qint64 HISTORY_REFRESH_MS = 100;
+    static constexpr qint64 STATISTICS_REFRESH_MS = 500;
 
     // tracer (may be null) records what the program says to the module.
     explicit MainWindow(QWidget* parent = nullptr, NoxCore::Tracing::Tracer* tracer = nullptr);
@@ -87,14 +91,31 @@ public:
     // measuring without drawing anything (--no-drawing), the floor that drawing is measured against.
     bool startCycleLog(const QString& path, QString* errorText);
     void setDrawingEnabled(bool enabled) { itsDrawingEnabled = enabled; }
+    // How measurements of the module are labelled in recordings: a board or the simulated one.
+    void setBoardSource(MeasurementSource source) { itsCycle.setBoardSource(source); }
+    const MeasurementCycle& cycle() const { return itsCycle; }
+
+    // Records every measurement to the CSV file at path (File menu, --record); an existing file is replaced
+    // only when replace is set. False, with the reason in errorText, when the file cannot be written.
+    bool startRecording(const QString& path, bool replace, QString* errorText);
+    // Plays a recording instead of measuring, until its end (File menu). False, with the reason in
+    // errorText, when the file is not a recording; nothing of it is shown then.
+    bool playRecording(const QString& path, QString* errorText);
+    // Writes the chart, and the history when it is shown, as PNG or (for a path ending in .pdf) PDF.
+    bool saveChart(const QString& path);
+
+    void automationStarted(Logging* writer) override;
+    void automationEnded() override;
+    bool isTargetConnected() override { return isModuleStreamOpen(); }
+    QString versionRecord() override;
+    QStringList calibrationLines() override;
+    void selectOperationMode(int mode) override;
+    void measureOnce() override { on_pbStart_clicked(); }
 
 public slots:
     void intOpenAboutDialog_update(bool* enabled);
     void intOpenAboutDialog_execute(NoxGui::Intents::IIntentExecuteParameter* parameter);
     void onToFModuleActivated();
-    void readAutomationCommand();
-    void disconnectAutomation();
-    void newAutomationConnection();
     void on_communicationInitialized();
     void on_communicationDeinitialized();
     void on_pbStart_clicked();
@@ -107,20 +128,33 @@ public slots:
 protected:
     void closeEvent(QCloseEvent* event) override;
 
+private slots:
+    void onItsCycleMeasured(const MeasurementSample& sample);
+    void onStartRecordingTriggered();
+    void onStopRecordingTriggered();
+    void onOpenRecordingTriggered();
+    void onStopReplayTriggered();
+    void onSaveChartTriggered();
+    void onItsRecorderFailed(const QString& message);
+    void onItsPlayerFinished();
+
 private:
     void bindStatusFields(ControlLogic& controlLogic);
     void unbindStatusFields(ControlLogic& controlLogic);
     void buildMenus();
     void sendTargetConfiguration();
     bool executeCalibrationRequest(GetCalibrationDataCommand& command);
-    void executeAutomationCommand(const QString& command);
-    void processAutomationCommands();
-    void refuseAutomationClient(QTcpSocket* socket);
     bool isModuleStreamOpen() const;
     void setUpBarChart();
     void startAutomationServer();
     void checkSingleInstance();
     void updateObjectDisplay();
+    void buildRecordingMenu();
+    void buildViewMenu();
+    void endReplay();
+    void updateRecordingStatus();
+    void updateActions();
+    void showWarning(const QString& text);
 
     NoxGui::Intents::IntentGroup itsToolBarIntentGroup;
     DeviceStatusBar itsDeviceStatusBar;
@@ -145,18 +179,24 @@ private:
     QString itsChipRevision;
     NoxCore::Communication::ComStream* itsModuleStream = nullptr;
     NoxCore::Tools::ElapsedTimer itsDisplayTimer;
-    QTcpServer* itsAutomationServer = nullptr;
-    QTcpSocket* itsAutomationSocket = nullptr;
+    AutomationServer* itsAutomationServer = nullptr;
     bool itsAutomationActive = false;
-    Logging* itsAutomationLogging = nullptr;
-    // Commands read but not yet carried out. One runs per turn of the event loop, so that a client that
-    // sends a flood of commands neither freezes the window nor makes the program read without bound.
-    QStringList itsAutomationCommands;
-    QTimer* itsAutomationCommandTimer = nullptr;
     qint64 itsLastStateLabelUpdateMs;
     std::unique_ptr<ReadoutLog> itsReadoutLog;
     std::unique_ptr<CycleLog> itsCycleLog;
     bool itsDrawingEnabled = true;
+
+    MeasurementCycle itsCycle;
+    MeasurementStatistics itsStatistics;
+    MeasurementRecorder* itsRecorder = nullptr;
+    RecordingPlayer* itsPlayer = nullptr;
+    QLabel* itsRecordingLabel = nullptr;
+    QString itsBannerText;
+    NoxCore::Tools::ElapsedTimer itsHistoryTimer;
+    NoxCore::Tools::ElapsedTimer itsStatisticsTimer;
+    QAction* itsStartRecordingAction = nullptr;
+    QAction* itsStopRecordingAction = nullptr;
+    QAction* itsStopReplayAction = nullptr;
 };
 
 #endif

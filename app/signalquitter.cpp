@@ -56,5 +56,6 @@ void SignalQuitter::onSignalPipeReadable()
     while (::read(signalPipe[0], bytes, sizeof(bytes)) > 0)
     {
     }
+    itsQuitRequested = true;
     QCoreApplication::quit();
 }

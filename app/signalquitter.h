@@ -8,6 +8,8 @@ class QSocketNotifier;
 // Ends the event loop on SIGINT and SIGTERM, so that Ctrl+C in a terminal or a service stop shuts the
 // program down like its Exit command: the window's destructor runs, the single-instance mark is cleared.
 // A signal handler may do almost nothing, so it only writes a byte into a pipe that the event loop watches.
+// A signal taken in start-up's own event loops (a warning box) ends them, but the main loop has not begun
+// yet: main() asks quitRequested() before it starts it.
 class SignalQuitter : public QObject
 {
     Q_OBJECT
@@ -18,12 +20,14 @@ public:
 
     // False when the pipe or the handlers could not be set up; the signals then keep their default action.
     bool isInstalled() const { return itsNotifier != nullptr; }
+    bool quitRequested() const { return itsQuitRequested; }
 
 private slots:
     void onSignalPipeReadable();
 
 private:
     QSocketNotifier* itsNotifier = nullptr;
+    bool itsQuitRequested = false;
 };
 
 #endif

@@ -1,5 +1,6 @@
 #include "testscript.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStringList>
 
@@ -39,6 +40,14 @@ qint64 saturatingAdd(qint64 a, qint64 b)
 }
 
 } // namespace
+
+QString TestScript::locate(const QString& workingFolder, const QString& applicationFolder)
+{
+    const QString local = QDir(workingFolder).filePath(QStringLiteral("test_data.txt"));
+    const QString installed =
+        QDir(applicationFolder).filePath(QStringLiteral(LIDORA_SCRIPT_FROM_BINDIR "/test_data.txt"));
+    return (!QFile::exists(local) && QFile::exists(installed)) ? QDir::cleanPath(installed) : local;
+}
 
 bool TestScript::load(const QString& path)
 {

@@ -16,6 +16,13 @@ class QIODevice;
 class TestScript
 {
 public:
+    // The script a demo started in the given working folder replays: its test_data.txt when there is one,
+    // otherwise the one installed with the program (found from the program's own folder, so a package
+    // unpacked anywhere finds its own copy). A program started from the desktop menu runs in the home
+    // folder, which has no script, and would otherwise show an empty room for ever. Without either, the
+    // working folder's name, so that the failed load names what the user can add.
+    static QString locate(const QString& workingFolder, const QString& applicationFolder);
+
     // Reading stops here, so a wrong file handed to the demo cannot eat the memory or the start-up time.
     static constexpr qint64 MAX_FILE_BYTES = 4 * 1024 * 1024;
     // Longer lines cannot be script lines; they are skipped whole.

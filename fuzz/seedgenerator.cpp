@@ -205,15 +205,24 @@ void writeTelegramSeeds(SeedWriter& seeds, const QList<QString>& telegrams)
         seeds.write("commandmanager_telegrams", telegram.toUtf8());
         seeds.write("xmlmapper_telegrams", telegram.toUtf8());
     }
+    // The whole session, the same cut short as a killed recording leaves it, and one small file per telegram,
+    // so that the fuzzer meets every telegram type in an input it can mutate quickly.
     QTemporaryDir folder;
     const QString traceFile = folder.filePath("session.xml");
     NoxCore::Tracing::TraceRecorder recorder;
-    if (recorder.writeTelegrams(traceFile, telegrams))
+    const auto writeTraceSeed = [&](const QList<QString>& content)
     {
         QFile file(traceFile);
-        file.open(QIODevice::ReadOnly);
-        seeds.write("traceplayer_files", file.readAll());
-    }
+        if (!recorder.writeTelegrams(traceFile, content) || !file.open(QIODevice::ReadOnly))
+            return QByteArray();
+        const QByteArray bytes = file.readAll();
+        seeds.write("traceplayer_files", bytes);
+        return bytes;
+    };
+    const QByteArray session = writeTraceSeed(telegrams);
+    seeds.write("traceplayer_files", session.left(session.lastIndexOf("</LogData>")));
+    for (const QString& telegram : telegrams)
+        writeTraceSeed({telegram});
 }
 
 // The uevent and report descriptor files of hidraw nodes: the board's two interfaces, one found by HID_PHYS

@@ -115,10 +115,11 @@ int HidComDriver::write(const unsigned char* data, unsigned int size)
     if (itsFormatter != nullptr && itsFormatter->getMaxDataSize() < size)
         return itsLastError = WRITE_TOO_LARGE;
 
+    const int dataPerReport = transmitDataPerReport();
     unsigned int copied = 0;
     while (itsLastError == SUCCESS)
     {
-        const unsigned int room = unsigned(itsMaxDataPerReport - itsTransmitCount);
+        const unsigned int room = unsigned(dataPerReport - itsTransmitCount);
         const unsigned int chunk = std::min(room, size - copied);
         if (chunk == 0 && copied == size)
             return itsLastError;
@@ -127,7 +128,7 @@ int HidComDriver::write(const unsigned char* data, unsigned int size)
         itsTransmitCount += int(chunk);
         copied += chunk;
         // A full report goes out at once; the last, partly filled one waits for flush() or more data.
-        if (itsTransmitCount == itsMaxDataPerReport)
+        if (itsTransmitCount == dataPerReport)
         {
             if (!itsIsOpen)
                 return itsLastError = CHANNEL_NOT_OPEN;
@@ -156,7 +157,6 @@ void HidComDriver::sendReport()
                                    0);
     itsTransmitCount = 0;
     itsTransmitBuffer[0] = itsSettings.outputReportId();
-    // A numbered report has no room for the 64th payload byte.
     const unsigned int length = itsSettings.outputReportId() == 0 ? REPORT_SIZE : REPORT_SIZE - 1;
     if (writeReport(itsTransmitBuffer, length, 0))
     {
@@ -180,10 +180,11 @@ void HidComDriver::fillTransmitPayload()
     std::memset(itsTransmitBuffer + PAYLOAD_OFFSET, REPORT_FILL_BYTE, REPORT_PAYLOAD_SIZE);
 }
 
-unsigned int HidComDriver::payloadOffset() const
+int HidComDriver::transmitDataPerReport() const
 {
-    // An unnumbered input report is read one byte in, so that its payload sits where a numbered one's does.
-    return itsSettings.inputReportId() == 0 ? 1 : 0;
+    // A numbered output report goes out one byte short, so it carries one data byte less; the count in its
+    // header must say so, or the board takes a byte that never came.
+    return itsSettings.outputReportId() == 0 ? itsMaxDataPerReport : itsMaxDataPerReport - 1;
 }
 
 int HidComDriver::read(unsigned char* data, unsigned int size)
@@ -233,14 +234,11 @@ void HidComDriver::receiveReport()
         if (!deadline.isForever())
             itsDevice.setTimeouts(unsigned(std::max<qint64>(deadline.remainingTime(), HID_TIMEOUT_MIN)),
                                   unsigned(itsWriteTimeout));
-        const int bytesRead = readReport(itsReceiveBuffer + payloadOffset(), REPORT_SIZE, 0);
+        // The device hands over a report's data without its report-id byte, numbered or not, so the header
+        // always sits at the payload's start; the id is the device layer's framing, and never to be looked
+        // for in the header, whose first byte is the sequence echo.
+        const int bytesRead = readReport(itsReceiveBuffer + PAYLOAD_OFFSET, REPORT_SIZE, 0);
         if (bytesRead <= 0)
-        {
-            itsLastError = RECEIVE_FAILED;
-            return;
-        }
-        const quint8 inputReportId = itsSettings.inputReportId();
-        if (inputReportId != 0 && itsReceiveBuffer[PAYLOAD_OFFSET] != inputReportId)
         {
             itsLastError = RECEIVE_FAILED;
             return;
@@ -257,8 +255,7 @@ void HidComDriver::receiveReport()
             continue;
         // The count byte comes from the device: never read past the report it arrived in.
         const unsigned int headerSize = itsFormatter->getHeaderSize();
-        const unsigned int reportBytes = unsigned(bytesRead) - (PAYLOAD_OFFSET - payloadOffset());
-        if (count > itsMaxDataPerReport || headerSize + count > reportBytes)
+        if (count > itsMaxDataPerReport || headerSize + count > unsigned(bytesRead))
         {
             itsLastError = RECEIVE_FAILED;
             return;

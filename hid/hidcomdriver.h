@@ -83,7 +83,7 @@ public:
 private:
     void sendReport();
     void receiveReport();
-    unsigned int payloadOffset() const;
+    int transmitDataPerReport() const;
     void fillTransmitPayload();
 
     HidComDeviceInfo itsDeviceInfo;
@@ -92,7 +92,8 @@ private:
     unsigned char itsTransmitBuffer[REPORT_SIZE];
     int itsTransmitCount = 0;
     unsigned int itsTransmitDataPosition = 0;
-    // One byte more than a report: a numbered input report is read at byte 0, an unnumbered one at byte 1.
+    // Byte 0 stands for the report id, which the device does not hand over; the payload follows at byte 1,
+    // and the device gets room for a whole report there.
     unsigned char itsReceiveBuffer[REPORT_SIZE + 1];
     int itsReceiveCount = 0;
     unsigned int itsReceiveDataPosition = 0;

@@ -19,10 +19,11 @@ const int BITS_PER_BYTE = 8;
 const int HEX_BASE = 16;
 const int TRACE_PATTERN_DIGITS = 8;
 
-// Register-sized integers only; width 0 is allowed and packs nothing.
+const unsigned int WIDEST = 4;
+
 bool isPackable(const unsigned char* buffer, unsigned int byteWidth)
 {
-    return buffer != nullptr && (byteWidth == 0 || byteWidth == 1 || byteWidth == 2 || byteWidth == 4);
+    return buffer != nullptr && ComObjectHelper::isPackableWidth(byteWidth);
 }
 
 QString callingTypeText(IComObject::CallingType callingType)
@@ -59,6 +60,19 @@ bool ComObjectHelper::deserialize(const unsigned char* buffer, unsigned int byte
         result = (result << BITS_PER_BYTE) | buffer[index];
     value = result;
     return true;
+}
+
+bool ComObjectHelper::isPackableWidth(unsigned int byteWidth)
+{
+    // Register-sized integers only; width 0 is allowed and packs nothing.
+    return byteWidth == 0 || byteWidth == 1 || byteWidth == 2 || byteWidth == WIDEST;
+}
+
+bool ComObjectHelper::fitsWidth(unsigned int value, unsigned int byteWidth)
+{
+    if (!isPackableWidth(byteWidth))
+        return false;
+    return byteWidth == WIDEST || (value >> (BITS_PER_BYTE * byteWidth)) == 0;
 }
 
 void ComObjectHelper::writeOpeningTag(IComObject* object, QXmlStreamWriter* writer,

@@ -20,6 +20,10 @@ public:
     static bool serialize(unsigned char* buffer, unsigned int byteWidth, unsigned int value);
     // The mirror image; width 0 leaves value untouched and succeeds.
     static bool deserialize(const unsigned char* buffer, unsigned int byteWidth, unsigned int& value);
+    // Whether the packer has a form for byteWidth (0, 1, 2 or 4).
+    static bool isPackableWidth(unsigned int byteWidth);
+    // Whether value is packed whole in byteWidth bytes, rather than cut to its low bytes.
+    static bool fitsWidth(unsigned int value, unsigned int byteWidth);
 
     // The Telegram element's start with its Pid, CallingType, TelegramType and Trace attributes, then the
     // Comment element when the object has a comment. A null writer writes nothing; object must not be null.

@@ -111,7 +111,7 @@ bool NodeStateManager::waitForState(int state, int timeoutMs, int pollMs, bool p
         if (remainingMs <= 0)
             return false;
         // A negative poll period would become an endless unsigned sleep.
-        QThread::msleep(static_cast<unsigned long>(qBound<qint64>(0, pollMs, remainingMs)));
+        QThread::msleep(static_cast<unsigned long>(qBound(qint64(0), qint64(pollMs), remainingMs)));
         if (processEvents)
             QCoreApplication::processEvents();
     }

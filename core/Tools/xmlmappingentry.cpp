@@ -90,8 +90,7 @@ bool XmlMappingEntry::parseByteArray(const QString& text)
     for (unsigned int index = 0; index < itsBytesRead; ++index)
     {
         bool converted = false;
-        const int value =
-            text.midRef(int(index) * DIGITS_PER_BYTE, DIGITS_PER_BYTE).toInt(&converted, itsBase);
+        const int value = text.mid(int(index) * DIGITS_PER_BYTE, DIGITS_PER_BYTE).toInt(&converted, itsBase);
         bytes[index] = converted ? static_cast<unsigned char>(value) : 0;
         itsIsParsed = itsIsParsed && converted;
     }

@@ -16,7 +16,7 @@ namespace Tracing
 // file by the version in its declaration and find telegrams by their Telegram elements, wherever they sit.
 //
 // Telegrams are copied token by token, whitespace-only text left out (the writer indents), so the file holds
-// exactly each telegram's elements, attributes and text.
+// exactly each telegram's elements, attributes and text. TraceFileReader reads them back.
 class TraceFile
 {
 public:
@@ -26,15 +26,11 @@ public:
     // written, so that the file stays readable. False also when the writer failed (a full disk, say).
     static bool writeTelegram(QXmlStreamWriter& writer, const QString& telegram);
 
-    // Reads the first token: true when it is the declaration of version 1.0.
-    static bool readHeader(QXmlStreamReader& xml);
-    // The text of the next Telegram element, from its start to its end. False at the end of the file and on
-    // the first telegram that is truncated, not well-formed or longer than a telegram can be; the reader then
-    // has an error and gives no further telegram.
-    static bool readNextTelegram(QXmlStreamReader& xml, QString& telegram);
-
-private:
-    static bool copyTelegram(QXmlStreamReader& xml, QString& telegram);
+    // Whether the reader's current token is the declaration of this format's version.
+    static bool isHeader(const QXmlStreamReader& xml);
+    // Whether the reader's current token belongs in a file: a telegram's elements, attributes and text, but
+    // neither a document frame of its own nor the indentation it was written with.
+    static bool isCopied(const QXmlStreamReader& xml);
 };
 
 } // namespace Tracing

@@ -6,7 +6,6 @@
 #include "Communication/icomstream.h"
 #include "Communication/iexecutable.h"
 #include "Tools/noxassert.h"
-#include "tracefile.h"
 
 #include <cstddef>
 #include <memory>
@@ -50,7 +49,7 @@ bool TracePlayer::open(const QString& fileName)
 
 void TracePlayer::close()
 {
-    itsReader.clear();
+    itsReader.setDevice(nullptr);
     itsFile.close();
     itsFile.setFileName(QString());
 }
@@ -76,7 +75,7 @@ bool TracePlayer::reset()
 bool TracePlayer::isEndOfFile() const
 {
     NOX_ASSERT(itsFile.isOpen(), "File not open.");
-    return itsReader.isEndDocument();
+    return itsReader.isEndOfDocument();
 }
 
 bool TracePlayer::playSingleTelegram(const QString& telegram)
@@ -93,7 +92,7 @@ bool TracePlayer::playNext(bool* skipped)
     if (skipped != nullptr)
         *skipped = true;
     QString telegram;
-    const bool played = TraceFile::readNextTelegram(itsReader, telegram) && play(telegram, false, skipped);
+    const bool played = itsReader.readNextTelegram(telegram) && play(telegram, false, skipped);
     emit playedNext(played);
     return played;
 }
@@ -107,22 +106,25 @@ bool TracePlayer::playToEnd()
     return reachedEnd;
 }
 
-bool TracePlayer::readTelegrams(const QString& fileName, QList<QString>* telegrams)
+bool TracePlayer::readTelegrams(const QString& fileName, QList<QString>* telegrams, bool* cutShort)
 {
     NOX_ASSERT(telegrams != NULL, "telegrams is Null!");
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    QXmlStreamReader xml(&file);
-    if (!TraceFile::readHeader(xml))
+    TraceFileReader reader;
+    reader.setDevice(&file);
+    if (!reader.readHeader())
         return false;
     QList<QString> read;
     QString telegram;
-    while (TraceFile::readNextTelegram(xml, telegram))
+    while (reader.readNextTelegram(telegram))
         read.append(telegram);
-    if (xml.hasError())
+    if (reader.isBroken())
         return false;
     telegrams->append(read);
+    if (cutShort != nullptr)
+        *cutShort = reader.isCutShort();
     return true;
 }
 
@@ -130,7 +132,7 @@ bool TracePlayer::readHeader()
 {
     NOX_ASSERT(itsFile.isOpen(), "File not open.");
     NOX_ASSERT(itsFile.pos() == 0, "File not at position 0.");
-    return TraceFile::readHeader(itsReader);
+    return itsReader.readHeader();
 }
 
 bool TracePlayer::play(const QString& telegram, bool flush, bool* skipped)

@@ -2,12 +2,12 @@
 #define NOXCORE_TRACING_TRACEPLAYER_H
 
 #include "Tools/delegate.h"
+#include "tracefilereader.h"
 
 #include <QFile>
 #include <QList>
 #include <QObject>
 #include <QString>
-#include <QXmlStreamReader>
 
 #include <memory>
 
@@ -68,8 +68,9 @@ public:
     bool playToEnd();
 
     // Appends every telegram text of the file to telegrams (must not be null). False, appending nothing,
-    // when the file cannot be read, is not a trace file or is broken anywhere.
-    static bool readTelegrams(const QString& fileName, QList<QString>* telegrams);
+    // when the file cannot be read, is not a trace file or is broken anywhere. A file that was cut short
+    // gives its complete telegrams, and *cutShort (when given) tells so.
+    static bool readTelegrams(const QString& fileName, QList<QString>* telegrams, bool* cutShort = nullptr);
 
 signals:
     void playedSingleTelegram(bool succeeded);
@@ -85,7 +86,7 @@ private:
     // Lets the executor's stream read the answers still due to the played objects, then delivers them.
     void collectPlayedObjects();
 
-    QXmlStreamReader itsReader;
+    TraceFileReader itsReader;
     QFile itsFile;
     Communication::IComExecutor* itsComExecutor;
     // Request-and-response objects sent and not delivered yet; owned.

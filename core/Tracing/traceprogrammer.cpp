@@ -90,6 +90,11 @@ bool TraceProgrammer::insertCommands(int position, const QList<CommandInfo*>& co
         return false;
     for (int index = 0; index < commands.size(); ++index)
     {
+        if (itsProgram.contains(commands.at(index)) || commands.indexOf(commands.at(index), index + 1) >= 0)
+            return false;
+    }
+    for (int index = 0; index < commands.size(); ++index)
+    {
         adopt(commands.at(index));
         itsProgram.insert(position + index, commands.at(index));
     }
@@ -114,7 +119,7 @@ bool TraceProgrammer::deleteCommands(int position, int count)
     NOX_ASSERT(position >= 0, "Position out of range.");
     if (count == 0)
         return true;
-    if (position >= itsProgram.size())
+    if (count < 0 || position >= itsProgram.size())
         return false;
     emit commandsDeleted(position, CommandList::remove(itsProgram, position, count));
     return true;
@@ -182,7 +187,8 @@ bool TraceProgrammer::saveProgram(const QString& fileName)
 bool TraceProgrammer::loadProgram(const QString& fileName)
 {
     QList<QString> telegrams;
-    if (itsPlayer == nullptr || !TracePlayer::readTelegrams(fileName, &telegrams))
+    bool cutShort = false;
+    if (itsPlayer == nullptr || !TracePlayer::readTelegrams(fileName, &telegrams, &cutShort))
         return false;
     QList<CommandInfo*> loaded;
     bool failed = false;
@@ -213,6 +219,8 @@ bool TraceProgrammer::loadProgram(const QString& fileName)
     }
     deleteCommands(0, itsProgram.size());
     insertCommands(0, loaded);
+    if (cutShort)
+        emit programCutShort(fileName);
     return true;
 }
 

@@ -42,12 +42,13 @@ public:
     CommandInfo* createCommand(const QString& name);
 
     // Takes the commands (none may be null) into the program in the given order from position on. False,
-    // taking nothing, for a position beyond the end; a negative position is a programming error.
+    // taking nothing, for a position beyond the end and for a command the program already holds or that
+    // is given twice (it would be deleted twice); a negative position is a programming error.
     bool insertCommands(int position, const QList<CommandInfo*>& commands);
     bool insertCommand(int position, CommandInfo* command);
     bool addCommand(CommandInfo* command);
-    // Up to count commands from position on (to the end for a negative count). False for a position at or
-    // beyond the end; a negative position is a programming error.
+    // Up to count commands from position on. False, deleting nothing, for a negative count and for a position
+    // at or beyond the end; a negative position is a programming error.
     bool deleteCommands(int position, int count);
     bool deleteCommand(int position);
     QList<CommandInfo*>* getAllCommands();
@@ -62,13 +63,17 @@ public:
     // Writes every command as a request telegram; nothing is written when one does not convert.
     bool saveProgram(const QString& fileName);
     // Replaces the program by the requests of the file (its responses are skipped); the program stays as it
-    // was when the file cannot be read or one of its telegrams is broken or does not validate.
+    // was when the file cannot be read or one of its telegrams is broken or does not validate. A file that
+    // was cut short (a recording killed before it was closed) loads its complete telegrams and is announced
+    // by programCutShort.
     bool loadProgram(const QString& fileName);
 
 signals:
     void commandsInserted(QList<NoxCore::Communication::CommandInfo*> infos, int position);
     void commandsDeleted(int position, int count);
     void executionStateChanged(bool isExecuting);
+    // The program just loaded from fileName ends where its file was cut short.
+    void programCutShort(const QString& fileName);
 
 public slots:
     // True when the command converts into a com object.

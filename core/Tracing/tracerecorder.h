@@ -18,9 +18,14 @@ namespace Tracing
 {
 
 // Writes the telegrams it is given into a trace file (see TraceFile), those whose trace pattern passes its
-// filter. Each telegram reaches the disk before trace() returns, so a trace taken up to a crash or a hung
-// board holds every exchange up to that point. Closing (also by destruction) ends the document, so a
-// closed file is complete XML.
+// filter and not its negative filter. The negative filter leaves out the stream's flush telegrams unless
+// set otherwise: a flush goes with every measurement and carries nothing to replay, yet made up four in
+// five telegrams of a trace.
+//
+// The header and then each telegram reach the disk before open() and trace() return, so a trace taken up
+// to a crash or a hung board is a readable file holding every exchange up to that point. Closing (also by
+// destruction) ends the document, so a closed file is complete XML. The first failed write of a file is
+// reported on standard error, with the file and the reason; the trace then goes on failing quietly.
 //
 // Runs on the thread of the traced stream; no locking.
 class TraceRecorder : public QObject, public virtual ITraceSink
@@ -46,6 +51,8 @@ public:
     bool isEnabled() const;
     void setFilter(unsigned int pattern);
     unsigned int filter() const;
+    void setNegativeFilter(unsigned int pattern);
+    unsigned int negativeFilter() const;
 
     // False without an open, enabled file, for a text that is no telegram and when the file cannot be
     // written; true when the telegram was written or did not pass the filter.
@@ -60,7 +67,12 @@ signals:
     void filterChanged(unsigned int pattern);
 
 private:
+    // error: the system's error number of the failed write, 0 when it gave none.
+    bool reportFailedWrite(int error);
+
     unsigned int itsFilter = TelegramFilter::ALL;
+    unsigned int itsNegativeFilter;
+    bool itsFailureIsReported = false;
     bool itsIsEnabled = false;
     QFile itsFile;
     // Bound to the open file; a new one for each file, so no state of an earlier file carries over.

@@ -7,6 +7,7 @@
 #include "Tools/noxassert.h"
 
 #include <QMetaMethod>
+#include <QPointer>
 
 namespace NoxGui
 {
@@ -56,18 +57,26 @@ IIntent* IntentManager::findIntent(const QString& name) const
 void IntentManager::execute(IIntent* intent, IIntentExecuteParameter* parameter)
 {
     const QByteArray slotName = QByteArray(intent->name()) + "_execute";
+    static const QByteArray parameterType =
+        QMetaObject::normalizedType("NoxGui::Intents::IIntentExecuteParameter*");
     // A copy: an executor slot may register or remove executors (a dialog opening, a window closing).
     const QList<IIntentExecutor*> executors = itsExecutors;
     for (IIntentExecutor* executor : executors)
     {
-        auto* object = dynamic_cast<QObject*>(executor);
-        if (object == nullptr)
+        // One that an earlier slot removed, or deleted (which removes it), is gone for this call too.
+        if (!itsExecutors.contains(executor))
+            continue;
+        const QPointer<QObject> object = dynamic_cast<QObject*>(executor);
+        if (object.isNull())
             continue;
         const QMetaObject* metaObject = object->metaObject();
-        for (int index = 0; index < metaObject->methodCount(); ++index)
+        for (int index = 0; index < metaObject->methodCount() && !object.isNull(); ++index)
         {
+            // Invoking does not compare parameter types: a slot of that name taking anything but the
+            // parameter would get the pointer's bits as its argument.
             const QMetaMethod method = metaObject->method(index);
-            if (method.name() == slotName)
+            if (method.name() == slotName && method.parameterCount() == 1 &&
+                method.parameterTypes().constFirst() == parameterType)
                 method.invoke(object, Qt::AutoConnection,
                               Q_ARG(NoxGui::Intents::IIntentExecuteParameter*, parameter));
         }

@@ -15,8 +15,10 @@ class IIntentExecutor;
 class IIntentExecuteParameter;
 
 // The process-wide registry of intents and of the objects that serve them. Executing an intent calls the
-// slot "<intent name>_execute" of every registered executor that has one, in registration order. Holds
-// plain pointers: intents and executors unregister themselves before they go. GUI thread only.
+// slot "<intent name>_execute" taking one IIntentExecuteParameter* of every registered executor that has
+// one, in registration order; an executor removed or deleted by an earlier slot of the same call is not
+// called. Holds plain pointers: intents and executors unregister themselves before they go. GUI thread
+// only.
 class IntentManager : public QObject
 {
     Q_OBJECT

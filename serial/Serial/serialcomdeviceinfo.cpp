@@ -104,7 +104,7 @@ bool SerialComDeviceInfo::portNumberFromName(const QString& name, qint16* number
            rest.at(firstDigit - 1) <= QLatin1Char('9'))
         --firstDigit;
     bool isNumber = false;
-    const short value = rest.midRef(firstDigit).toShort(&isNumber);
+    const short value = rest.mid(firstDigit).toShort(&isNumber);
     if (isNumber)
         *number = value;
     return isNumber;

@@ -1,5 +1,8 @@
 // The automation port as a client sees it: a real TCP connection to the window's server on 127.0.0.1.
+#include "automationserver.h"
+#include "automationsession.h"
 #include "support/qtprinters.h"
+#include "support/rawclient.h"
 #include "windowfixture.h"
 
 #include <QCheckBox>
@@ -17,7 +20,7 @@ class AutomationTest : public WindowFixture
 protected:
     void connectClient(QTcpSocket& client)
     {
-        client.connectToHost(QHostAddress::LocalHost, MainWindow::AUTOMATION_PORT);
+        client.connectToHost(QHostAddress::LocalHost, AutomationServer::PORT);
         ASSERT_TRUE(client.waitForConnected(3000));
     }
     // What arrives within a short while; the server works inside this process's event loop.
@@ -115,28 +118,35 @@ TEST_F(AutomationTest, SecondClientIsTurnedAwayAndTheFirstKeepsItsStream)
     EXPECT_EQ(lines(receive(first)).size(), 2);
 }
 
-TEST_F(AutomationTest, ListensOnLoopbackOnlyAndSurvivesClientsThatVanish)
+TEST_F(AutomationTest, ClientsThatResetLeaveTheWindowInItsNormalLookWithOrWithoutABoard)
 {
-    start("", true);
-    QTcpServer* server = window->findChild<QTcpServer*>();
-    ASSERT_NE(server, nullptr);
-    EXPECT_EQ(server->serverAddress(), QHostAddress(QHostAddress::LocalHost))
-        << "never reachable from the network";
-
-    for (int i = 0; i < 3; ++i)
+    for (const bool board : {true, false})
     {
-        QTcpSocket vanishing;
-        connectClient(vanishing);
-        vanishing.write("m\r\n");
-        vanishing.abort();
-        QTest::qWait(50);
+        start("", board);
+        QTcpServer* server = window->findChild<QTcpServer*>();
+        ASSERT_NE(server, nullptr);
+        EXPECT_EQ(server->serverAddress(), QHostAddress(QHostAddress::LocalHost))
+            << "never reachable from the network";
+
+        // Port probes and killed clients: a reset at once, and one with a command on its way.
+        for (const QByteArray& command : {QByteArray(), QByteArray("m\r\n")})
+        {
+            RawClient rude(AutomationServer::PORT);
+            rude.send(command);
+            rude.reset();
+        }
+        EXPECT_TRUE(RawClient::waitUntil(
+            [&]
+            { return child<QCheckBox>("cbContinuousMode")->isChecked() && !shown("sfAutomationStatus"); }))
+            << "back to continuous measurement, board " << board;
+        EXPECT_TRUE(child<QPushButton>("pbStart")->isEnabled());
+
+        QTcpSocket client;
+        connectClient(client);
+        EXPECT_TRUE(receive(client).startsWith("#VER;"));
+        client.write("m\n");
+        EXPECT_EQ(lines(receive(client)).size(), board ? 2 : 1);
     }
-    EXPECT_TRUE(child<QCheckBox>("cbContinuousMode")->isChecked()) << "back to continuous measurement";
-    QTcpSocket client;
-    connectClient(client);
-    EXPECT_TRUE(receive(client).startsWith("#VER;"));
-    client.write("m\n");
-    EXPECT_EQ(lines(receive(client)).size(), 2);
 }
 
 TEST_F(AutomationTest, FloodsAreWorkedOffInTurnsAndAClientThatDoesNotReadIsNotFedWithoutBound)
@@ -161,7 +171,7 @@ TEST_F(AutomationTest, FloodsAreWorkedOffInTurnsAndAClientThatDoesNotReadIsNotFe
     QTest::qWait(1500);
     QTcpSocket* serverSide = window->findChild<QTcpSocket*>();
     ASSERT_NE(serverSide, nullptr);
-    EXPECT_LE(serverSide->bytesToWrite(), MainWindow::AUTOMATION_MAX_UNSENT_BYTES + 4096);
+    EXPECT_LE(serverSide->bytesToWrite(), AutomationSession::MAX_UNSENT_BYTES + 4096);
     client.setReadBufferSize(0);
     client.readAll();
 }

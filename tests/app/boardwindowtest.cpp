@@ -12,6 +12,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
+
 namespace
 {
 
@@ -36,7 +38,7 @@ TEST_F(BoardWindowTest, StartsOnTheBoardWithItsIdentificationAndMode)
     EXPECT_EQ(moduleFrames(0x07), QList<QByteArray>{MODE_DISTANCE_PROXIMITY})
         << "mode 2 sent once at start-up";
     EXPECT_EQ(fieldStyle("sfModuleHID"), GREEN);
-    EXPECT_NE(child<QDistancePlot>("plotDistance")->rawDistanceSeries()[0], 1500.0) << "not the script";
+    EXPECT_NE(window->cycle().processor().rawDistanceSeries()[0], 1500.0) << "not the script";
 }
 
 TEST_F(BoardWindowTest, ModeComboSendsTheModeAndScalesTheBarChart)
@@ -76,7 +78,7 @@ TEST_F(BoardWindowTest, UnplugFallsBackToTheScriptAndReplugReadsTheIdentificatio
     EXPECT_TRUE(shown("lDemoMode"));
     // The banner has its row already: the chart is not laid out again (a new paint buffer every unplug).
     EXPECT_EQ(child<QCustomPlot>("plotDistanceBar")->size(), chartSize);
-    EXPECT_EQ(child<QDistancePlot>("plotDistance")->rawDistanceSeries()[0], 1500.0) << "the script again";
+    EXPECT_EQ(window->cycle().processor().rawDistanceSeries()[0], 1500.0) << "the script again";
 
     usb->backend.replug();
     QTest::qWait(1200);
@@ -87,25 +89,47 @@ TEST_F(BoardWindowTest, UnplugFallsBackToTheScriptAndReplugReadsTheIdentificatio
     EXPECT_TRUE(moduleFrames(0x07).isEmpty()) << "the mode is not sent again";
 }
 
-TEST_F(BoardWindowTest, FailedIdentificationWarnsAndKeepsTheLabels)
+TEST_F(BoardWindowTest, FailedIdentificationOrCalibrationReadIsAFailureWhateverTheError)
 {
-    start("", true);
-    const QString before = text("lbSerialNumber");
-    usb->backend.unplug();
-    QString warning;
-    answerNextMessageBox(&warning);
-    window->onToFModuleActivated();
-    EXPECT_EQ(warning, "Warning|Could not retrieve serial number.");
-    EXPECT_EQ(text("lbSerialNumber"), before);
+    const struct
+    {
+        const char* fault;
+        std::function<void(LidoraSim::SimulatedHidBackend&)> apply;
+    } cases[] = {
+        {"unplugged", [](LidoraSim::SimulatedHidBackend& usb) { usb.unplug(); }},
+        {"silent", [](LidoraSim::SimulatedHidBackend& usb)
+         { usb.setHidFault(LidoraSim::SimulatedHidBackend::HidFault::NoAnswer); }},
+    };
+    for (const auto& c : cases)
+    {
+        start("", true);
+        const QString before = text("lbSerialNumber");
+        c.apply(usb->backend);
+        QString warning;
+        answerNextMessageBox(&warning);
+        window->onToFModuleActivated();
+        EXPECT_EQ(warning, "Warning|Could not retrieve serial number.") << c.fault;
+        EXPECT_EQ(text("lbSerialNumber"), before) << c.fault;
+        EXPECT_TRUE(window->calibrationLines().isEmpty()) << c.fault;
+    }
 }
 
 TEST_F(BoardWindowTest, MenusOfferExitAndTheAboutDialogWhichIsReusedAndClosedWithTheWindow)
 {
     start("", true);
     QStringList menus;
-    for (QAction* action : child<QMenuBar>("menuBar")->actions())
-        menus << action->text() + ":" + action->menu()->actions().first()->text();
-    EXPECT_EQ(menus, QStringList({"File:Exit", "Help:About Dialog"}));
+    for (QAction* menu : child<QMenuBar>("menuBar")->actions())
+    {
+        QStringList entries;
+        for (QAction* action : menu->menu()->actions())
+            if (!action->isSeparator())
+                entries << action->text();
+        menus << menu->text() + ":" + entries.join(",");
+    }
+    EXPECT_EQ(
+        menus,
+        QStringList({"File:Start Recording…,Stop Recording,Open Recording…,Stop Replay,Save Chart As…,Exit",
+                     "View:History,Statistics,Measurement Panel", "Help:About Dialog"}));
 
     NoxGui::Intents::IIntent* about =
         NoxGui::Intents::IntentManager::instance()->findIntent("intOpenAboutDialog");

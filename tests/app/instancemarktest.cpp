@@ -2,7 +2,9 @@
 
 #include "support/tempworkdir.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -41,4 +43,17 @@ TEST(InstanceMark, FallsBackToTheUserStoreWhenTheSystemStoreIsReadOnly)
     EXPECT_TRUE(mark.storeLocation().startsWith(dir.filePath("user")));
     mark.release();
     EXPECT_FALSE(markIn(QSettings::UserScope));
+}
+
+TEST(InstanceMark, AMarkSetByAnotherProcessWhileTheBoardOpensIsSeen)
+{
+    TempWorkDir dir;
+    InstanceMark mark;
+    // The other instance writes the store's file after this one has loaded it.
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(mark.storeLocation()).path()));
+    QFile store(mark.storeLocation());
+    ASSERT_TRUE(store.open(QIODevice::WriteOnly));
+    store.write("[General]\nAlreadyRunning=true\n");
+    store.close();
+    EXPECT_TRUE(mark.check(false));
 }

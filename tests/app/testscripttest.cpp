@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
+
 #include <limits>
 
 namespace
@@ -134,4 +136,21 @@ TEST(TestScript, VeryLargeFilesAndOverlongLinesAreBounded)
     EXPECT_LE(script.lineCount(), int(TestScript::MAX_FILE_BYTES / filler.size()) + 1);
     EXPECT_GE(script.lineCount(), int((TestScript::MAX_FILE_BYTES - prefixSize) / filler.size()));
     EXPECT_EQ(replay(script, 1)[0].distance, 42);
+}
+
+TEST(TestScript, WorkingFolderScriptWinsOverTheInstalledOne)
+{
+    // A prefix laid out as the package installs it, with the program in its bin folder.
+    TempWorkDir dir;
+    const QString bin = dir.filePath("prefix/bin");
+    const QString installed = QDir::cleanPath(bin + "/" LIDORA_SCRIPT_FROM_BINDIR "/test_data.txt");
+    const QString home = dir.filePath("home");
+    ASSERT_TRUE(QDir().mkpath(bin) && QDir().mkpath(QFileInfo(installed).path()) && QDir().mkpath(home));
+    const QString local = QDir(home).filePath("test_data.txt");
+
+    EXPECT_EQ(TestScript::locate(home, bin), local); // neither: the working folder's is reported missing
+    dir.writeFile(QDir(dir.path()).relativeFilePath(installed), "OBJ,1,1\n");
+    EXPECT_EQ(TestScript::locate(home, bin), installed);
+    dir.writeFile("home/test_data.txt", "OBJ,2,2\n");
+    EXPECT_EQ(TestScript::locate(home, bin), local);
 }

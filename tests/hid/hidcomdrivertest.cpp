@@ -2,7 +2,6 @@
 
 #include "Communication/comstreamformatter.h"
 #include "HidDevice/hidbackend.h"
-#include "support/assertionpattern.h"
 #include "support/qtprinters.h"
 
 #include <gtest/gtest.h>
@@ -178,6 +177,25 @@ TEST_F(HidComDriverTest, LongFramesAreCutIntoReportsNumberedOneToFourteenThenZer
     EXPECT_EQ(quint8(board.sent[14][1]), 0) << "after 14 comes 0";
 }
 
+// Faults: a numbered output report went out one byte short while its header counted the byte, and a
+// numbered input report's id was looked for in the sequence echo, which failed nearly every answer.
+TEST_F(HidComDriverTest, NumberedReportsCarryEveryByte)
+{
+    driver.setSettings(HidDeviceSettings(5, 7));
+    EXPECT_EQ(write(bytes(61)), 0);
+    EXPECT_EQ(driver.flush(), 0);
+    ASSERT_EQ(board.sent.size(), 2u);
+    EXPECT_EQ(board.sent[0], QByteArray::fromHex("05013c00") + bytes(60));
+    EXPECT_EQ(board.sent[1], QByteArray::fromHex("05020100") + bytes(1, 61) + QByteArray(59, char(0xCB)));
+
+    QByteArray numbered = inputReport(0x20, bytes(5));
+    numbered[0] = 7;
+    board.toReceive = {numbered};
+    unsigned char answer[5] = {};
+    EXPECT_EQ(driver.read(answer, 5), 0);
+    EXPECT_EQ(QByteArray(reinterpret_cast<char*>(answer), 5), bytes(5));
+}
+
 TEST_F(HidComDriverTest, SkipsStaleAnswersAndReassemblesTheMatchingOnes)
 {
     for (int i = 0; i < 3; ++i)
@@ -279,18 +297,4 @@ TEST_F(HidComDriverTest, FormatterStaysWhileOpenAndFiltersNeverFallBackToAnother
     EXPECT_EQ(HidComDriver::listDevices(0x7A3C, 0x0C08, "mi_03").size(), 1);
     EXPECT_EQ(HidComDriver::listDevices(0x7A3C, 0x0C08, "").size(), 2);
     EXPECT_EQ(HidComDriver::listDevices(0x7A3C, 0x0C08, QString(300, 'x')).size(), 0);
-}
-
-TEST(HidComDriverDeathTest, NullBuffersAndStringsStopWithTheirMessages)
-{
-    HidComDriver driver(HidComDeviceInfo(0x7A3C, 0x0C08));
-    HidComDeviceInfo info;
-    EXPECT_DEATH(driver.write(nullptr, 1),
-                 assertionPattern("hidcomdriver", "data != NULL", "buffer is Null!"));
-    EXPECT_DEATH(driver.read(nullptr, 1),
-                 assertionPattern("hidcomdriver", "data != NULL", "buffer is Null!"));
-    EXPECT_DEATH(info.setPath(nullptr),
-                 assertionPattern("hidcomdeviceinfo", "path != NULL", "path is Null!"));
-    EXPECT_DEATH(info.setSerialNumber(nullptr),
-                 assertionPattern("hidcomdeviceinfo", "serialNr != NULL", "serialNr is Null!"));
 }

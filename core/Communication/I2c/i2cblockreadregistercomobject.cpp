@@ -169,13 +169,13 @@ bool I2cBlockReadRegisterComObject::xmlDeserialize(QXmlStreamReader* reader)
     // Only a response telegram carries the data.
     mapper.addEntry(Tools::XmlMappingEntry(QStringLiteral("Data"), &bytesTarget, FRAME_PAYLOAD_CAPACITY,
                                            CommandTelegram::HEX_BASE, true));
-    if (!CommandTelegram::read(reader, mapper) || maxDataSize > FRAME_PAYLOAD_CAPACITY ||
+    if (!I2cRegisterFormat::read(reader, mapper, addressing) || maxDataSize > FRAME_PAYLOAD_CAPACITY ||
         dataSize > maxDataSize)
         return false;
     const Tools::XmlMappingEntry* data = mapper.findEntry(QStringLiteral("Data"));
     if (data->isParsed() && data->bytesActuallyRead() != dataSize)
         return false;
-    itsSlaveAddress = addressing.slaveAddress;
+    itsSlaveAddress = static_cast<unsigned char>(addressing.slaveAddress);
     setAddressByteWidth(addressing.addressByteWidth);
     itsStartAddress = addressing.registerAddress;
     itsMaxDataSize = maxDataSize;

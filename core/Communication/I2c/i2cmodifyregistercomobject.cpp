@@ -1,6 +1,7 @@
 #include "i2cmodifyregistercomobject.h"
 
 #include "Communication/commandtelegram.h"
+#include "Communication/comobjecthelper.h"
 #include "Tools/noxassert.h"
 #include "Tools/xmlmapper.h"
 #include "i2cregisterformat.h"
@@ -75,9 +76,10 @@ bool I2cModifyRegisterComObject::xmlDeserialize(QXmlStreamReader* reader)
     Tools::XmlMapper mapper;
     I2cRegisterFormat::addRegisterEntries(mapper, parameters, false);
     mapper.addEntry(Tools::XmlMappingEntry(QStringLiteral("Mask"), &mask));
-    if (!I2cRegisterFormat::read(reader, mapper, parameters))
+    if (!I2cRegisterFormat::read(reader, mapper, parameters) ||
+        !ComObjectHelper::fitsWidth(mask, parameters.valueByteWidth))
         return false;
-    itsSlaveAddress = parameters.slaveAddress;
+    itsSlaveAddress = static_cast<unsigned char>(parameters.slaveAddress);
     I2cRegisterFormat::takeOver(parameters, *this);
     setMask(mask);
     return true;

@@ -76,7 +76,7 @@ bool I2cReadRegisterComObject::xmlDeserialize(QXmlStreamReader* reader)
     I2cRegisterFormat::addRegisterEntries(mapper, parameters, true);
     if (!I2cRegisterFormat::read(reader, mapper, parameters))
         return false;
-    itsSlaveAddress = parameters.slaveAddress;
+    itsSlaveAddress = static_cast<unsigned char>(parameters.slaveAddress);
     I2cRegisterFormat::takeOver(parameters, *this);
     return true;
 }

@@ -16,7 +16,9 @@ namespace
 {
 
 const unsigned int SLAVE_BYTE_SIZE = 1;
+const unsigned int SLAVE_ADDRESS_LIMIT = 0x7F;
 const char* const VALUE_PARAMETER = "Data";
+const char* const VALUE_WIDTH_PARAMETER = "DataSize";
 
 unsigned char writePhaseByte(unsigned char slaveAddress)
 {
@@ -45,7 +47,9 @@ bool I2cRegisterFormat::serializeReadRequest(unsigned char* buffer, unsigned int
                                              unsigned char slaveAddress, unsigned int registerAddress,
                                              unsigned int addressByteWidth)
 {
-    if (buffer == nullptr || bufferSize < readRequestSize(addressByteWidth))
+    // The width is checked first: an unpackable one would also make the size wrap and pass the length check.
+    if (buffer == nullptr || !ComObjectHelper::isPackableWidth(addressByteWidth) ||
+        bufferSize < readRequestSize(addressByteWidth))
         return false;
     buffer[0] = writePhaseByte(slaveAddress);
     buffer[SLAVE_BYTE_SIZE + addressByteWidth] = readPhaseByte(slaveAddress);
@@ -58,7 +62,8 @@ bool I2cRegisterFormat::serializeWriteRequest(unsigned char* buffer, unsigned in
 {
     const unsigned int addressByteWidth = object.addressByteWidth();
     const unsigned int fieldByteWidth = object.valueByteWidth();
-    if (buffer == nullptr ||
+    if (buffer == nullptr || !ComObjectHelper::isPackableWidth(addressByteWidth) ||
+        !ComObjectHelper::isPackableWidth(fieldByteWidth) ||
         bufferSize < writeRequestSize(addressByteWidth, unsigned(fields.size()), fieldByteWidth))
         return false;
     buffer[0] = writePhaseByte(slaveAddress);
@@ -99,7 +104,7 @@ void I2cRegisterFormat::addRegisterEntries(Tools::XmlMapper& mapper, Parameters&
                                            bool valueIsOptional)
 {
     addAddressEntries(mapper, parameters);
-    mapper.addEntry(Tools::XmlMappingEntry(QStringLiteral("DataSize"), &parameters.valueByteWidth));
+    mapper.addEntry(Tools::XmlMappingEntry(QLatin1String(VALUE_WIDTH_PARAMETER), &parameters.valueByteWidth));
     mapper.addEntry(Tools::XmlMappingEntry(QLatin1String(VALUE_PARAMETER), &parameters.value,
                                            CommandTelegram::HEX_BASE, valueIsOptional));
 }
@@ -110,7 +115,15 @@ bool I2cRegisterFormat::read(QXmlStreamReader* reader, Tools::XmlMapper& mapper,
         return false;
     const Tools::XmlMappingEntry* value = mapper.findEntry(QLatin1String(VALUE_PARAMETER));
     parameters.hasValue = value != nullptr && value->isParsed();
-    return true;
+    // A telegram comes from a file anyone can edit: a width the packer has no form for would send the
+    // request size round the clock, and a value wider than its field would reach the sensor cut short.
+    if (parameters.slaveAddress > SLAVE_ADDRESS_LIMIT ||
+        !ComObjectHelper::fitsWidth(parameters.registerAddress, parameters.addressByteWidth))
+        return false;
+    if (mapper.findEntry(QLatin1String(VALUE_WIDTH_PARAMETER)) == nullptr)
+        return true;
+    return ComObjectHelper::isPackableWidth(parameters.valueByteWidth) &&
+           (!parameters.hasValue || ComObjectHelper::fitsWidth(parameters.value, parameters.valueByteWidth));
 }
 
 void I2cRegisterFormat::takeOver(const Parameters& parameters, IRegisterComObject& object)

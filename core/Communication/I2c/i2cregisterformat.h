@@ -32,7 +32,8 @@ public:
     // What a telegram names, read into one place so that an object takes it over only when it is complete.
     struct Parameters
     {
-        unsigned char slaveAddress = 0;
+        // Read wide, so that a slave address beyond 7 bits is refused rather than cut.
+        unsigned int slaveAddress = 0;
         unsigned int addressByteWidth = 0;
         unsigned int registerAddress = 0;
         unsigned int valueByteWidth = 0;
@@ -62,7 +63,8 @@ public:
     // The address entries, "DataSize" and "Data".
     static void addRegisterEntries(Tools::XmlMapper& mapper, Parameters& parameters, bool valueIsOptional);
     // Reads the telegram the reader stands on (a null reader is a programming error) and notes whether it
-    // carried a value.
+    // carried a value. False also for a slave address beyond 7 bits, a width other than 0, 1, 2 or 4, or an
+    // address or value wider than its width.
     static bool read(QXmlStreamReader* reader, Tools::XmlMapper& mapper, Parameters& parameters);
     // Widths, address and, when the telegram had one, the value.
     static void takeOver(const Parameters& parameters, IRegisterComObject& object);

@@ -74,7 +74,7 @@ bool I2cWriteRegisterComObject::xmlDeserialize(QXmlStreamReader* reader)
     I2cRegisterFormat::addRegisterEntries(mapper, parameters, false);
     if (!I2cRegisterFormat::read(reader, mapper, parameters))
         return false;
-    itsSlaveAddress = parameters.slaveAddress;
+    itsSlaveAddress = static_cast<unsigned char>(parameters.slaveAddress);
     I2cRegisterFormat::takeOver(parameters, *this);
     return true;
 }

@@ -6,11 +6,13 @@
 
 #include "Communication/commandinfo.h"
 #include "Communication/comstream.h"
+#include "Tracing/tracefilereader.h"
 #include "Tracing/traceplayer.h"
 #include "Tracing/traceprogrammer.h"
 #include "Tracing/tracerecorder.h"
 
 #include <QDomDocument>
+#include <QSignalSpy>
 
 #include <memory>
 
@@ -87,6 +89,25 @@ QList<BadTelegram> badTelegrams()
 
 using BadInput = TraceFileTest;
 
+// A trace file whose telegram opens an attribute that goes on for a TiB, served as it is read.
+class EndlessAttribute : public QIODevice
+{
+public:
+    EndlessAttribute() { open(QIODevice::ReadOnly); }
+    qint64 size() const override { return qint64(1) << 40; }
+    qint64 served = 0;
+
+protected:
+    qint64 readData(char* data, qint64 size) override
+    {
+        const QByteArray start = "<?xml version=\"1.0\"?><LogData><Telegram Trace=\"";
+        for (qint64 index = 0; index < size; ++index, ++served)
+            data[index] = served < start.size() ? start.at(int(served)) : 'a';
+        return size;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+};
+
 } // namespace
 
 TEST_F(BadInput, TelegramTextsThatAreNotWholeTelegramsConvertToNothing)
@@ -126,30 +147,40 @@ TEST_F(BadInput, PlayerStopsAtTheFirstBadTelegramAndSendsNothingOfIt)
                               "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
                               "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
                               "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">]>";
+    // A cut-short file is what a killed recording leaves: its complete telegrams load, and the programmer
+    // says where they came from. Fault: such a file could not be loaded at all.
+    enum Reading
+    {
+        Broken,
+        CutShort,
+        WellFormed
+    };
     const struct
     {
         const char* what;
         QByteArray file;
         QByteArray frames;
-        // Well-formed, so its telegrams can be read, though not all of them played.
-        bool isReadable;
+        Reading reading;
+        int loaded;
     } cases[] = {
         {"unclosed root: every telegram plays, but the end was never reached",
-         traceFile({first, last}).replace("</LogData>", ""), firstFrame + lastFrame, false},
+         traceFile({first, last}).replace("</LogData>", ""), firstFrame + lastFrame, CutShort, 2},
         {"cut off inside a telegram", traceFile({first, last}).left(traceFile({first}).size() + 60),
-         firstFrame, false},
-        {"garbage between telegrams", traceFile({first, "<<>>", last}), firstFrame, false},
+         firstFrame, CutShort, 1},
+        {"header only", traceFile({}).replace("</LogData>", ""), "", CutShort, 0},
+        {"garbage between telegrams", traceFile({first, "<<>>", last}), firstFrame, Broken, 0},
         {"enormous",
          traceFile(
              {first, writeTelegramWith(WRITE_ATTRIBUTES, parameters(QString(4 * 1024 * 1024, '0'))), last}),
-         firstFrame, false},
+         firstFrame, Broken, 0},
         {"exponential entities",
          traceFile({first, writeTelegramWith(WRITE_ATTRIBUTES, parameters("&d;")), last})
              .replace("<!DOCTYPE LogData>", laughs),
-         firstFrame, false},
-        {"unknown command", traceFile({first, unknownCommand(), last}), firstFrame, true},
+         firstFrame, Broken, 0},
+        {"unknown command", traceFile({first, unknownCommand(), last}), firstFrame, WellFormed, 0},
         {"missing attribute",
-         traceFile({first, QString(first).remove("CallingType=\"FireAndForget\""), last}), firstFrame, true},
+         traceFile({first, QString(first).remove("CallingType=\"FireAndForget\""), last}), firstFrame,
+         WellFormed, 0},
     };
     for (const auto& testCase : cases)
     {
@@ -161,20 +192,32 @@ TEST_F(BadInput, PlayerStopsAtTheFirstBadTelegramAndSendsNothingOfIt)
         ASSERT_TRUE(player.open(fileName));
         EXPECT_FALSE(player.playToEnd());
         EXPECT_EQ(driver.written().toHex(), testCase.frames.toHex());
-        if (!testCase.isReadable)
+        if (testCase.reading != WellFormed)
         {
             EXPECT_FALSE(player.playNext()) << "a broken file gives nothing more";
         }
 
         QList<QString> telegrams;
-        EXPECT_EQ(TracePlayer::readTelegrams(fileName, &telegrams), testCase.isReadable);
+        EXPECT_EQ(TracePlayer::readTelegrams(fileName, &telegrams), testCase.reading != Broken);
         TraceProgrammer programmer;
+        QSignalSpy cutShort(&programmer, &TraceProgrammer::programCutShort);
         TracePlayer loader;
         programmer.setPlayer(&loader);
-        programmer.addCommand(manager->convertToCommandInfo(first));
-        EXPECT_FALSE(programmer.loadProgram(fileName));
-        EXPECT_EQ(programmer.getAllCommands()->size(), 1);
+        programmer.addCommand(manager->convertToCommandInfo(last));
+        EXPECT_EQ(programmer.loadProgram(fileName), testCase.reading == CutShort);
+        EXPECT_EQ(programmer.getAllCommands()->size(), testCase.reading == CutShort ? testCase.loaded : 1);
+        EXPECT_EQ(cutShort.size(), int(testCase.reading == CutShort));
     }
+
+    // Fault: the text limit applied only once a token was read whole, so one endless token filled the memory.
+    EndlessAttribute endless;
+    TraceFileReader reader;
+    reader.setDevice(&endless);
+    ASSERT_TRUE(reader.readHeader());
+    QString telegram;
+    EXPECT_FALSE(reader.readNextTelegram(telegram));
+    EXPECT_TRUE(reader.isBroken());
+    EXPECT_LT(endless.served, 1024 * 1024);
 
     writeTraceFile("\x89PNG\r\n\x1a\n not a trace at all");
     TracePlayer player;

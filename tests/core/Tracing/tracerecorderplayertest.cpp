@@ -10,7 +10,12 @@
 #include "Tracing/traceviewer.h"
 
 #include <QDomDocument>
+#include <QFileInfo>
 #include <QSignalSpy>
+
+#include <csignal>
+#include <cstdlib>
+#include <sys/resource.h>
 
 using namespace NoxCore::Communication;
 using namespace NoxCore::Tracing;
@@ -90,6 +95,10 @@ TEST_F(TraceFileTest, RecorderReplacesTheFileWithAWellFormedTraceOfWhatPassesIts
     QSignalSpy enabled(&recorder, &TraceRecorder::enabledChanged);
     EXPECT_FALSE(recorder.setEnabled(true)) << "nothing to record into";
     ASSERT_TRUE(recorder.open(fileName));
+    QList<QString> none;
+    bool cutShort = false;
+    EXPECT_TRUE(TracePlayer::readTelegrams(fileName, &none, &cutShort) && cutShort)
+        << "fault: the header waited for the first telegram, so a run without one left an empty file";
     recorder.setFilter(I2C_TRACE);
 
     EXPECT_TRUE(recorder.trace(writeTelegram(0x10, 0xab)));
@@ -110,6 +119,26 @@ TEST_F(TraceFileTest, RecorderReplacesTheFileWithAWellFormedTraceOfWhatPassesIts
 
     EXPECT_FALSE(recorder.open(folder.filePath("missing/trace.xml")));
     EXPECT_FALSE(recorder.errorString().isEmpty());
+}
+
+// Fault: a trace that could no longer be written went on silently.
+TEST_F(TraceFileTest, RecorderReportsTheFirstFailedWriteOnStandardError)
+{
+    const auto traceIntoAFileThatStopsGrowing = [this]
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        TraceRecorder recorder;
+        if (!recorder.open(fileName))
+            std::exit(2);
+        const rlimit fileSize = {rlim_t(QFileInfo(fileName).size() + 300), RLIM_INFINITY};
+        setrlimit(RLIMIT_FSIZE, &fileSize);
+        bool traced = true;
+        for (unsigned int value = 0; value < 20; ++value)
+            traced = recorder.trace(writeTelegram(0x10, value));
+        std::exit(traced ? 1 : 0);
+    };
+    EXPECT_EXIT(traceIntoAFileThatStopsGrowing(), ::testing::ExitedWithCode(0),
+                "^Cannot write the trace [^\n]*trace.xml: File too large\n$");
 }
 
 TEST_F(TraceFileTest, PlayerSendsRequestsSkipsResponsesAndKnowsTheEnd)

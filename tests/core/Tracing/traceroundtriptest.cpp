@@ -71,6 +71,7 @@ TEST_F(TraceFileTest, RecordedSessionReplaysTheSameFramesByteForByte)
     for (int index = 0; index < telegrams.size(); ++index)
         requests += telegrams.at(index).toElement().attribute("TelegramType") == "Request";
     EXPECT_LT(requests, telegrams.size()) << "the answers were recorded too";
+    EXPECT_FALSE(traceFileContent().contains("StreamFlush")) << "a flush carries nothing to replay";
 
     ASSERT_TRUE(tracer.programmer()->loadProgram(fileName));
     EXPECT_EQ(tracer.programmer()->getAllCommands()->size(), requests);

@@ -100,6 +100,10 @@ TEST_F(TraceProgram, InsertsDeletesAndExportsRanges)
 
     std::unique_ptr<CommandInfo> beyond(manager->convertToCommandInfo(writeTelegram(0x0d, 0)));
     EXPECT_FALSE(programmer()->insertCommand(6, beyond.get())) << "the caller keeps it";
+    // Fault: a command could be owned twice, and was deleted twice; a negative count deleted to the end.
+    EXPECT_FALSE(programmer()->insertCommand(0, added.first()));
+    EXPECT_FALSE(programmer()->insertCommands(0, {beyond.get(), beyond.get()}));
+    EXPECT_FALSE(programmer()->deleteCommands(1, -1));
 
     EXPECT_TRUE(programmer()->deleteCommands(1, 2));
     EXPECT_TRUE(programmer()->deleteCommands(1, 0));
@@ -133,7 +137,7 @@ TEST_F(TraceProgram, ARecordedAnswerEntersTheProgramAsItsRequest)
 TEST_F(TraceProgram, ExecutionSurvivesTheProgramBeingEditedMeanwhile)
 {
     QObject::connect(tracer.player(), &TracePlayer::playedSingleTelegram,
-                     [this]() { programmer()->deleteCommands(0, -1); });
+                     [this]() { programmer()->deleteCommands(0, programmer()->getAllCommands()->size()); });
     EXPECT_TRUE(programmer()->execute(0, -1));
     EXPECT_EQ(driver.written(), QByteArray::fromHex("e1000300008001 00 e1000300008002 00"));
     EXPECT_FALSE(programmer()->isExecuting());
@@ -145,7 +149,7 @@ TEST_F(TraceProgram, SavedProgramLoadsBack)
     const QString saved = folder.filePath("program.xml");
     programmer()->getAllCommands()->last()->setComment("after the reset");
     ASSERT_TRUE(programmer()->saveProgram(saved));
-    programmer()->deleteCommands(0, -1);
+    programmer()->deleteCommands(0, programmer()->getAllCommands()->size());
     ASSERT_TRUE(programmer()->loadProgram(saved));
     EXPECT_EQ(program(), QStringList({"1", "2"}));
     EXPECT_EQ(programmer()->getAllCommands()->last()->comment(), "after the reset") << "comments are kept";

@@ -79,6 +79,11 @@ TEST(I2cComObjects, RequestsAreByteExactAndBigEndian)
     I2cModifyRegisterComObject modify(SLAVE, 0x10, 0x05, 0x0F, TRACE, 1, 1);
     EXPECT_FALSE(write.serialize(nullptr, 16));
     EXPECT_FALSE(modify.serialize(nullptr, 16));
+    // A width the packer has no form for is refused before a byte is written.
+    I2cReadRegisterComObject read(SLAVE, 0x10, TRACE, 0xFFFFFFFE, 1);
+    write.setValueByteWidth(3);
+    for (IComObject* object : std::vector<IComObject*>{&read, &write})
+        EXPECT_EQ(requestOf(object, 16), "refused");
 }
 
 TEST(I2cComObjects, AnswersAreTakenOnlyWhenComplete)
@@ -206,7 +211,35 @@ TEST(I2cComObjects, TelegramsNameEveryParameterInHexadecimal)
 TEST(I2cComObjects, BadTelegramsAreRefusedAndChangeNothing)
 {
     const QString configTelegram = telegramOf(std::make_unique<I2cConfigComObject>(2, 3, 0, TRACE).get(), 0);
+    // Fault: widths and values were taken as written; AddressSize fffffffe wrapped the request size to 0 and
+    // serialising wrote far past the frame buffer, and Address 100 went out as register 0x00.
+    const auto modify = [](const char* parameters) {
+        return QStringLiteral("<Telegram><I2cModifyRegister>%1</I2cModifyRegister></Telegram>")
+            .arg(parameters);
+    };
+    const Factory newModify = [] { return new I2cModifyRegisterComObject(0, 0, 0, 0, TRACE, 1, 1); };
+    const Factory newRead = [] { return new I2cReadRegisterComObject(0, 0, TRACE, 1, 1); };
     const std::vector<std::pair<Factory, QString>> cases = {
+        {newModify, modify("<SlaveAddress>29</SlaveAddress><AddressSize>fffffffe</AddressSize><Address>1"
+                           "</Address><DataSize>1</DataSize><Data>2</Data><Mask>3</Mask>")},
+        {newModify, modify("<SlaveAddress>29</SlaveAddress><AddressSize>3</AddressSize><Address>1</Address>"
+                           "<DataSize>1</DataSize><Data>2</Data><Mask>3</Mask>")},
+        {newModify, modify("<SlaveAddress>29</SlaveAddress><AddressSize>1</AddressSize><Address>1</Address>"
+                           "<DataSize>ffffffff</DataSize><Data>2</Data><Mask>3</Mask>")},
+        {newModify, modify("<SlaveAddress>29</SlaveAddress><AddressSize>1</AddressSize><Address>100</Address>"
+                           "<DataSize>1</DataSize><Data>2</Data><Mask>3</Mask>")},
+        {newModify, modify("<SlaveAddress>29</SlaveAddress><AddressSize>2</AddressSize><Address>1</Address>"
+                           "<DataSize>1</DataSize><Data>100</Data><Mask>3</Mask>")},
+        {newModify, modify("<SlaveAddress>29</SlaveAddress><AddressSize>1</AddressSize><Address>1</Address>"
+                           "<DataSize>1</DataSize><Data>2</Data><Mask>1ff</Mask>")},
+        {newModify, modify("<SlaveAddress>80</SlaveAddress><AddressSize>1</AddressSize><Address>1</Address>"
+                           "<DataSize>1</DataSize><Data>2</Data><Mask>3</Mask>")},
+        {newRead, "<Telegram><I2cReadRegister><SlaveAddress>29</SlaveAddress><AddressSize>0</AddressSize>"
+                  "<Address>1</Address><DataSize>1</DataSize></I2cReadRegister></Telegram>"},
+        {[] { return new I2cBlockReadRegisterComObject(0, 0, 1, nullptr, 1, 1, 1088, TRACE); },
+         "<Telegram><I2cBlockRegister><SlaveAddress>29</SlaveAddress><AddressSize>fffffffe</AddressSize>"
+         "<Address>10</Address><MaxBlockSize>10</MaxBlockSize><BlockSize>3</BlockSize></I2cBlockRegister>"
+         "</Telegram>"},
         {[] { return new I2cConfigComObject(1, 1, 0, TRACE); },
          QString(configTelegram).replace("<AddressSize>1<", "<AddressSize>2<")},
         {[] { return new I2cWriteRegisterComObject(0, 0, 0, TRACE, 1, 1); },

@@ -1,0 +1,26 @@
+# The Debian package: scripts/package builds it with "cpack -G DEB" in a Release build for the prefix /usr.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME lidora-demo)
+set(CPACK_PACKAGE_VENDOR "${LIDORA_COMPANY_NAME}")
+set(CPACK_PACKAGE_CONTACT "${LIDORA_COMPANY_NAME} <support@noxsensors.com>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "live read-out of the Lidora 1D distance sensor")
+# CPack puts the summary in front as the synopsis and indents these lines (an empty one separates paragraphs).
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Lidora 1D Demo shows what the Lidora 1D time-of-flight sensor on its USB
+evaluation board measures: the distance to the object in front of it, the
+confidence, and whether the object is too close, present, still, far or gone.
+Without a board it replays a scripted walk through every state. Another
+program can drive it and receive every measurement over a local TCP port.
+
+The package installs a udev rule that lets the logged-in user open the board.")
+set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://noxsensors.com/lidora-demo/")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+# The libraries the program links decide the dependencies (dpkg-shlibdeps), never a hand-kept list.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    ${PROJECT_SOURCE_DIR}/packaging/postinst ${PROJECT_SOURCE_DIR}/packaging/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_STRIP_FILES ON)
+include(CPack)
