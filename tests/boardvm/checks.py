@@ -81,8 +81,9 @@ def hidraw_nodes():
     """{(vendor, interface number): node} of every hidraw node present."""
     nodes = {}
     for entry in glob.glob("/sys/class/hidraw/hidraw*"):
-        interface = os.path.dirname(os.path.realpath(f"{entry}/device"))
+        # Entries vanish while they are looked at during an unplug, also under realpath's feet.
         try:
+            interface = os.path.dirname(os.path.realpath(f"{entry}/device"))
             number = open(f"{interface}/bInterfaceNumber").read().strip()
             vendor = open(f"{os.path.dirname(interface)}/idVendor").read().strip()
         except OSError:
