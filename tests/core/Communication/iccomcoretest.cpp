@@ -387,29 +387,11 @@ TEST_F(IcComCoreScriptedTest, IsANodeOpenWhileItsStreamIs)
     EXPECT_FALSE(loose.open());
 }
 
-TEST_F(IcComCoreScriptedTest, MismatchedListsAndUnpairedBuildersStopWithTheirMessage)
+TEST_F(IcComCoreScriptedTest, MismatchedListsStopWithTheirMessage)
 {
-    const auto pattern = [](const char* expression, const char* message)
-    { return assertionPattern("iccomcore", expression, message); };
-    RegisterValue value;
     QList<IRegisterInfo*> infos = {&scratch};
     QList<IRegisterValue*> values;
-    EXPECT_DEATH(
-        core.readRegisterList(&infos, &values, true, true),
-        pattern("infos->count() == values->count()", "Numbers of items in infos and values does not match."));
-
-    // A description whose read request adds an object its response never takes.
-    class UnpairedInfo : public RegisterInfoStd
-    {
-    public:
-        UnpairedInfo() : RegisterInfoStd(0x10, 8, 8, 0xFF) {}
-        void processReadRegisterRequest(QQueue<IComObject*>* comObjects, const IRegisterValue* value,
-                                        IRegisterComObjectProvider* objectProvider) const override
-        {
-            RegisterInfoStd::processReadRegisterRequest(comObjects, value, objectProvider);
-            RegisterInfoStd::processReadRegisterRequest(comObjects, value, objectProvider);
-        }
-    } unpaired;
-    EXPECT_DEATH(core.readRegister(&unpaired, &value, true),
-                 pattern("queue.isEmpty()", "Communication queue not empty."));
+    EXPECT_DEATH(core.readRegisterList(&infos, &values, true, true),
+                 assertionPattern("iccomcore", "infos->count() == values->count()",
+                                  "Numbers of items in infos and values does not match."));
 }
