@@ -102,8 +102,17 @@ TEST_F(ProgramWindowTest, TestModeFollowsTheBundledScriptAndExitsCleanly)
         QThread::msleep(100);
     ASSERT_TRUE(windowTitled("Lidora 1D Demo")) << "no window titled \"Lidora 1D Demo\"";
 
-    // The script: 4 s nobody, 2 s far, an approach, a person moving about, too close.
-    QThread::msleep(13000);
+    // The script: 4 s nobody, 2 s far, an approach, a person moving about, too close (about 13 s in, later
+    // on a busy machine, where the script's lines come slower).
+    const auto tooClose = [&logPath]
+    {
+        const QVector<ReadoutLine> shown = readLog(logPath);
+        return std::any_of(shown.begin(), shown.end(),
+                           [](const ReadoutLine& line) { return line.state == "Object Too Close"; });
+    };
+    waited.restart();
+    while (!tooClose() && waited.elapsed() < 40000)
+        QThread::msleep(100);
     QPixmap screenshot = QGuiApplication::primaryScreen()->grabWindow(0);
     EXPECT_TRUE(screenshot.save(QDir(LIDORA_BUILD_DIR).filePath("program-window.png")));
 
