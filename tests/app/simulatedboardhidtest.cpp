@@ -1,8 +1,8 @@
-// The measurement cycle on the simulated board, as the program runs it: the plot's objects requests on a
+// The measurement cycle on the simulated board, as the program runs it: the cycle's object requests on a
 // com stream on the HID com driver, 65-byte reports through the simulated board's HID interfaces. What the
 // board answers and its HID faults are pinned by its own tests, how the commands decode by theirs, the
 // identification and mode frames through the main window, unplug and replug by the board's stack.
-#include "qdistanceplot.h"
+#include "measurementcycle.h"
 
 #include "Communication/comstream.h"
 #include "Communication/comstreamformatter.h"
@@ -48,15 +48,15 @@ TEST(SimulatedBoardScene, ObjectStatesFollowTheSceneOfEverySeed)
         driver.setFormatter(&formatter);
         ComStream stream(&driver, ComStream::theImmediateFlushPolicy);
         ASSERT_TRUE(stream.open());
-        QDistancePlot plot(nullptr);
-        plot.setModuleStream(&stream);
+        MeasurementCycle measurements;
+        measurements.setModuleStream(&stream);
 
         std::set<int> seen;
         for (int cycle = 0; cycle < 35000 / 33; ++cycle)
         {
             clock.advance(33);
-            plot.measureDistance();
-            seen.insert(plot.objectState());
+            measurements.measure();
+            seen.insert(measurements.sample().objectState);
         }
         EXPECT_EQ(seen, (std::set<int>{STATE_NO_OBJECT, STATE_OBJECT_TOO_CLOSE, STATE_OBJECT_PRESENCE,
                                        STATE_OBJECT_FAR, STATE_STATIC}));

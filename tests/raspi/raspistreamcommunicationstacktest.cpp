@@ -94,13 +94,13 @@ TEST_F(BoardStack, InitBuildsTheChainClosed)
     for (const QString& name : stack.elementNames())
         EXPECT_FALSE(isOpen(name)) << qPrintable(name);
 
-    // Taken down and built again: a fresh chain of new nodes.
-    ICommunicationNode* oldModuleStream = stack.findElement("MODULE_STREAM")->node();
+    // Taken down and built again: the whole chain anew. (Comparing node addresses would prove nothing: the
+    // allocator may well hand the freed address to the new node.)
     stack.deinit();
     EXPECT_TRUE(stack.elementNames().isEmpty());
     stack.init(0x0C08, 0x40, &config, nullptr);
     EXPECT_EQ(stack.elementNames().size(), 6);
-    EXPECT_NE(stack.findElement("MODULE_STREAM")->node(), oldModuleStream);
+    EXPECT_EQ(stack.findElement("MODULE_STREAM")->next()->name(), "MODULE_HID");
 }
 
 TEST_F(BoardStack, OneActivationBringsEveryLevelUpConfiguresTheBridgeAndTracesTheModuleStream)
