@@ -101,13 +101,13 @@ TEST_F(ProgramWindowTest, TestModeFollowsTheBundledScriptAndExitsCleanly)
 
     // The script: 4 s nobody, 2 s far, an approach, a person moving about, too close (about 13 s in, later
     // on a busy machine, where the script's lines come slower).
-    const auto reached = [&logPath](const QString& state)
+    const auto tooClose = [&logPath]
     {
-        const QVector<ReadoutLine> lines = readLog(logPath);
-        return std::any_of(lines.cbegin(), lines.cend(),
-                           [&](const ReadoutLine& line) { return line.state == state; });
+        const QVector<ReadoutLine> shown = readLog(logPath);
+        return std::any_of(shown.cbegin(), shown.cend(),
+                           [](const ReadoutLine& line) { return line.state == "Object Too Close"; });
     };
-    ASSERT_TRUE(QTest::qWaitFor([&] { return reached("Object Too Close"); }, 40000));
+    ASSERT_TRUE(QTest::qWaitFor(tooClose, 40000));
     QPixmap screenshot = QGuiApplication::primaryScreen()->grabWindow(0);
     EXPECT_TRUE(screenshot.save(QDir(LIDORA_BUILD_DIR).filePath("program-window.png")));
 
