@@ -72,6 +72,10 @@ void MeasurementCycle::measure()
         readTestScript(sample);
     }
 
+    // The screen saver waits its seconds from the first measurement, however long the start took.
+    if (itsLastProcessedMs == 0)
+        itsProcessor.reset(sample.timeMs);
+    itsLastProcessedMs = sample.timeMs;
     itsProcessor.process(sample, itsCycleTimer.restart());
     itsSample = sample;
     // Only what the module really measured is streamed to a client, never the test script.
@@ -124,7 +128,7 @@ void MeasurementCycle::replay(const MeasurementSample& recorded)
         skipFailedExchange(sample);
         return;
     }
-    // The first replayed sample follows the clean slate of restart() by one nominal cycle.
+    // The first replayed sample follows the clean slate by one nominal cycle.
     const bool first = itsLastProcessedMs == 0;
     if (first)
         itsProcessor.reset(sample.timeMs);
