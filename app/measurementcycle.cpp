@@ -57,6 +57,10 @@ void MeasurementCycle::measure()
         sample.source = itsBoardSource;
         if (!command.readFrom(*itsModuleStream))
         {
+            // A client still gets one answer to its request, also when the board was pulled during the
+            // exchange: the refusal a request gets while no board is there.
+            if (itsLogging != nullptr)
+                itsLogging->writeText(QStringLiteral("#ERR;;No target system connected.\r\n"));
             skipFailedExchange(sample);
             return;
         }

@@ -160,9 +160,13 @@ TEST(NodeStatesDeathTest, AManagerMakesTheContextKnownForQueuedConnections)
         {
             FakeCommunicationNode node;
             NodeStateManager manager(&node);
-            std::exit(QMetaType::type("NoxCore::Communication::NodeStateContext") != QMetaType::UnknownType
-                          ? 0
-                          : 1);
+            const char* const name = "NoxCore::Communication::NodeStateContext";
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+            const bool known = QMetaType::fromName(name).isValid();
+#else
+            const bool known = QMetaType::type(name) != QMetaType::UnknownType;
+#endif
+            std::exit(known ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
 }
