@@ -1,5 +1,6 @@
 #include "historychart.h"
 
+#include <cmath>
 #include <limits>
 
 namespace
@@ -31,7 +32,9 @@ HistoryChart::HistoryChart(QWidget* parent) : QCustomPlot(parent)
 {
     setNoAntialiasingOnDrag(true);
     QSharedPointer<QCPAxisTickerDateTime> ticker(new QCPAxisTickerDateTime);
-    ticker->setDateTimeFormat(QStringLiteral("hh:mm:ss"));
+    ticker->setDateTimeFormat(QStringLiteral("mm:ss"));
+    // Few, short time labels, so that they stay apart in a narrow panel too.
+    ticker->setTickCount(4);
     xAxis->setTicker(ticker);
     yAxis->setLabel(QStringLiteral("Distance [mm]"));
     yAxis2->setVisible(true);

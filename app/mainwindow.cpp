@@ -648,33 +648,30 @@ void MainWindow::buildViewMenu()
 {
     auto* viewMenu = new QMenu(tr("View"), menuBar());
     menuBar()->insertMenu(menuBar()->actions().value(1), viewMenu);
-    auto* measurementPanel = new QAction(tr("Measurement Panel"), this);
-    measurementPanel->setCheckable(true);
-    connect(measurementPanel, &QAction::toggled, ui->gbTof, &QWidget::setVisible);
+    // The measurement panel leaves the form's grid for a dock of its own on the right, which the right-hand
+    // dock area lets run the window's full height: beside the history it would be squeezed.
+    auto* measurementDock = new QDockWidget(tr("Measurement Panel"), this);
+    measurementDock->setObjectName(QStringLiteral("dwMeasurement"));
+    measurementDock->setWidget(ui->gbTof);
+    addDockWidget(Qt::RightDockWidgetArea, measurementDock);
+    setCorner(Qt::BottomRightCorner, Qt::RightDockWidgetArea);
+    setCorner(Qt::TopRightCorner, Qt::RightDockWidgetArea);
+    connect(measurementDock->toggleViewAction(), &QAction::toggled, ui->gbTof, &QWidget::setVisible);
     ui->dwHistory->toggleViewAction()->setText(tr("History"));
     ui->dwStatistics->toggleViewAction()->setText(tr("Statistics"));
 
     // Nothing new shows unless the user asked for it once; then it shows at every start.
     const QSettings settings = userSettings();
-    const struct
-    {
-        QAction* action;
-        QDockWidget* dock; // null for the panel inside the window
-        const char* key;
-    } entries[] = {{ui->dwHistory->toggleViewAction(), ui->dwHistory, VIEW_HISTORY_KEY},
-                   {ui->dwStatistics->toggleViewAction(), ui->dwStatistics, VIEW_STATISTICS_KEY},
-                   {measurementPanel, nullptr, VIEW_MEASUREMENT_PANEL_KEY}};
+    const std::pair<QDockWidget*, const char*> entries[] = {{ui->dwHistory, VIEW_HISTORY_KEY},
+                                                            {ui->dwStatistics, VIEW_STATISTICS_KEY},
+                                                            {measurementDock, VIEW_MEASUREMENT_PANEL_KEY}};
     for (const auto& entry : entries)
     {
-        const QString key = QString::fromLatin1(entry.key);
-        viewMenu->addAction(entry.action);
-        const bool shown = settings.value(key, false).toBool();
-        if (entry.dock != nullptr)
-            entry.dock->setVisible(shown);
-        else
-            entry.action->setChecked(shown);
+        const QString key = QString::fromLatin1(entry.second);
+        viewMenu->addAction(entry.first->toggleViewAction());
+        entry.first->setVisible(settings.value(key, false).toBool());
         // Only the user's choice is kept, not a panel hidden because the window closes.
-        connect(entry.action, &QAction::triggered, this,
+        connect(entry.first->toggleViewAction(), &QAction::triggered, this,
                 [key](bool checked) { userSettings().setValue(key, checked); });
     }
     // A panel just shown draws what it has at once.

@@ -57,6 +57,10 @@ void MeasurementCycle::measure()
         sample.source = itsBoardSource;
         if (!command.readFrom(*itsModuleStream))
         {
+            // A client still gets one answer to its request, also when the board was pulled during the
+            // exchange: the refusal a request gets while no board is there.
+            if (itsLogging != nullptr)
+                itsLogging->writeText(QStringLiteral("#ERR;;No target system connected.\r\n"));
             skipFailedExchange(sample);
             return;
         }
@@ -68,6 +72,10 @@ void MeasurementCycle::measure()
         readTestScript(sample);
     }
 
+    // The screen saver waits its seconds from the first measurement, however long the start took.
+    if (itsLastProcessedMs == 0)
+        itsProcessor.reset(sample.timeMs);
+    itsLastProcessedMs = sample.timeMs;
     itsProcessor.process(sample, itsCycleTimer.restart());
     itsSample = sample;
     // Only what the module really measured is streamed to a client, never the test script.
@@ -120,7 +128,7 @@ void MeasurementCycle::replay(const MeasurementSample& recorded)
         skipFailedExchange(sample);
         return;
     }
-    // The first replayed sample follows the clean slate of restart() by one nominal cycle.
+    // The first replayed sample follows the clean slate by one nominal cycle.
     const bool first = itsLastProcessedMs == 0;
     if (first)
         itsProcessor.reset(sample.timeMs);

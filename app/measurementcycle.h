@@ -61,7 +61,7 @@ private:
 
     MeasurementProcessor itsProcessor;
     MeasurementSample itsSample;
-    // Time of the newest replayed sample that went through the processing; 0 before the first.
+    // Time of the newest sample that went through the processing; 0 before the first.
     qint64 itsLastProcessedMs = 0;
     TestScript itsTestScript;
     bool itsTestScriptMissing = false;

@@ -22,7 +22,11 @@ MeasurementRecorder::~MeasurementRecorder()
 
 bool MeasurementRecorder::start(const QString& path, bool replace)
 {
-    stop();
+    if (isRecording())
+    {
+        itsErrorString = QStringLiteral("a recording to %1 runs already").arg(itsFile.fileName());
+        return false;
+    }
     itsRowCount = 0;
     itsErrorString.clear();
     itsFile.setFileName(path);

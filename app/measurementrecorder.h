@@ -21,13 +21,14 @@ class MeasurementRecorder : public QObject
     Q_OBJECT
 
 public:
-    static constexpr qint64 FLUSH_INTERVAL_MS = 1000;
+    static constexpr qint64 FLUSH_INTERVAL_MS = 500;
 
     explicit MeasurementRecorder(QObject* parent = nullptr);
     ~MeasurementRecorder() override;
 
     // Creates the file and writes the header. An existing file is replaced only when replace is set;
-    // otherwise, and when the file cannot be written, returns false with the reason in errorString().
+    // otherwise, while a recording runs, and when the file cannot be written, returns false with the reason
+    // in errorString().
     bool start(const QString& path, bool replace);
     // Writes what is left and closes the file.
     void stop();

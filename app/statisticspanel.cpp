@@ -29,11 +29,8 @@ StatisticsPanel::StatisticsPanel(QWidget* parent) : QWidget(parent)
     layout->addWidget(new QLabel(QStringLiteral("<b>Since start</b>"), this), 0, 2, Qt::AlignRight);
     for (int row = 0; row < ROW_COUNT; ++row)
     {
-        const QString name = QString::fromLatin1(ROW_NAMES[row]);
-        // The states' rows tell the share of time, which the row name alone would not say.
-        layout->addWidget(
-            new QLabel(row >= FIRST_STATE ? QStringLiteral("Time in \"%1\"").arg(name) : name, this), row + 1,
-            0);
+        // The states' rows give the share of time in the state, in per cent.
+        layout->addWidget(new QLabel(QString::fromLatin1(ROW_NAMES[row]), this), row + 1, 0);
         for (int column = 0; column < 2; ++column)
         {
             itsValues[row][column] = new QLabel(QStringLiteral("-"), this);

@@ -81,7 +81,6 @@ void BM_FullCycleWithReplots(benchmark::State& state)
     view.sync();
     ManualClock clock;
     MainWindow window;
-    window.resize(1280, 800);
     window.show();
     if (panels)
         window.startRecording(dir.filePath("run.csv"), true, nullptr);

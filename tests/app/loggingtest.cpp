@@ -101,11 +101,11 @@ TEST(Logging, CycleStreamsDemoDataThenObjectOnlyWhileTheModuleStreamIsOpen)
     EXPECT_EQ(lines[1],
               "#OBJ;" + QByteArray::number(clock.now()) + ";00001;00042;00500;000010000;000020000\r");
 
-    // A failed exchange sends no record, and the stream takes the next request again at once.
+    // A failed exchange is refused, never sent as a record, and the stream takes the next request at once.
     driver.failReads(NoxCore::Communication::ComDriver::RECEIVE_FAILED);
     clock.advance(33);
     cycle.measure();
-    EXPECT_EQ(client.received(), QByteArray());
+    EXPECT_EQ(client.received(), "#ERR;;No target system connected.\r\n");
     driver.failReads(NoxCore::Communication::ComDriver::SUCCESS);
     driver.rewindAnswers();
     clock.advance(33);

@@ -189,9 +189,9 @@ TEST_F(ProcessorTest, DemoDataRecordCarriesTheProcessingStateInGeneralFormat)
     EXPECT_EQ(fields[2], "1500");
     EXPECT_EQ(fields[3], "1500") << "median once four of seven samples are 1500";
     EXPECT_EQ(fields[4], "40");
-    EXPECT_EQ(fields[5], QString::number(40 * (1 - 0.85 * 0.85 * 0.85 * 0.85), 'g', 6));
+    EXPECT_EQ(fields[5], "19.1198") << "smoothed confidence after four samples";
     EXPECT_EQ(fields[6], "0");
-    EXPECT_EQ(fields[7], QString::number(0.7 * 0.7 * 0.7 * 450, 'g', 6));
+    EXPECT_EQ(fields[7], "154.35") << "what is left of the jump from 0";
     EXPECT_EQ(fields[8], "STATE_OBJECT_FAR");
     EXPECT_EQ(fields[9], "SCREEN_SAVER_OFF");
     EXPECT_EQ(fields[10], "0");

@@ -4,9 +4,7 @@
 // identification and mode frames through the main window, unplug and replug by the board's stack.
 #include "measurementcycle.h"
 
-#include "Communication/comstream.h"
-#include "Communication/comstreamformatter.h"
-#include "hidcomdriver.h"
+#include "support/boardchannel.h"
 #include "support/manualclock.h"
 #include "support/qtprinters.h"
 #include "support/simulatedusb.h"
@@ -17,22 +15,6 @@
 #include <set>
 
 using LidoraSim::SimulatedBoard;
-using LidoraSim::SimulatedHidBackend;
-using NoxCore::Communication::ComStream;
-using NoxHid::HidComDeviceInfo;
-using NoxHid::HidComDriver;
-
-namespace
-{
-
-HidComDeviceInfo interfaceInfo(const char* pathFilter)
-{
-    HidComDeviceInfo info(SimulatedHidBackend::VENDOR_ID, SimulatedHidBackend::PRODUCT_ID);
-    info.setPath(pathFilter);
-    return info;
-}
-
-} // namespace
 
 // The measurement cycle fed by the board: the scene of every seed walks through every demo state.
 TEST(SimulatedBoardScene, ObjectStatesFollowTheSceneOfEverySeed)
@@ -43,13 +25,10 @@ TEST(SimulatedBoardScene, ObjectStatesFollowTheSceneOfEverySeed)
         SCOPED_TRACE(seed);
         ManualClock clock;
         SimulatedUsb usb(true, seed);
-        NoxCore::Communication::ComStreamFormatter formatter;
-        HidComDriver driver(interfaceInfo("mi_04"));
-        driver.setFormatter(&formatter);
-        ComStream stream(&driver, ComStream::theImmediateFlushPolicy);
-        ASSERT_TRUE(stream.open());
+        BoardChannel module("mi_04");
+        ASSERT_TRUE(module.stream.open());
         MeasurementCycle measurements;
-        measurements.setModuleStream(&stream);
+        measurements.setModuleStream(&module.stream);
 
         std::set<int> seen;
         for (int cycle = 0; cycle < 35000 / 33; ++cycle)
@@ -60,7 +39,6 @@ TEST(SimulatedBoardScene, ObjectStatesFollowTheSceneOfEverySeed)
         }
         EXPECT_EQ(seen, (std::set<int>{STATE_NO_OBJECT, STATE_OBJECT_TOO_CLOSE, STATE_OBJECT_PRESENCE,
                                        STATE_OBJECT_FAR, STATE_STATIC}));
-        EXPECT_EQ(stream.lastError(), 0);
-        stream.close();
+        EXPECT_EQ(module.stream.lastError(), 0);
     }
 }

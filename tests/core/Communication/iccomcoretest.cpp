@@ -1,7 +1,7 @@
-#include "modulechannel.h"
 #include "testcomobjects.h"
 
 #include "support/assertionpattern.h"
+#include "support/boardchannel.h"
 #include "support/scriptedcomdriver.h"
 #include "support/simulatedusb.h"
 
@@ -93,7 +93,7 @@ protected:
     I2cBridge& chip() { return usb.board.i2cBridge(); }
 
     SimulatedUsb usb;
-    ModuleChannel channel;
+    BoardChannel channel{"mi_04"};
     RecordingTraceSink tracer;
     I2cComObjectProvider provider;
     IcComCore core{&channel.stream, &provider};
