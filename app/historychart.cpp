@@ -1,5 +1,6 @@
 #include "historychart.h"
 
+#include <cmath>
 #include <limits>
 
 namespace

@@ -21,7 +21,7 @@ class MeasurementRecorder : public QObject
     Q_OBJECT
 
 public:
-    static constexpr qint64 FLUSH_INTERVAL_MS = 1000;
+    static constexpr qint64 FLUSH_INTERVAL_MS = 500;
 
     explicit MeasurementRecorder(QObject* parent = nullptr);
     ~MeasurementRecorder() override;
