@@ -1,6 +1,7 @@
 #include "controllogic.h"
 
 #include "Communication/communicationstackelement.h"
+#include "Communication/comstream.h"
 #include "Communication/iccomcore.h"
 #include "Communication/nodestate.h"
 #include "Communication/nodestatemanager.h"
@@ -92,6 +93,12 @@ NodeStateManager* ControlLogic::icStateManager() const
             return element->stateManager();
     }
     return nullptr;
+}
+
+ComStream* ControlLogic::moduleStream() const
+{
+    CommunicationStackElement* element = itsStack.findElement(MODULE_STREAM);
+    return element != nullptr ? dynamic_cast<ComStream*>(element->node()) : nullptr;
 }
 
 NodeStateManager* ControlLogic::moduleStreamStateManager() const

@@ -11,6 +11,14 @@
 #include <QList>
 #include <QObject>
 
+namespace NoxCore
+{
+namespace Communication
+{
+class ComStream;
+}
+} // namespace NoxCore
+
 namespace NoxGui
 {
 namespace Intents
@@ -45,6 +53,9 @@ public:
     void shutdown();
 
     NoxRasPi::RasPiStreamCommunicationStack& stack() { return itsStack; }
+    // The com stream of the node "MODULE_STREAM"; null when the stack has none. Exists whether or not a
+    // board answers: it is usable once it opens.
+    NoxCore::Communication::ComStream* moduleStream() const;
     // Called when the register communication comes up or goes down.
     NoxCore::Tools::Delegate& communicationInitialized() { return itsCommunicationInitialized; }
     NoxCore::Tools::Delegate& communicationDeinitialized() { return itsCommunicationDeinitialized; }

@@ -1,3 +1,4 @@
+#include "headlessrunner.h"
 #include "mainwindow.h"
 #include "signalquitter.h"
 
@@ -29,6 +30,9 @@ struct Options
     QString readoutLogPath;
     QString tracePath;
     QString cycleLogPath;
+    QString recordPath;
+    bool replaceRecording = false;
+    bool headless = false;
     bool simulate = false;
     bool simulateFaults = false;
     bool drawing = true;
@@ -80,6 +84,20 @@ bool parseOptions(const QCoreApplication& application, Options& options, int& ex
         QStringLiteral("no-drawing"),
         QStringLiteral("For benchmarks: measures as usual but draws nothing after start-up."));
     parser.addOption(noDrawingOption);
+    const QCommandLineOption recordOption(
+        QStringLiteral("record"),
+        QStringLiteral("Records every measurement to the CSV file <file>. An existing file is not replaced, "
+                       "unless --force is given."),
+        QStringLiteral("file"));
+    parser.addOption(recordOption);
+    const QCommandLineOption forceOption(QStringLiteral("force"),
+                                         QStringLiteral("With --record: replaces an existing file."));
+    parser.addOption(forceOption);
+    const QCommandLineOption headlessOption(
+        QStringLiteral("headless"),
+        QStringLiteral("Runs without a window and without a display: measures, serves the automation port, "
+                       "records (--record) and traces (--trace); ends on Ctrl+C or SIGTERM."));
+    parser.addOption(headlessOption);
 
     if (!parser.parse(application.arguments()))
     {
@@ -107,7 +125,32 @@ bool parseOptions(const QCoreApplication& application, Options& options, int& ex
     options.simulate = parser.isSet(simulateOption) || options.simulateFaults;
     options.cycleLogPath = parser.value(cycleLogOption);
     options.drawing = !parser.isSet(noDrawingOption);
+    options.recordPath = parser.value(recordOption);
+    options.replaceRecording = parser.isSet(forceOption);
+    options.headless = parser.isSet(headlessOption);
     return true;
+}
+
+void refuseRecording(const Options& options, const QString& errorText)
+{
+    std::fprintf(stderr, "Cannot record to %s: %s%s.\n", qPrintable(options.recordPath),
+                 qPrintable(errorText),
+                 options.replaceRecording ? "" : " (--force replaces an existing file)");
+}
+
+// Measures, serves and records without a window until a signal ends the event loop.
+int runHeadless(QCoreApplication& application, const Options& options, NoxCore::Tracing::Tracer* tracer,
+                const SignalQuitter& signalQuitter)
+{
+    HeadlessRunner runner(
+        tracer, options.simulate ? MeasurementSource::SimulatedBoard : MeasurementSource::Board, stdout);
+    if (!options.recordPath.isEmpty() &&
+        !runner.recorder().start(options.recordPath, options.replaceRecording))
+    {
+        refuseRecording(options, runner.recorder().errorString());
+        return 2;
+    }
+    return signalQuitter.quitRequested() ? 0 : application.exec();
 }
 
 } // namespace
@@ -124,9 +167,13 @@ int main(int argc, char* argv[])
             return exitCode;
     }
 
-    QApplication application(argc, argv);
+    // Headless mode loads no platform plugin at all.
+    std::unique_ptr<QCoreApplication> application = options.headless
+                                                        ? std::make_unique<QCoreApplication>(argc, argv)
+                                                        : std::make_unique<QApplication>(argc, argv);
     // Ties the window to its menu entry and icon where the desktop goes by the desktop file (Wayland).
-    QGuiApplication::setDesktopFileName(QStringLiteral(LIDORA_DESKTOP_ID));
+    if (!options.headless)
+        QGuiApplication::setDesktopFileName(QStringLiteral(LIDORA_DESKTOP_ID));
 
     SignalQuitter signalQuitter;
 
@@ -164,12 +211,32 @@ int main(int argc, char* argv[])
         }
     }
 
+    if (options.headless)
+    {
+        exitCode = runHeadless(*application, options, tracer.get(), signalQuitter);
+        // The runner took the stack down and completed the recording; now the trace file is completed.
+        if (tracer)
+            tracer->recorder()->close();
+        NoxHid::HidBackend::install(nullptr);
+        return exitCode;
+    }
+
     QSplashScreen* splash = NoxGui::WindowHelper::createSplashScreen();
     splash->show();
-    application.processEvents();
+    application->processEvents();
 
     auto* window = new MainWindow(nullptr, tracer.get());
+    window->setBoardSource(options.simulate ? MeasurementSource::SimulatedBoard : MeasurementSource::Board);
     QString errorText;
+    if (!options.recordPath.isEmpty() &&
+        !window->startRecording(options.recordPath, options.replaceRecording, &errorText))
+    {
+        refuseRecording(options, errorText);
+        delete window;
+        delete splash;
+        NoxHid::HidBackend::install(nullptr);
+        return 2;
+    }
     if (!options.readoutLogPath.isEmpty() && !window->startReadoutLog(options.readoutLogPath, &errorText))
         std::fprintf(stderr, "Cannot write the read-out log %s: %s\n", qPrintable(options.readoutLogPath),
                      qPrintable(errorText));
@@ -183,7 +250,7 @@ int main(int argc, char* argv[])
     delete splash;
 
     // A signal that came while a start-up warning was open has closed it and asked to quit already.
-    exitCode = signalQuitter.quitRequested() ? 0 : application.exec();
+    exitCode = signalQuitter.quitRequested() ? 0 : application->exec();
     // The window takes the stack down, which lets go of the tracer; then the trace file is completed.
     delete window;
     if (tracer)

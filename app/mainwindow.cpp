@@ -4,8 +4,10 @@
 #include "getcalibrationdatacommand.h"
 #include "getserialnumbercommand.h"
 #include "logging.h"
+#include "measurementrecorder.h"
 #include "objectstate.h"
 #include "qcpstringlegenditem.h"
+#include "recordingplayer.h"
 #include "targetconfigurationcommand.h"
 #include "ui_mainwindow.h"
 
@@ -24,7 +26,17 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDockWidget>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QSettings>
 #include <QTimer>
 
 #include <cmath>
@@ -85,6 +97,28 @@ const double PROXIMITY_BAR_WIDTH = 2.0;
 // With auto scale the distance plot shows the newest three seconds.
 const double DISTANCE_PLOT_SPAN_MS = 3000.0;
 
+// Which panels the user chose to see, kept in the user's settings.
+const char* const SETTINGS_ORGANISATION = "nox";
+const char* const SETTINGS_APPLICATION = "LIDORA";
+const char* const VIEW_HISTORY_KEY = "View/History";
+const char* const VIEW_STATISTICS_KEY = "View/Statistics";
+const char* const VIEW_MEASUREMENT_PANEL_KEY = "View/MeasurementPanel";
+
+QSettings userSettings()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope,
+                     QString::fromLatin1(SETTINGS_ORGANISATION), QString::fromLatin1(SETTINGS_APPLICATION));
+}
+
+// "1:05" for 65 s; hours only when there are any.
+QString lengthText(qint64 ms)
+{
+    const qint64 seconds = ms / 1000;
+    return seconds >= 3600
+               ? QString::asprintf("%lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60)
+               : QString::asprintf("%lld:%02lld", seconds / 60, seconds % 60);
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent, NoxCore::Tracing::Tracer* tracer)
@@ -122,16 +156,27 @@ MainWindow::MainWindow(QWidget* parent, NoxCore::Tracing::Tracer* tracer)
     buildMenus();
     ui->mainToolBar->hide();
 
-    NoxCore::Communication::CommunicationStackElement* moduleElement =
-        itsControlLogic.stack().findElement(QStringLiteral("MODULE_STREAM"));
-    if (moduleElement != nullptr)
-        itsModuleStream = dynamic_cast<NoxCore::Communication::ComStream*>(moduleElement->node());
+    itsModuleStream = itsControlLogic.moduleStream();
     connect(&itsControlLogic, &ControlLogic::tofModuleActivated, this, &MainWindow::onToFModuleActivated);
 
     // Opens the nodes synchronously while the board answers: afterwards the module stream tells whether a
     // board was found.
     itsControlLogic.activate();
-    ui->plotDistance->setModuleStream(itsModuleStream);
+    itsCycle.setModuleStream(itsModuleStream);
+    // Every sample reaches the statistics, the history and the recording, also while they are not shown.
+    itsRecorder = new MeasurementRecorder(this);
+    itsPlayer = new RecordingPlayer(this);
+    connect(&itsCycle, &MeasurementCycle::measured, this, &MainWindow::onItsCycleMeasured);
+    connect(&itsCycle, &MeasurementCycle::measured, ui->plotHistory, &HistoryChart::addSample);
+    connect(&itsCycle, &MeasurementCycle::measured, itsRecorder, &MeasurementRecorder::record);
+    connect(itsRecorder, &MeasurementRecorder::failed, this, &MainWindow::onItsRecorderFailed);
+    connect(itsPlayer, &RecordingPlayer::sampleDue, &itsCycle, &MeasurementCycle::replay);
+    connect(itsPlayer, &RecordingPlayer::finished, this, &MainWindow::onItsPlayerFinished);
+    itsBannerText = ui->lDemoMode->text();
+    itsRecordingLabel = new QLabel(this);
+    statusBar()->addWidget(itsRecordingLabel);
+    buildRecordingMenu();
+    buildViewMenu();
 
     itsVersionInfo = new NoxCore::Tools::VersionInfo();
     itsVersionInfo->retrieveInfo();
@@ -147,6 +192,8 @@ MainWindow::MainWindow(QWidget* parent, NoxCore::Tracing::Tracer* tracer)
 
     setUpBarChart();
     itsDisplayTimer.start();
+    itsHistoryTimer.start();
+    itsStatisticsTimer.start();
     sendTargetConfiguration();
     startAutomationServer();
     checkSingleInstance();
@@ -158,7 +205,10 @@ MainWindow::~MainWindow()
     unbindStatusFields(itsControlLogic);
     NoxGui::Intents::IntentManager::instance()->removeExecutor(this);
     // The client's session must not call back into a window that is half gone.
-    ui->plotDistance->setLogging(nullptr);
+    itsCycle.setLogging(nullptr);
+    // The panels hide as the window goes; they must not draw from what is gone by then.
+    ui->dwHistory->disconnect(this);
+    ui->dwStatistics->disconnect(this);
     delete itsAutomationServer;
     delete ui;
     delete itsAboutDialog;
@@ -355,7 +405,7 @@ void MainWindow::automationStarted(Logging* writer)
     ui->cbContinuousMode->setChecked(false);
     ui->cbContinuousMode->setEnabled(false);
     ui->pbStart->setEnabled(false);
-    ui->plotDistance->setLogging(writer);
+    itsCycle.setLogging(writer);
     NoxGui::Controls::NoxStatusField* automationField = itsDeviceStatusBar.automationField();
     automationField->setState(AUTOMATION_ON_STATE);
     automationField->show();
@@ -368,7 +418,7 @@ void MainWindow::automationEnded()
     automationField->setState(AUTOMATION_LOCAL_STATE);
     automationField->hide();
     itsAutomationActive = false;
-    ui->plotDistance->setLogging(nullptr);
+    itsCycle.setLogging(nullptr);
     ui->cbContinuousMode->setEnabled(true);
     ui->cbContinuousMode->setChecked(true);
     ui->pbStart->setEnabled(true);
@@ -444,25 +494,45 @@ void MainWindow::clickpbStartContinuous()
     // Clicks and socket data get their turn between two synchronous measurements. An automation client
     // that connected just now switched continuous measurement off: it gets no measurement it did not ask for.
     QCoreApplication::processEvents();
-    if (ui->cbContinuousMode->checkState() != Qt::Checked)
+    if (ui->cbContinuousMode->checkState() != Qt::Checked || itsPlayer->isPlaying())
         return;
     on_pbStart_clicked();
 }
 
 void MainWindow::on_pbStart_clicked()
 {
-    ui->plotDistance->measureDistance();
+    // A replay shows the recording only; live measuring resumes at its end.
+    if (itsPlayer->isPlaying())
+        return;
+    itsCycle.measure();
     if (itsCycleLog)
         itsCycleLog->recordCycle();
+}
+
+void MainWindow::onItsCycleMeasured(const MeasurementSample& sample)
+{
+    itsStatistics.add(sample);
     if (!itsDrawingEnabled)
         return;
-    ui->plotDistance->updateGraph();
+    ui->plotDistance->updateGraph(itsCycle.processor());
     on_cbAutoScaleYDist_stateChanged(ui->cbAutoScaleYDist->checkState());
 
     if (itsDisplayTimer.elapsed() > DISPLAY_REFRESH_MS)
     {
         itsDisplayTimer.restart();
         updateObjectDisplay();
+    }
+    // The panels are drawn less often than they get data: a 30 s chart moves a pixel per 40 ms or so.
+    if (itsHistoryTimer.elapsed() >= HISTORY_REFRESH_MS)
+    {
+        itsHistoryTimer.restart();
+        ui->plotHistory->refresh();
+    }
+    if (itsStatisticsTimer.elapsed() >= STATISTICS_REFRESH_MS)
+    {
+        itsStatisticsTimer.restart();
+        ui->statisticsPanel->refresh(itsStatistics);
+        updateRecordingStatus();
     }
 }
 
@@ -497,18 +567,19 @@ void MainWindow::on_sbYAxisMaxDist_valueChanged(int currentValue)
 
 void MainWindow::updateObjectDisplay()
 {
-    const QDistancePlot* plot = ui->plotDistance;
-    const quint16 distance = static_cast<quint16>(std::trunc(plot->distanceSeries().first()));
-    const int confidence = static_cast<int>(std::trunc(plot->confidenceSeries().first())) & CONFIDENCE_MASK;
+    const MeasurementProcessor& processor = itsCycle.processor();
+    const quint16 distance = static_cast<quint16>(std::trunc(processor.distanceSeries().first()));
+    const int confidence =
+        static_cast<int>(std::trunc(processor.confidenceSeries().first())) & CONFIDENCE_MASK;
 
     itsBarKeys = {double(distance)};
     itsBarValues = {double(confidence)};
     itsBars->setData(itsBarKeys, itsBarValues, true);
 
     itsPhotonCountReferenceLegendItem->setText(
-        QStringLiteral("Photon Count Reference: %1").arg(plot->photonCountReference()));
+        QStringLiteral("Photon Count Reference: %1").arg(processor.photonCountReference()));
     itsPhotonCountObjectLegendItem->setText(
-        QStringLiteral("Photon Count Object: %1").arg(plot->photonCountObject()));
+        QStringLiteral("Photon Count Object: %1").arg(processor.photonCountObject()));
     if (confidence == 0)
     {
         itsPeakLegendItem->setText(QStringLiteral("Peak at: -"));
@@ -521,13 +592,13 @@ void MainWindow::updateObjectDisplay()
     }
     const QString distanceText = QString::asprintf("%1.0f", distance / 10.0) + QStringLiteral(" cm");
 
-    ui->lDemoMode->setVisible(!isModuleStreamOpen());
+    ui->lDemoMode->setVisible(itsPlayer->isPlaying() || !isModuleStreamOpen());
 
     const qint64 nowMs = Clock::currentMSecsSinceEpoch();
     if (nowMs - itsLastStateLabelUpdateMs > STATE_LABEL_REFRESH_MS)
     {
         itsLastStateLabelUpdateMs = nowMs;
-        const int state = plot->objectState();
+        const int state = processor.objectState();
         const StateLook& look = lookOf(state);
         ui->lObjectDetection->setText(QString::fromLatin1(look.text));
         ui->lObjectDetection->setStyleSheet(QString::fromLatin1(look.labelStyleSheet));
@@ -536,7 +607,7 @@ void MainWindow::updateObjectDisplay()
         ui->lbDistance->setText(objectShown ? distanceText : QStringLiteral("-"));
     }
 
-    const bool screenSaverOn = plot->isPresenceRecent() == 0 && !itsAutomationActive;
+    const bool screenSaverOn = processor.isPresenceRecent() == 0 && !itsAutomationActive;
     ui->gbScreenSaver->setVisible(screenSaverOn);
     ui->gbChart->setVisible(!screenSaverOn);
 
@@ -545,4 +616,229 @@ void MainWindow::updateObjectDisplay()
     if (itsReadoutLog)
         itsReadoutLog->record(ui->lObjectDetection->text(), ui->lbDistance->text(),
                               !ui->lDemoMode->isHidden(), !ui->gbScreenSaver->isHidden());
+}
+
+void MainWindow::buildRecordingMenu()
+{
+    // The File menu the intents built ends with Exit; the new entries go in front of it.
+    QMenu* fileMenu =
+        menuBar()->actions().value(0) != nullptr ? menuBar()->actions().first()->menu() : nullptr;
+    if (fileMenu == nullptr)
+        return;
+    QAction* exitAction = fileMenu->actions().value(0);
+    const auto add = [this, fileMenu, exitAction](const QString& text, void (MainWindow::*slot)())
+    {
+        auto* action = new QAction(text, this);
+        connect(action, &QAction::triggered, this, slot);
+        fileMenu->insertAction(exitAction, action);
+        return action;
+    };
+    itsStartRecordingAction = add(tr("Start Recording…"), &MainWindow::onStartRecordingTriggered);
+    itsStopRecordingAction = add(tr("Stop Recording"), &MainWindow::onStopRecordingTriggered);
+    fileMenu->insertSeparator(exitAction);
+    add(tr("Open Recording…"), &MainWindow::onOpenRecordingTriggered);
+    itsStopReplayAction = add(tr("Stop Replay"), &MainWindow::onStopReplayTriggered);
+    fileMenu->insertSeparator(exitAction);
+    add(tr("Save Chart As…"), &MainWindow::onSaveChartTriggered);
+    fileMenu->insertSeparator(exitAction);
+    updateActions();
+}
+
+void MainWindow::buildViewMenu()
+{
+    auto* viewMenu = new QMenu(tr("View"), menuBar());
+    menuBar()->insertMenu(menuBar()->actions().value(1), viewMenu);
+    // The measurement panel leaves the form's grid for a dock of its own on the right, which the right-hand
+    // dock area lets run the window's full height: beside the history it would be squeezed.
+    auto* measurementDock = new QDockWidget(tr("Measurement Panel"), this);
+    measurementDock->setObjectName(QStringLiteral("dwMeasurement"));
+    measurementDock->setWidget(ui->gbTof);
+    addDockWidget(Qt::RightDockWidgetArea, measurementDock);
+    setCorner(Qt::BottomRightCorner, Qt::RightDockWidgetArea);
+    setCorner(Qt::TopRightCorner, Qt::RightDockWidgetArea);
+    connect(measurementDock->toggleViewAction(), &QAction::toggled, ui->gbTof, &QWidget::setVisible);
+    ui->dwHistory->toggleViewAction()->setText(tr("History"));
+    ui->dwStatistics->toggleViewAction()->setText(tr("Statistics"));
+
+    // Nothing new shows unless the user asked for it once; then it shows at every start.
+    const QSettings settings = userSettings();
+    const std::pair<QDockWidget*, const char*> entries[] = {{ui->dwHistory, VIEW_HISTORY_KEY},
+                                                            {ui->dwStatistics, VIEW_STATISTICS_KEY},
+                                                            {measurementDock, VIEW_MEASUREMENT_PANEL_KEY}};
+    for (const auto& entry : entries)
+    {
+        const QString key = QString::fromLatin1(entry.second);
+        viewMenu->addAction(entry.first->toggleViewAction());
+        entry.first->setVisible(settings.value(key, false).toBool());
+        // Only the user's choice is kept, not a panel hidden because the window closes.
+        connect(entry.first->toggleViewAction(), &QAction::triggered, this,
+                [key](bool checked) { userSettings().setValue(key, checked); });
+    }
+    // A panel just shown draws what it has at once.
+    connect(ui->dwHistory, &QDockWidget::visibilityChanged, this, [this] { ui->plotHistory->refresh(); });
+    connect(ui->dwStatistics, &QDockWidget::visibilityChanged, this,
+            [this] { ui->statisticsPanel->refresh(itsStatistics); });
+}
+
+void MainWindow::updateActions()
+{
+    if (itsStartRecordingAction == nullptr)
+        return;
+    itsStartRecordingAction->setEnabled(!itsRecorder->isRecording());
+    itsStopRecordingAction->setEnabled(itsRecorder->isRecording());
+    itsStopReplayAction->setEnabled(itsPlayer->isPlaying());
+}
+
+void MainWindow::showWarning(const QString& text)
+{
+    // Not modal for the event loop: measuring and recording go on while the message is read.
+    auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+bool MainWindow::startRecording(const QString& path, bool replace, QString* errorText)
+{
+    if (!itsRecorder->start(path, replace))
+    {
+        if (errorText != nullptr)
+            *errorText = itsRecorder->errorString();
+        return false;
+    }
+    updateActions();
+    updateRecordingStatus();
+    return true;
+}
+
+void MainWindow::updateRecordingStatus()
+{
+    if (!itsRecorder->isRecording())
+    {
+        itsRecordingLabel->clear();
+        return;
+    }
+    itsRecordingLabel->setText(tr("Recording %1: %2 rows, %3")
+                                   .arg(QFileInfo(itsRecorder->path()).fileName())
+                                   .arg(itsRecorder->rowCount())
+                                   .arg(lengthText(itsRecorder->lengthMs())));
+}
+
+void MainWindow::onStartRecordingTriggered()
+{
+    // The dialog asks before it lets the user pick a file that exists.
+    const QString path = QFileDialog::getSaveFileName(
+        this, tr("Start Recording"), QStringLiteral("recording.csv"), tr("CSV recordings (*.csv)"));
+    QString errorText;
+    if (!path.isEmpty() && !startRecording(path, true, &errorText))
+        showWarning(tr("Cannot record: %1.").arg(errorText));
+}
+
+void MainWindow::onStopRecordingTriggered()
+{
+    itsRecorder->stop();
+    updateActions();
+    updateRecordingStatus();
+}
+
+void MainWindow::onItsRecorderFailed(const QString& message)
+{
+    updateActions();
+    updateRecordingStatus();
+    showWarning(message + QLatin1Char('.'));
+}
+
+bool MainWindow::playRecording(const QString& path, QString* errorText)
+{
+    if (!itsPlayer->open(path))
+    {
+        if (errorText != nullptr)
+            *errorText = itsPlayer->errorString();
+        return false;
+    }
+    // The replay starts from a clean slate and shows the recording's own statistics and history.
+    itsCycle.restart();
+    itsStatistics.reset();
+    ui->plotHistory->clear();
+    ui->lDemoMode->setText(tr("Replay - %1").arg(itsPlayer->fileName()));
+    ui->lDemoMode->show();
+    itsPlayer->start();
+    updateActions();
+    return true;
+}
+
+void MainWindow::onOpenRecordingTriggered()
+{
+    const QString path = QFileDialog::getOpenFileName(this, tr("Open Recording"), QString(),
+                                                      tr("CSV recordings (*.csv);;All files (*)"));
+    QString errorText;
+    if (!path.isEmpty() && !playRecording(path, &errorText))
+        showWarning(errorText);
+}
+
+void MainWindow::onStopReplayTriggered()
+{
+    itsPlayer->stop();
+    endReplay();
+}
+
+void MainWindow::onItsPlayerFinished()
+{
+    endReplay();
+}
+
+void MainWindow::endReplay()
+{
+    // Back to what ran before, from a clean slate again: the recording's samples are not this room's.
+    itsCycle.restart();
+    itsStatistics.reset();
+    ui->plotHistory->clear();
+    ui->lDemoMode->setText(itsBannerText);
+    ui->lDemoMode->setVisible(!isModuleStreamOpen());
+    updateActions();
+}
+
+void MainWindow::onSaveChartTriggered()
+{
+    const QString path = QFileDialog::getSaveFileName(this, tr("Save Chart As"), QStringLiteral("chart.png"),
+                                                      tr("PNG image (*.png);;PDF document (*.pdf)"));
+    if (!path.isEmpty() && !saveChart(path))
+        showWarning(tr("Cannot write the chart to %1.").arg(path));
+}
+
+bool MainWindow::saveChart(const QString& path)
+{
+    QList<QCustomPlot*> plots{ui->plotDistanceBar};
+    if (ui->dwHistory->isVisible())
+        plots.append(ui->plotHistory);
+    QSize size(0, 0);
+    for (QCustomPlot* plot : plots)
+        size = QSize(std::max(size.width(), plot->width()), size.height() + plot->height());
+    // One picture, the plots one below the other, each drawn anew at its size on the screen: vector
+    // graphics in a PDF.
+    const auto paint = [&plots](QPaintDevice& device)
+    {
+        QCPPainter painter(&device);
+        int top = 0;
+        for (QCustomPlot* plot : plots)
+        {
+            painter.save();
+            painter.translate(0, top);
+            plot->toPainter(&painter, plot->width(), plot->height());
+            painter.restore();
+            top += plot->height();
+        }
+        return painter.end();
+    };
+    if (path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+    {
+        const int screenDpi = 96;
+        QPdfWriter writer(path);
+        writer.setResolution(screenDpi);
+        writer.setPageMargins(QMarginsF());
+        writer.setPageSize(QPageSize(QSizeF(size) * 72.0 / screenDpi, QPageSize::Point));
+        return paint(writer) && QFileInfo(path).size() > 0;
+    }
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    return paint(image) && image.save(path);
 }

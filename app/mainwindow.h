@@ -6,6 +6,8 @@
 #include "devicestatusbar.h"
 #include "iautomationtarget.h"
 #include "instancemark.h"
+#include "measurementcycle.h"
+#include "measurementstatistics.h"
 #include "readoutlog.h"
 
 #include "Communication/nodestatecontext.h"
@@ -20,9 +22,13 @@
 
 class AutomationServer;
 class GetCalibrationDataCommand;
+class MeasurementRecorder;
+class QAction;
 class QCPBars;
 class QCPStringLegendItem;
+class QLabel;
 class QTimer;
+class RecordingPlayer;
 
 namespace Ui
 {
@@ -71,6 +77,9 @@ public:
     static constexpr qint64 DISPLAY_REFRESH_MS = 32;
     // ...and the state label at most this often, so it stays readable while the state flickers.
     static constexpr qint64 STATE_LABEL_REFRESH_MS = 250;
+    // The history chart follows at most this often, the statistics and the recording status this often.
+    static constexpr qint64 HISTORY_REFRESH_MS = 100;
+    static constexpr qint64 STATISTICS_REFRESH_MS = 500;
 
     // tracer (may be null) records what the program says to the module.
     explicit MainWindow(QWidget* parent = nullptr, NoxCore::Tracing::Tracer* tracer = nullptr);
@@ -82,6 +91,18 @@ public:
     // measuring without drawing anything (--no-drawing), the floor that drawing is measured against.
     bool startCycleLog(const QString& path, QString* errorText);
     void setDrawingEnabled(bool enabled) { itsDrawingEnabled = enabled; }
+    // How measurements of the module are labelled in recordings: a board or the simulated one.
+    void setBoardSource(MeasurementSource source) { itsCycle.setBoardSource(source); }
+    const MeasurementCycle& cycle() const { return itsCycle; }
+
+    // Records every measurement to the CSV file at path (File menu, --record); an existing file is replaced
+    // only when replace is set. False, with the reason in errorText, when the file cannot be written.
+    bool startRecording(const QString& path, bool replace, QString* errorText);
+    // Plays a recording instead of measuring, until its end (File menu). False, with the reason in
+    // errorText, when the file is not a recording; nothing of it is shown then.
+    bool playRecording(const QString& path, QString* errorText);
+    // Writes the chart, and the history when it is shown, as PNG or (for a path ending in .pdf) PDF.
+    bool saveChart(const QString& path);
 
     void automationStarted(Logging* writer) override;
     void automationEnded() override;
@@ -107,6 +128,16 @@ public slots:
 protected:
     void closeEvent(QCloseEvent* event) override;
 
+private slots:
+    void onItsCycleMeasured(const MeasurementSample& sample);
+    void onStartRecordingTriggered();
+    void onStopRecordingTriggered();
+    void onOpenRecordingTriggered();
+    void onStopReplayTriggered();
+    void onSaveChartTriggered();
+    void onItsRecorderFailed(const QString& message);
+    void onItsPlayerFinished();
+
 private:
     void bindStatusFields(ControlLogic& controlLogic);
     void unbindStatusFields(ControlLogic& controlLogic);
@@ -118,6 +149,12 @@ private:
     void startAutomationServer();
     void checkSingleInstance();
     void updateObjectDisplay();
+    void buildRecordingMenu();
+    void buildViewMenu();
+    void endReplay();
+    void updateRecordingStatus();
+    void updateActions();
+    void showWarning(const QString& text);
 
     NoxGui::Intents::IntentGroup itsToolBarIntentGroup;
     DeviceStatusBar itsDeviceStatusBar;
@@ -148,6 +185,18 @@ private:
     std::unique_ptr<ReadoutLog> itsReadoutLog;
     std::unique_ptr<CycleLog> itsCycleLog;
     bool itsDrawingEnabled = true;
+
+    MeasurementCycle itsCycle;
+    MeasurementStatistics itsStatistics;
+    MeasurementRecorder* itsRecorder = nullptr;
+    RecordingPlayer* itsPlayer = nullptr;
+    QLabel* itsRecordingLabel = nullptr;
+    QString itsBannerText;
+    NoxCore::Tools::ElapsedTimer itsHistoryTimer;
+    NoxCore::Tools::ElapsedTimer itsStatisticsTimer;
+    QAction* itsStartRecordingAction = nullptr;
+    QAction* itsStopRecordingAction = nullptr;
+    QAction* itsStopReplayAction = nullptr;
 };
 
 #endif

@@ -12,4 +12,15 @@ enum ObjectState
     STATE_STATIC = 4
 };
 
+const int OBJECT_STATE_COUNT = STATE_STATIC + 1;
+
+// The name the records and recordings use for a state; empty for a value outside the enumeration.
+inline const char* objectStateName(int state)
+{
+    static const char* const NAMES[OBJECT_STATE_COUNT] = {"STATE_NO_OBJECT", "STATE_OBJECT_TOO_CLOSE",
+                                                          "STATE_OBJECT_PRESENCE", "STATE_OBJECT_FAR",
+                                                          "STATE_STATIC"};
+    return (state >= 0 && state < OBJECT_STATE_COUNT) ? NAMES[state] : "";
+}
+
 #endif

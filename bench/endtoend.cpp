@@ -2,9 +2,10 @@
 // it for a while in test mode and on the simulated board, each with and without drawing, and prints per
 // run the achieved measurement rate, the tick-interval percentiles, CPU time per second of run, peak
 // memory and the time from start to the first measurement. The runs without drawing are the floor that
-// drawing is measured against. Usage: end_to_end [seconds per run] (default 60).
+// drawing is measured against. Usage: end_to_end [seconds per run (default 60)] [part of the run names].
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -23,6 +24,8 @@ struct Run
 {
     const char* name;
     QStringList arguments;
+    // History, statistics and the measurement panel shown, as the View menu keeps them.
+    bool panels = false;
 };
 
 struct Figures
@@ -70,6 +73,13 @@ bool measure(const Run& run, int seconds, Figures& figures)
     QTemporaryDir home;
     QFile::copy(LIDORA_TEST_DATA, home.filePath("test_data.txt"));
     const QString cycleLog = home.filePath("cycles.log");
+    if (run.panels)
+    {
+        QDir(home.path()).mkpath(".config/nox");
+        QFile settings(home.filePath(".config/nox/LIDORA.conf"));
+        settings.open(QIODevice::WriteOnly);
+        settings.write("[View]\nHistory=true\nStatistics=true\nMeasurementPanel=true\n");
+    }
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("HOME", home.path());
@@ -126,14 +136,21 @@ int main(int argc, char** argv)
         {"test mode, no drawing", {"--no-drawing"}},
         {"simulated board", {"--simulate"}},
         {"simulated board, no drawing", {"--simulate", "--no-drawing"}},
+        {"simulated board, recording", {"--simulate", "--record", "run.csv"}},
+        {"simulated board, recording, panels shown", {"--simulate", "--record", "run.csv"}, true},
     };
 
     std::printf("%d s per run; tick intervals in ms; CPU in CPU seconds per second of run\n", seconds);
-    std::printf("| run | cycles | rate /s | interval p50 | p90 | p99 | max | CPU | peak memory | first measurement |\n");
+    std::printf("| run | cycles | rate /s | interval p50 | p90 | p99 | max | CPU | peak memory | first "
+                "measurement |\n");
     std::printf("|---|---|---|---|---|---|---|---|---|---|\n");
     int failures = 0;
+    // A second argument picks the runs whose name contains it.
+    const QString only = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     for (const Run& run : runs)
     {
+        if (!QString::fromLatin1(run.name).contains(only))
+            continue;
         Figures figures;
         if (!measure(run, seconds, figures))
         {
@@ -142,8 +159,8 @@ int main(int argc, char** argv)
             continue;
         }
         std::printf("| %s | %zu | %.1f | %.1f | %.1f | %.1f | %.1f | %.3f | %.1f MiB | %.0f ms |\n", run.name,
-                    figures.cycles, figures.ratePerSecond, figures.p50Ms, figures.p90Ms, figures.p99Ms, figures.maxMs,
-                    figures.cpuPerSecond, figures.peakMemoryMiB, figures.startupMs);
+                    figures.cycles, figures.ratePerSecond, figures.p50Ms, figures.p90Ms, figures.p99Ms,
+                    figures.maxMs, figures.cpuPerSecond, figures.peakMemoryMiB, figures.startupMs);
         std::fflush(stdout);
     }
     return failures == 0 ? 0 : 1;

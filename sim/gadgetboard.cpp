@@ -82,9 +82,9 @@ void GadgetBoard::onUsbPlugChanged(bool isPlugged)
 void GadgetBoard::onPortReportTaken(const QByteArray& interfaceName, int sequence)
 {
     const QByteArray line = interfaceName + " report " + QByteArray::number(sequence) + "\r\n";
-    // A full port (nobody reads the console) drops the line.
-    if (::write(itsSerialFd, line.constData(), std::size_t(line.size())) < 0 && errno != EAGAIN)
-        std::fprintf(stderr, "lidora-gadget: serial console: %s\n", std::strerror(errno));
+    // Nobody listening (EIO) or a full port (EAGAIN): the line is lost, as on the board's own console.
+    if (::write(itsSerialFd, line.constData(), std::size_t(line.size())) < 0)
+        return;
 }
 
 void GadgetBoard::onItsCommandNotifierActivated()

@@ -23,11 +23,18 @@ protected:
         client.connectToHost(QHostAddress::LocalHost, AutomationServer::PORT);
         ASSERT_TRUE(client.waitForConnected(3000));
     }
-    // What arrives within a short while; the server works inside this process's event loop.
-    static QByteArray receive(QTcpSocket& client, int waitMs = 150)
+    // What has arrived once the given number of lines has (or three seconds have passed); the server works
+    // inside this process's event loop. Asked for no lines, it waits a short while for replies that must not
+    // come.
+    static QByteArray receive(QTcpSocket& client, int lines = 1)
     {
-        QTest::qWait(waitMs);
-        return client.readAll();
+        QByteArray received;
+        if (lines == 0)
+            QTest::qWait(150);
+        // A reply that does not come shows in what the caller compares.
+        static_cast<void>(
+            QTest::qWaitFor([&] { return (received += client.readAll()).count('\n') >= lines; }, 3000));
+        return received;
     }
     static QList<QByteArray> lines(const QByteArray& text)
     {
@@ -65,14 +72,14 @@ TEST_F(AutomationTest, ClientSwitchesModesAndTriggersMeasurementsWithTheirRecord
 
     const int modesAtStart = moduleFrames(0x07).size();
     client.write(" p \r\n");
-    EXPECT_EQ(receive(client), QByteArray()) << "mode commands have no reply";
+    EXPECT_EQ(receive(client, 0), QByteArray()) << "mode commands have no reply";
     EXPECT_EQ(child<QComboBox>("cbOperationMode")->currentIndex(), 1);
     client.write("p");
-    receive(client);
+    receive(client, 0);
     EXPECT_EQ(moduleFrames(0x07).size(), modesAtStart + 1) << "the same mode again sends nothing";
 
     client.write("D");
-    const QList<QByteArray> records = lines(receive(client));
+    const QList<QByteArray> records = lines(receive(client, 2));
     // The record layouts are pinned by the logging and plot tests.
     ASSERT_EQ(records.size(), 2) << "one measurement";
     EXPECT_TRUE(records[0].startsWith("#DEMODATA;"));
@@ -81,12 +88,11 @@ TEST_F(AutomationTest, ClientSwitchesModesAndTriggersMeasurementsWithTheirRecord
 
     // Commands sent back to back are carried out one after the other, not merged into one.
     client.write("b\r\nm\r\n");
-    EXPECT_EQ(lines(receive(client)).size(), 2);
+    EXPECT_EQ(lines(receive(client, 2)).size(), 2);
     EXPECT_EQ(child<QComboBox>("cbOperationMode")->currentIndex(), 2);
 
     client.disconnectFromHost();
-    QTest::qWait(100);
-    EXPECT_TRUE(child<QCheckBox>("cbContinuousMode")->isChecked());
+    EXPECT_TRUE(QTest::qWaitFor([this] { return child<QCheckBox>("cbContinuousMode")->isChecked(); }));
     EXPECT_TRUE(child<QCheckBox>("cbContinuousMode")->isEnabled());
     EXPECT_TRUE(child<QPushButton>("pbStart")->isEnabled());
     EXPECT_FALSE(shown("sfAutomationStatus"));
@@ -99,7 +105,7 @@ TEST_F(AutomationTest, AClientConnectingDuringATickGetsOnlyItsVersionRecord)
     QTcpSocket client;
     connectClient(client);
     window->clickpbStartContinuous();
-    const QList<QByteArray> received = lines(receive(client));
+    const QList<QByteArray> received = lines(receive(client, 0));
     ASSERT_EQ(received.size(), 1);
     EXPECT_TRUE(received[0].startsWith("#VER;"));
 }
@@ -113,9 +119,9 @@ TEST_F(AutomationTest, SecondClientIsTurnedAwayAndTheFirstKeepsItsStream)
     QTcpSocket second;
     connectClient(second);
     EXPECT_EQ(receive(second), QByteArray("#ERR;;Another automation client is connected.\r\n"));
-    EXPECT_EQ(second.state(), QAbstractSocket::UnconnectedState);
+    EXPECT_TRUE(QTest::qWaitFor([&second] { return second.state() == QAbstractSocket::UnconnectedState; }));
     first.write("m");
-    EXPECT_EQ(lines(receive(first)).size(), 2);
+    EXPECT_EQ(lines(receive(first, 2)).size(), 2);
 }
 
 TEST_F(AutomationTest, ClientsThatResetLeaveTheWindowInItsNormalLookWithOrWithoutABoard)
@@ -145,7 +151,7 @@ TEST_F(AutomationTest, ClientsThatResetLeaveTheWindowInItsNormalLookWithOrWithou
         connectClient(client);
         EXPECT_TRUE(receive(client).startsWith("#VER;"));
         client.write("m\n");
-        EXPECT_EQ(lines(receive(client)).size(), board ? 2 : 1);
+        EXPECT_EQ(lines(receive(client, board ? 2 : 1)).size(), board ? 2 : 1);
     }
 }
 
@@ -157,10 +163,7 @@ TEST_F(AutomationTest, FloodsAreWorkedOffInTurnsAndAClientThatDoesNotReadIsNotFe
     receive(client);
     // A 1 MiB chunk without line breaks is one command.
     client.write(QByteArray(1024 * 1024, 'x'));
-    QByteArray answer;
-    for (int i = 0; i < 40 && lines(answer).size() < 2; ++i)
-        answer += receive(client, 50);
-    EXPECT_GE(lines(answer).size(), 2);
+    EXPECT_GE(lines(receive(client, 2)).size(), 2);
 
     // Many commands from a client that does not read: the program keeps its output bounded.
     client.setReadBufferSize(1);

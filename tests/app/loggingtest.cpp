@@ -1,5 +1,5 @@
 #include "logging.h"
-#include "qdistanceplot.h"
+#include "measurementcycle.h"
 
 #include "Communication/comstream.h"
 #include "support/manualclock.h"
@@ -72,7 +72,7 @@ TEST(Logging, ObjectRecordsAreZeroFilledButNeverShortened)
     EXPECT_EQ(Logging::versionRecord("", "", "1.0.0", "", "", ""), "#VER;;;1.0.0;;;\r\n");
 }
 
-TEST(Logging, PlotStreamsDemoDataThenObjectOnlyWhileTheModuleStreamIsOpen)
+TEST(Logging, CycleStreamsDemoDataThenObjectOnlyWhileTheModuleStreamIsOpen)
 {
     TempWorkDir dir;
     dir.writeTestData("OBJ,1500,40\n");
@@ -81,40 +81,40 @@ TEST(Logging, PlotStreamsDemoDataThenObjectOnlyWhileTheModuleStreamIsOpen)
     Logging logging(nullptr);
     logging.writeText("#DROPPED\r\n"); // no socket yet
     logging.setSocket(client.serverSide());
-    QDistancePlot plot(nullptr);
-    plot.setLogging(&logging);
+    MeasurementCycle cycle;
+    cycle.setLogging(&logging);
 
     // Test mode: the script is never streamed.
-    plot.measureDistance();
+    cycle.measure();
     EXPECT_EQ(client.received(), QByteArray());
 
     ScriptedComDriver driver;
     driver.addAnswer(0x02, 0, QByteArray::fromHex("0100f401000000002a10270000204e0000"));
     NoxCore::Communication::ComStream stream(&driver,
                                              NoxCore::Communication::ComStream::theImmediateFlushPolicy);
-    plot.setModuleStream(&stream);
+    cycle.setModuleStream(&stream);
     clock.advance(33);
-    plot.measureDistance();
+    cycle.measure();
     const QList<QByteArray> lines = client.received().split('\n');
     ASSERT_EQ(lines.size(), 3) << "two records";
     EXPECT_TRUE(lines[0].startsWith("#DEMODATA;" + QByteArray::number(clock.now()) + ";500;"));
     EXPECT_EQ(lines[1],
               "#OBJ;" + QByteArray::number(clock.now()) + ";00001;00042;00500;000010000;000020000\r");
 
-    // A failed exchange sends no record, and the stream takes the next request again at once.
+    // A failed exchange is refused, never sent as a record, and the stream takes the next request at once.
     driver.failReads(NoxCore::Communication::ComDriver::RECEIVE_FAILED);
     clock.advance(33);
-    plot.measureDistance();
-    EXPECT_EQ(client.received(), QByteArray());
+    cycle.measure();
+    EXPECT_EQ(client.received(), "#ERR;;No target system connected.\r\n");
     driver.failReads(NoxCore::Communication::ComDriver::SUCCESS);
     driver.rewindAnswers();
     clock.advance(33);
-    plot.measureDistance();
+    cycle.measure();
     EXPECT_EQ(client.received().count('\n'), 2);
 
-    plot.setLogging(nullptr);
+    cycle.setLogging(nullptr);
     driver.rewindAnswers();
     clock.advance(33);
-    plot.measureDistance();
+    cycle.measure();
     EXPECT_EQ(client.received(), QByteArray()) << "the writer is gone with its client";
 }

@@ -66,8 +66,9 @@ TEST_F(MainWindowTest, ReadOutShowsWholeCentimetresConfidenceAndStateColours)
     EXPECT_EQ(child<QLabel>("lObjectDetection")->styleSheet(), "QLabel { color: rgb(10, 10, 140); }");
     EXPECT_EQ(text("lbDistance"), "123 cm");
     EXPECT_EQ(legendRow(0), "Peak at: 1234 mm");
-    EXPECT_EQ(legendRow(1), QStringLiteral("Confidence: %1 of 63")
-                                .arg(int(child<QDistancePlot>("plotDistance")->confidenceSeries()[0])));
+    EXPECT_EQ(
+        legendRow(1),
+        QStringLiteral("Confidence: %1 of 63").arg(int(window->cycle().processor().confidenceSeries()[0])));
     EXPECT_EQ(legendRow(2), "Photon Count Reference: 0");
     EXPECT_EQ(legendRow(3), "Photon Count Object: 0");
     EXPECT_EQ(bars()->brush().color(), QColor(10, 10, 140, 160));

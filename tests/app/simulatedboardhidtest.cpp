@@ -1,12 +1,10 @@
-// The measurement cycle on the simulated board, as the program runs it: the plot's objects requests on a
+// The measurement cycle on the simulated board, as the program runs it: the cycle's object requests on a
 // com stream on the HID com driver, 65-byte reports through the simulated board's HID interfaces. What the
 // board answers and its HID faults are pinned by its own tests, how the commands decode by theirs, the
 // identification and mode frames through the main window, unplug and replug by the board's stack.
-#include "qdistanceplot.h"
+#include "measurementcycle.h"
 
-#include "Communication/comstream.h"
-#include "Communication/comstreamformatter.h"
-#include "hidcomdriver.h"
+#include "support/boardchannel.h"
 #include "support/manualclock.h"
 #include "support/qtprinters.h"
 #include "support/simulatedusb.h"
@@ -17,22 +15,6 @@
 #include <set>
 
 using LidoraSim::SimulatedBoard;
-using LidoraSim::SimulatedHidBackend;
-using NoxCore::Communication::ComStream;
-using NoxHid::HidComDeviceInfo;
-using NoxHid::HidComDriver;
-
-namespace
-{
-
-HidComDeviceInfo interfaceInfo(const char* pathFilter)
-{
-    HidComDeviceInfo info(SimulatedHidBackend::VENDOR_ID, SimulatedHidBackend::PRODUCT_ID);
-    info.setPath(pathFilter);
-    return info;
-}
-
-} // namespace
 
 // The measurement cycle fed by the board: the scene of every seed walks through every demo state.
 TEST(SimulatedBoardScene, ObjectStatesFollowTheSceneOfEverySeed)
@@ -43,24 +25,20 @@ TEST(SimulatedBoardScene, ObjectStatesFollowTheSceneOfEverySeed)
         SCOPED_TRACE(seed);
         ManualClock clock;
         SimulatedUsb usb(true, seed);
-        NoxCore::Communication::ComStreamFormatter formatter;
-        HidComDriver driver(interfaceInfo("mi_04"));
-        driver.setFormatter(&formatter);
-        ComStream stream(&driver, ComStream::theImmediateFlushPolicy);
-        ASSERT_TRUE(stream.open());
-        QDistancePlot plot(nullptr);
-        plot.setModuleStream(&stream);
+        BoardChannel module("mi_04");
+        ASSERT_TRUE(module.stream.open());
+        MeasurementCycle measurements;
+        measurements.setModuleStream(&module.stream);
 
         std::set<int> seen;
         for (int cycle = 0; cycle < 35000 / 33; ++cycle)
         {
             clock.advance(33);
-            plot.measureDistance();
-            seen.insert(plot.objectState());
+            measurements.measure();
+            seen.insert(measurements.sample().objectState);
         }
         EXPECT_EQ(seen, (std::set<int>{STATE_NO_OBJECT, STATE_OBJECT_TOO_CLOSE, STATE_OBJECT_PRESENCE,
                                        STATE_OBJECT_FAR, STATE_STATIC}));
-        EXPECT_EQ(stream.lastError(), 0);
-        stream.close();
+        EXPECT_EQ(module.stream.lastError(), 0);
     }
 }

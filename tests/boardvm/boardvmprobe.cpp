@@ -149,12 +149,6 @@ bool exchangeAll(ComStream& control, ComStream& module, bool tell)
                     .arg(step.object.answer.size())
                     .arg(QString::fromLatin1(step.object.answer.toHex())));
     }
-    const QByteArray readBack = steps[3].object.answer;
-    if (readBack != block)
-    {
-        say("differs read back from what was written");
-        same = false;
-    }
     return same;
 }
 
@@ -179,10 +173,6 @@ int list()
                 .arg(device.outputReportLength())
                 .arg(hasProduct ? QString::fromWCharArray(product) : QString("?")));
     }
-    say(QString("listed %1")
-            .arg(HidDevice::listDevices(SimulatedHidBackend::VENDOR_ID, SimulatedHidBackend::PRODUCT_ID,
-                                        "mi_0")
-                     .size()));
     return 0;
 }
 
@@ -239,13 +229,17 @@ int unplugDuring(bool reading)
             reading ? device.read(report, REPORT_LENGTH, &bytesRead) : device.write(report, REPORT_LENGTH);
         lastMs = timer.elapsed();
     } while (result == HID_SUCCESS || (!reading && result == HID_TIMED_OUT && lastMs < 100));
+    // The transfer fails as soon as the link is down; the kernel takes the node away a moment later.
+    timer.start();
     wchar_t product[256] = {};
-    const bool answers = device.getProductString(product, 255);
+    while (device.getProductString(product, 255) && !timer.hasExpired(TIMEOUT_MS))
+        QThread::msleep(10);
+    const qint64 goneMs = timer.elapsed();
     device.close();
-    say(QString("result %1 after %2 ms, product string %3, hidraw nodes open %4")
+    say(QString("result %1 after %2 ms, product string fails %3 ms later, hidraw nodes open %4")
             .arg(result)
             .arg(lastMs)
-            .arg(answers ? "answers" : "fails")
+            .arg(goneMs)
             .arg(openHidrawNodes()));
     return 0;
 }
@@ -297,8 +291,7 @@ int replug()
         QThread::msleep(100);
         for (HidComDriver* driver : {&board.control, &board.module})
         {
-            const bool present =
-                driver->updateDeviceState() == HidComDriver::DEVICE_PRESENT;
+            const bool present = driver->updateDeviceState() == HidComDriver::DEVICE_PRESENT;
             gone = gone || !present || !driver->isOpen();
             if (present && !driver->isOpen())
                 driver->open();
@@ -308,10 +301,7 @@ int replug()
         board.controlStream.lastError();
         board.moduleStream.lastError();
     }
-    say(QString("back %1 after %2 ms, nodes before %3 after %4 %5")
-            .arg(back ? "yes" : "no")
-            .arg(timer.elapsed())
-            .arg(before, board.control.deviceInfo()->path(), board.module.deviceInfo()->path()));
+    say(QString("back %1 after %2 ms").arg(back ? "yes" : "no").arg(timer.elapsed()));
     return 0;
 }
 

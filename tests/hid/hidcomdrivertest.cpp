@@ -2,7 +2,6 @@
 
 #include "Communication/comstreamformatter.h"
 #include "HidDevice/hidbackend.h"
-#include "support/assertionpattern.h"
 #include "support/qtprinters.h"
 
 #include <gtest/gtest.h>
@@ -298,18 +297,4 @@ TEST_F(HidComDriverTest, FormatterStaysWhileOpenAndFiltersNeverFallBackToAnother
     EXPECT_EQ(HidComDriver::listDevices(0x7A3C, 0x0C08, "mi_03").size(), 1);
     EXPECT_EQ(HidComDriver::listDevices(0x7A3C, 0x0C08, "").size(), 2);
     EXPECT_EQ(HidComDriver::listDevices(0x7A3C, 0x0C08, QString(300, 'x')).size(), 0);
-}
-
-TEST(HidComDriverDeathTest, NullBuffersAndStringsStopWithTheirMessages)
-{
-    HidComDriver driver(HidComDeviceInfo(0x7A3C, 0x0C08));
-    HidComDeviceInfo info;
-    EXPECT_DEATH(driver.write(nullptr, 1),
-                 assertionPattern("hidcomdriver", "data != NULL", "buffer is Null!"));
-    EXPECT_DEATH(driver.read(nullptr, 1),
-                 assertionPattern("hidcomdriver", "data != NULL", "buffer is Null!"));
-    EXPECT_DEATH(info.setPath(nullptr),
-                 assertionPattern("hidcomdeviceinfo", "path != NULL", "path is Null!"));
-    EXPECT_DEATH(info.setSerialNumber(nullptr),
-                 assertionPattern("hidcomdeviceinfo", "serialNr != NULL", "serialNr is Null!"));
 }

@@ -2,12 +2,9 @@
 #define LIDORA_TESTS_SIM_BOARDFIXTURE_H
 
 #include "core/Communication/testcomobjects.h"
+#include "support/boardchannel.h"
 #include "support/manualclock.h"
 #include "support/simulatedusb.h"
-
-#include "Communication/comstream.h"
-#include "Communication/comstreamformatter.h"
-#include "hidcomdriver.h"
 
 // A simulated board powered on at the test clock's start, with a real com stream open on each channel,
 // on the HID com driver as the program uses it.
@@ -17,43 +14,23 @@ struct BoardOnStreams
 
     explicit BoardOnStreams(quint64 seed = LidoraSim::SimulatedBoard::DEFAULT_SCENE_SEED) : usb(true, seed)
     {
-        controlDriver.setFormatter(&formatter);
-        moduleDriver.setFormatter(&formatter);
-        controlStream.open();
-        moduleStream.open();
-    }
-    ~BoardOnStreams()
-    {
-        controlStream.close();
-        moduleStream.close();
+        control.stream.open();
+        module.stream.open();
     }
 
     NoxCore::Communication::ComStream& stream(Channel channel)
     {
-        return channel == Channel::Control ? controlStream : moduleStream;
+        return channel == Channel::Control ? control.stream : module.stream;
     }
 
     // Executes a command whose request bytes the caller chose; its answer payload lands in command.answer.
     void exchange(Channel channel, ScriptedComObject& command) { stream(channel).execute(&command); }
 
-    static NoxHid::HidComDeviceInfo interface(const char* pathFilter)
-    {
-        NoxHid::HidComDeviceInfo info(LidoraSim::SimulatedHidBackend::VENDOR_ID,
-                                      LidoraSim::SimulatedHidBackend::PRODUCT_ID);
-        info.setPath(pathFilter);
-        return info;
-    }
-
     ManualClock clock;
     SimulatedUsb usb;
     LidoraSim::SimulatedBoard& board = usb.board;
-    NoxCore::Communication::ComStreamFormatter formatter;
-    NoxHid::HidComDriver controlDriver{interface("mi_03")};
-    NoxHid::HidComDriver moduleDriver{interface("mi_04")};
-    NoxCore::Communication::ComStream controlStream{
-        &controlDriver, NoxCore::Communication::ComStream::theImmediateFlushPolicy};
-    NoxCore::Communication::ComStream moduleStream{
-        &moduleDriver, NoxCore::Communication::ComStream::theImmediateFlushPolicy};
+    BoardChannel control{"mi_03"};
+    BoardChannel module{"mi_04"};
 };
 
 // A command with the given protocol, request bytes (hex) and accepted answer length.

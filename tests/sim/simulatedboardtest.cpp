@@ -79,7 +79,7 @@ TEST(SimulatedBoard, KeepsTheOperationModeOnlyWhenValidAndCarriesNothingOutWhenS
     ScriptedComObject outOfRange = commandOf(0x07, "010007", 0);
     rig.exchange(Channel::Module, outOfRange);
     EXPECT_EQ(rig.board.sensorModule().operationMode(), 1);
-    EXPECT_EQ(rig.moduleDriver.lastError(), ComDriver::SUCCESS);
+    EXPECT_EQ(rig.module.driver.lastError(), ComDriver::SUCCESS);
 
     rig.board.setFault(Fault::Silent);
     EXPECT_EQ(rig.board.fault(Channel::Control), Fault::Silent);
@@ -141,7 +141,7 @@ TEST(SimulatedBoard, I2cBridgeWritesModifiesAndReadsConsecutiveRegisters)
     send(0x61, "802033");
     EXPECT_EQ(read("802081", 1), "cc");
     EXPECT_EQ(rig.board.i2cBridge().registerValue(0x20), 0xCC);
-    EXPECT_EQ(rig.moduleStream.lastError(), ComDriver::SUCCESS);
+    EXPECT_EQ(rig.module.stream.lastError(), ComDriver::SUCCESS);
 }
 
 TEST(SimulatedBoard, I2cConfigurationSetsTheAddressWidth)
@@ -189,19 +189,19 @@ TEST(SimulatedBoard, EachFaultSpoilsTheAnswerItNamesOnItsChannelOnly)
         rig.exchange(Channel::Module, spoiled);
         EXPECT_EQ(spoiled.status(), row.status);
         EXPECT_EQ(spoiled.deserializeCalls, 0);
-        EXPECT_EQ(rig.moduleStream.lastError(), row.lastError);
+        EXPECT_EQ(rig.module.stream.lastError(), row.lastError);
 
         ScriptedComObject control = commandOf(0x67, "", 3);
         rig.exchange(Channel::Control, control);
         EXPECT_EQ(control.answer.toHex(), "010402");
-        EXPECT_EQ(rig.controlStream.lastError(), ComDriver::SUCCESS);
+        EXPECT_EQ(rig.control.stream.lastError(), ComDriver::SUCCESS);
 
         // Once the fault is switched off and the error read, the channel answers again from a clean start.
         rig.board.setFault(Fault::None);
         ScriptedComObject recovered = commandOf(0x67, "", 3);
         rig.exchange(Channel::Module, recovered);
         EXPECT_EQ(recovered.answer.toHex(), "010402");
-        EXPECT_EQ(rig.moduleStream.lastError(), ComDriver::SUCCESS);
+        EXPECT_EQ(rig.module.stream.lastError(), ComDriver::SUCCESS);
     }
 }
 
@@ -222,7 +222,7 @@ TEST(SimulatedBoard, HidFaultsFailTheExchangeOrAreSkipped)
     ScriptedComObject afterStale = commandOf(0x02, "", 17);
     rig.exchange(Channel::Module, afterStale);
     EXPECT_EQ(afterStale.answer.size(), 17) << "stale answers are skipped";
-    EXPECT_EQ(rig.moduleStream.lastError(), ComDriver::SUCCESS);
+    EXPECT_EQ(rig.module.stream.lastError(), ComDriver::SUCCESS);
 
     for (const auto fault :
          {SimulatedHidBackend::HidFault::NoAnswer, SimulatedHidBackend::HidFault::OversizedCount})
@@ -232,8 +232,8 @@ TEST(SimulatedBoard, HidFaultsFailTheExchangeOrAreSkipped)
         ScriptedComObject lost = commandOf(0x02, "", 17);
         rig.exchange(Channel::Module, lost);
         EXPECT_FALSE(lost.valid());
-        EXPECT_EQ(rig.moduleStream.lastError(), ComDriver::RECEIVE_FAILED);
-        EXPECT_TRUE(rig.moduleStream.isOpen()) << "a lost answer is not an unplug";
+        EXPECT_EQ(rig.module.stream.lastError(), ComDriver::RECEIVE_FAILED);
+        EXPECT_TRUE(rig.module.stream.isOpen()) << "a lost answer is not an unplug";
     }
 }
 

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include <arpa/inet.h>
+#include <cerrno>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -19,14 +20,16 @@
 class RawClient
 {
 public:
-    explicit RawClient(quint16 port) : itsFd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
+    explicit RawClient(quint16 port) : itsFd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0))
     {
         sockaddr_in address = {};
         address.sin_family = AF_INET;
         address.sin_port = htons(port);
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        // Loopback connects complete in the kernel's backlog without the server's help.
-        if (::connect(itsFd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0)
+        // Loopback connects complete in the kernel's backlog without the server's help, unless the backlog
+        // is full: then the connect goes on in the background.
+        if (::connect(itsFd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 &&
+            errno != EINPROGRESS)
             close();
     }
     ~RawClient() { close(); }

@@ -4,7 +4,6 @@
 #include "support/qtprinters.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QHostAddress>
@@ -14,10 +13,11 @@
 #include <QSettings>
 #include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QThread>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 
 namespace
@@ -96,14 +96,18 @@ TEST_F(ProgramWindowTest, TestModeFollowsTheBundledScriptAndExitsCleanly)
     program.start(LIDORA_DEMO_BINARY, {"--readout-log", logPath});
     ASSERT_TRUE(program.waitForStarted(10000));
 
-    QElapsedTimer waited;
-    waited.start();
-    while (!windowTitled("Lidora 1D Demo") && waited.elapsed() < 20000)
-        QThread::msleep(100);
-    ASSERT_TRUE(windowTitled("Lidora 1D Demo")) << "no window titled \"Lidora 1D Demo\"";
+    ASSERT_TRUE(QTest::qWaitFor([] { return windowTitled("Lidora 1D Demo"); }, 20000))
+        << "no window titled \"Lidora 1D Demo\"";
 
-    // The script: 4 s nobody, 2 s far, an approach, a person moving about, too close.
-    QThread::msleep(13000);
+    // The script: 4 s nobody, 2 s far, an approach, a person moving about, too close (about 13 s in, later
+    // on a busy machine, where the script's lines come slower).
+    const auto tooClose = [&logPath]
+    {
+        const QVector<ReadoutLine> shown = readLog(logPath);
+        return std::any_of(shown.cbegin(), shown.cend(),
+                           [](const ReadoutLine& line) { return line.state == "Object Too Close"; });
+    };
+    ASSERT_TRUE(QTest::qWaitFor(tooClose, 40000));
     QPixmap screenshot = QGuiApplication::primaryScreen()->grabWindow(0);
     EXPECT_TRUE(screenshot.save(QDir(LIDORA_BUILD_DIR).filePath("program-window.png")));
 
@@ -157,14 +161,12 @@ TEST_F(ProgramWindowTest, SimulatedBoardServesAnAutomationClient)
     ASSERT_TRUE(program.waitForStarted(10000));
 
     QTcpSocket client;
-    QElapsedTimer waited;
-    waited.start();
-    do
+    const auto connected = [&client]
     {
-        QThread::msleep(200);
         client.connectToHost(QHostAddress::LocalHost, 39999);
-    } while (!client.waitForConnected(1000) && waited.elapsed() < 20000);
-    ASSERT_EQ(client.state(), QAbstractSocket::ConnectedState);
+        return client.waitForConnected(1000);
+    };
+    ASSERT_TRUE(QTest::qWaitFor(connected, 20000));
     ASSERT_TRUE(client.waitForReadyRead(5000));
     const QByteArray version = client.readLine();
     // What the client is sent is pinned by the automation tests; here the version record must carry the
@@ -186,9 +188,7 @@ TEST_F(ProgramWindowTest, SimulatedBoardServesAnAutomationClient)
 
     // With the board the test-mode banner is never shown.
     QVector<ReadoutLine> readout;
-    for (waited.restart(); readout.isEmpty() && waited.elapsed() < 2000; QThread::msleep(50))
-        readout = readLog(logPath);
-    ASSERT_FALSE(readout.isEmpty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !(readout = readLog(logPath)).isEmpty(); }, 2000));
     for (const ReadoutLine& line : readout)
         EXPECT_FALSE(line.banner) << "banner at " << line.timeMs;
 

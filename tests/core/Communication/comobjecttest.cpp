@@ -2,7 +2,6 @@
 #include "testcomobjects.h"
 
 #include "Communication/comobjecthelper.h"
-#include "Communication/comstreamformatter.h"
 #include "Communication/streamflushobject.h"
 
 #include <QXmlStreamReader>
@@ -105,22 +104,4 @@ TEST(Telegram, OpeningTagOfObjectsWithoutProtocolOrKnownCallingType)
     EXPECT_EQ(text,
               "<Telegram Pid=\"0\" CallingType=\"Unknown\" TelegramType=\"Response\" Trace=\"00000abc\">"
               "<Value type=\"\">1f</Value></Telegram>");
-
-    // Without a writer there is nothing to write to.
-    ComObjectHelper::writeOpeningTag(&bare, nullptr, 0);
-    ComObjectHelper::writeTextElementWithType(nullptr, QStringLiteral("Value"), QString(), QString());
-    ComObjectHelper::writeClosingTag(nullptr);
-}
-
-TEST(ComStreamFormatter, WritesAndReadsAThreeByteHeader)
-{
-    const ComStreamFormatter formatter;
-    unsigned char buffer[4] = {0xEE, 0xEE, 0xEE, 0xEE};
-    EXPECT_EQ(formatter.formatHeader(buffer, 1, 2, 3), 3u);
-    EXPECT_EQ(buffer[3], 0xEE);
-    unsigned char first = 0;
-    unsigned char third = 0;
-    EXPECT_EQ(formatter.parseHeader(buffer, &first, nullptr, &third), 3u);
-    EXPECT_EQ(first, 1);
-    EXPECT_EQ(third, 3);
 }

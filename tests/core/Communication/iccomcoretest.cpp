@@ -1,7 +1,7 @@
-#include "modulechannel.h"
 #include "testcomobjects.h"
 
 #include "support/assertionpattern.h"
+#include "support/boardchannel.h"
 #include "support/scriptedcomdriver.h"
 #include "support/simulatedusb.h"
 
@@ -93,7 +93,7 @@ protected:
     I2cBridge& chip() { return usb.board.i2cBridge(); }
 
     SimulatedUsb usb;
-    ModuleChannel channel;
+    BoardChannel channel{"mi_04"};
     RecordingTraceSink tracer;
     I2cComObjectProvider provider;
     IcComCore core{&channel.stream, &provider};
@@ -387,29 +387,11 @@ TEST_F(IcComCoreScriptedTest, IsANodeOpenWhileItsStreamIs)
     EXPECT_FALSE(loose.open());
 }
 
-TEST_F(IcComCoreScriptedTest, MismatchedListsAndUnpairedBuildersStopWithTheirMessage)
+TEST_F(IcComCoreScriptedTest, MismatchedListsStopWithTheirMessage)
 {
-    const auto pattern = [](const char* expression, const char* message)
-    { return assertionPattern("iccomcore", expression, message); };
-    RegisterValue value;
     QList<IRegisterInfo*> infos = {&scratch};
     QList<IRegisterValue*> values;
-    EXPECT_DEATH(
-        core.readRegisterList(&infos, &values, true, true),
-        pattern("infos->count() == values->count()", "Numbers of items in infos and values does not match."));
-
-    // A description whose read request adds an object its response never takes.
-    class UnpairedInfo : public RegisterInfoStd
-    {
-    public:
-        UnpairedInfo() : RegisterInfoStd(0x10, 8, 8, 0xFF) {}
-        void processReadRegisterRequest(QQueue<IComObject*>* comObjects, const IRegisterValue* value,
-                                        IRegisterComObjectProvider* objectProvider) const override
-        {
-            RegisterInfoStd::processReadRegisterRequest(comObjects, value, objectProvider);
-            RegisterInfoStd::processReadRegisterRequest(comObjects, value, objectProvider);
-        }
-    } unpaired;
-    EXPECT_DEATH(core.readRegister(&unpaired, &value, true),
-                 pattern("queue.isEmpty()", "Communication queue not empty."));
+    EXPECT_DEATH(core.readRegisterList(&infos, &values, true, true),
+                 assertionPattern("iccomcore", "infos->count() == values->count()",
+                                  "Numbers of items in infos and values does not match."));
 }

@@ -1,8 +1,8 @@
 // A session with the simulated board recorded through a tracer, loaded by the programmer and replayed by the
 // player on a fresh stream: the board must receive the very same request frames again.
-#include "core/Communication/modulechannel.h"
 #include "telegramtestsupport.h"
 
+#include "support/boardchannel.h"
 #include "support/simulatedusb.h"
 
 #include "Communication/I2c/i2ccomobjectprovider.h"
@@ -54,7 +54,7 @@ TEST_F(TraceFileTest, RecordedSessionReplaysTheSameFramesByteForByte)
     Tracer tracer;
     ASSERT_TRUE(tracer.recorder()->open(fileName));
     {
-        ModuleChannel recorded;
+        BoardChannel recorded("mi_04");
         ASSERT_TRUE(recorded.stream.open());
         recorded.stream.setTracer(&tracer);
         runSession(recorded.stream);
@@ -78,7 +78,7 @@ TEST_F(TraceFileTest, RecordedSessionReplaysTheSameFramesByteForByte)
 
     usb.backend.clearReceivedFrames();
     {
-        ModuleChannel replayed;
+        BoardChannel replayed("mi_04");
         ASSERT_TRUE(replayed.stream.open());
         TracePlayer player(nullptr, &replayed.stream);
         ASSERT_TRUE(player.open(fileName));

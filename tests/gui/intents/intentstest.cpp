@@ -124,23 +124,4 @@ TEST(IntentGroup, RemovingAnItemRemovesEveryOccurrence)
     EXPECT_TRUE(group.items().isEmpty());
 }
 
-TEST(IntentsDeathTest, NullArgumentsStopWithTheirMessages)
-{
-    IntentGroup group("File");
-    QMenuBar menuBar;
-    EXPECT_DEATH(group.addItem(nullptr),
-                 "Assert expression:  intentItem != NULL\nMessage: intentItem is Null!\n");
-    EXPECT_DEATH(group.removeItem(nullptr), "Message: intentItem is Null!\n");
-    EXPECT_DEATH(IntentManager::instance()->addIntent(nullptr),
-                 "Assert expression:  intent != NULL\nMessage: intent is Null!\n");
-    EXPECT_DEATH(IntentManager::instance()->removeIntent(nullptr), "Message: intent is Null!\n");
-    EXPECT_DEATH(IntentManager::instance()->addExecutor(nullptr),
-                 "Assert expression:  executor != NULL\nMessage: executor is Null!\n");
-    EXPECT_DEATH(IntentManager::instance()->removeExecutor(nullptr), "Message: executor is Null!\n");
-    EXPECT_DEATH(NoxGui::BarCreator::createMenuBar(nullptr, &group),
-                 "Assert expression:  menuBar != NULL\nMessage: menuBar is Null!\n");
-    EXPECT_DEATH(NoxGui::BarCreator::createMenuBar(&menuBar, nullptr),
-                 "Assert expression:  intentGroup != NULL\nMessage: intentGroup is Null!\n");
-}
-
 #include "intentstest.moc"

@@ -28,11 +28,3 @@ TEST(WindowHelper, GivesIconStyleSheetAndSplashFromTheLibraryResources)
     std::unique_ptr<QSplashScreen> splash(WindowHelper::createSplashScreen());
     EXPECT_FALSE(splash->pixmap().isNull());
 }
-
-TEST(WindowHelperDeathTest, NullArgumentsStopWithTheirMessages)
-{
-    EXPECT_DEATH(WindowHelper::setWindowIcon(nullptr),
-                 "Assert expression:  widget != NULL\nMessage: widget is Null!\n");
-    EXPECT_DEATH(WindowHelper::loadStyleSheet(nullptr),
-                 "Assert expression:  application != NULL\nMessage: application is Null!\n");
-}

@@ -1,0 +1,202 @@
+#include "measurementprocessor.h"
+
+#include "support/qtprinters.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace
+{
+
+MeasurementSample objectAt(quint16 distance, quint8 confidence = 40)
+{
+    MeasurementSample sample;
+    sample.hasObject = distance != 0;
+    sample.rawDistance = distance;
+    sample.rawConfidence = confidence;
+    return sample;
+}
+
+// The processing on its own, with the samples' times under the test's control.
+class ProcessorTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { createProcessor(); }
+
+    void createProcessor() { processor = std::make_unique<MeasurementProcessor>(now); }
+
+    // One sample of the processing chain, one cycle later.
+    void feed(MeasurementSample sample, qint64 cycleMs = 33)
+    {
+        now += cycleMs;
+        sample.timeMs = now;
+        processor->process(sample, cycleMs);
+    }
+    void feed(quint16 distance, int times = 1)
+    {
+        for (int i = 0; i < times; ++i)
+            feed(objectAt(distance));
+    }
+
+    // Holds an object still until the jump that brought it has faded from the movement filter; the
+    // last of these samples starts the static candidate period.
+    void settle(quint16 distance)
+    {
+        feed(distance, 4);
+        while (processor->movementSeries()[0] >= 3.0)
+            feed(distance);
+    }
+
+    QStringList demoFields() const
+    {
+        QString record = processor->demoDataRecord(now);
+        EXPECT_TRUE(record.endsWith("\r\n"));
+        record.chop(2);
+        return record.split(';');
+    }
+
+    qint64 now = 1700000000000;
+    std::unique_ptr<MeasurementProcessor> processor;
+};
+
+} // namespace
+
+TEST_F(ProcessorTest, MedianOfSevenIgnoresUpToThreeOutliers)
+{
+    feed(500, 7);
+    feed(3000);
+    EXPECT_EQ(processor->distanceSeries()[0], 500.0) << "one spike";
+    feed(3000, 2);
+    EXPECT_EQ(processor->distanceSeries()[0], 500.0) << "three spikes";
+    feed(3000);
+    EXPECT_EQ(processor->distanceSeries()[0], 3000.0) << "four of seven are the new value";
+    EXPECT_EQ(processor->rawDistanceSeries()[0], 3000.0);
+}
+
+TEST_F(ProcessorTest, ClassifiesEveryZoneAtItsBoundaries)
+{
+    struct Case
+    {
+        quint16 distance;
+        ObjectState expected;
+    };
+    // Each case starts from a fresh plot, so the jump from 0 makes the object "moving".
+    const Case cases[] = {
+        {0, STATE_NO_OBJECT},         {1, STATE_OBJECT_TOO_CLOSE},   {200, STATE_OBJECT_TOO_CLOSE},
+        {201, STATE_OBJECT_PRESENCE}, {1000, STATE_OBJECT_PRESENCE}, {1001, STATE_OBJECT_FAR},
+        {2500, STATE_OBJECT_FAR},     {2501, STATE_NO_OBJECT},       {65535, STATE_NO_OBJECT},
+    };
+    for (const Case& c : cases)
+    {
+        createProcessor();
+        feed(c.distance, 4);
+        EXPECT_EQ(processor->objectState(), c.expected) << c.distance << " mm";
+    }
+}
+
+TEST_F(ProcessorTest, StillObjectBecomesStaticAfterMoreThanTenSeconds)
+{
+    settle(500);
+    ASSERT_EQ(processor->objectState(), STATE_OBJECT_PRESENCE);
+    const qint64 start = now; // the first still sample starts the static candidate period
+
+    now = start + 10000 - 33;
+    feed(500);
+    EXPECT_EQ(processor->objectState(), STATE_OBJECT_PRESENCE) << "exactly 10 s is not yet static";
+    const qint64 lastPresence = now;
+    feed(objectAt(500), /*cycleMs=*/1);
+    EXPECT_EQ(processor->objectState(), STATE_STATIC) << "10001 ms";
+    EXPECT_EQ(processor->isPresenceRecent(), 1);
+
+    // Presence stays recent for 3 s after the last presence sample, then the screen saver may start.
+    now = lastPresence + 3000;
+    processor->updatePresence(now);
+    EXPECT_EQ(processor->isPresenceRecent(), 1) << "3000 ms after the last presence";
+    now = lastPresence + 3001;
+    processor->updatePresence(now);
+    EXPECT_EQ(processor->isPresenceRecent(), 0) << "3001 ms after the last presence";
+    EXPECT_EQ(demoFields()[9], "SCREEN_SAVER_ON");
+}
+
+TEST_F(ProcessorTest, BandOfTwentyMillimetresEndsTheStaticPeriodNineteenDoesNot)
+{
+    settle(500);
+    // A slow drift keeps the movement low, so only the band decides.
+    for (quint16 distance = 501; distance <= 519; ++distance)
+        feed(distance);
+    feed(519, 4);
+    EXPECT_EQ(demoFields()[10], "519") << "band maximum";
+    EXPECT_EQ(demoFields()[11], "500") << "band minimum";
+    EXPECT_LT(processor->movementSeries()[0], 3.0);
+
+    feed(520, 8);
+    EXPECT_EQ(demoFields()[10], "520") << "the 20 mm band ended the period; a new one started at 520";
+    EXPECT_EQ(demoFields()[11], "520");
+}
+
+TEST_F(ProcessorTest, TooCloseEndsTheStaticPeriodButADropoutBeyondRangeDoesNot)
+{
+    settle(500);
+    ASSERT_EQ(demoFields()[11], "500") << "a static period is running";
+
+    // The filters never carry a still object beyond 2500 mm in one step; present such a sample directly.
+    struct ProcessorWithSample : MeasurementProcessor
+    {
+        using MeasurementProcessor::MeasurementProcessor;
+        void presentNewest(double distance, double movement)
+        {
+            itsDistanceSeries[0] = distance;
+            itsMovementSeries[0] = movement;
+            updateObjectState(1);
+        }
+    };
+    ProcessorWithSample probe(0);
+    probe.presentNewest(500, 0);
+    const QString started = probe.demoDataRecord(0).split(';')[11];
+    probe.presentNewest(2501, 0);
+    EXPECT_EQ(probe.objectState(), STATE_NO_OBJECT);
+    EXPECT_EQ(probe.demoDataRecord(0).split(';')[11], started) << "period kept";
+    probe.presentNewest(2500, 0);
+    EXPECT_EQ(probe.objectState(), STATE_OBJECT_FAR);
+    EXPECT_EQ(probe.demoDataRecord(0).split(';')[11], "65535") << "far ends the period";
+
+    feed(150, 4);
+    EXPECT_EQ(processor->objectState(), STATE_OBJECT_TOO_CLOSE);
+    EXPECT_EQ(demoFields()[10], "0");
+    EXPECT_EQ(demoFields()[11], "65535");
+}
+
+TEST_F(ProcessorTest, PresenceIsRecentForTheFirstThreeSecondsEvenWithoutObject)
+{
+    now += 3000 - 33;
+    feed(0);
+    EXPECT_EQ(processor->isPresenceRecent(), 1);
+    feed(0);
+    EXPECT_EQ(processor->isPresenceRecent(), 0);
+}
+
+TEST_F(ProcessorTest, DemoDataRecordCarriesTheProcessingStateInGeneralFormat)
+{
+    for (int i = 0; i < 4; ++i)
+        feed(objectAt(1500, 40));
+    const QStringList fields = demoFields();
+    ASSERT_EQ(fields.size(), 13);
+    EXPECT_EQ(fields[0], "#DEMODATA");
+    EXPECT_EQ(fields[1], QString::number(now));
+    EXPECT_EQ(fields[2], "1500");
+    EXPECT_EQ(fields[3], "1500") << "median once four of seven samples are 1500";
+    EXPECT_EQ(fields[4], "40");
+    EXPECT_EQ(fields[5], "19.1198") << "smoothed confidence after four samples";
+    EXPECT_EQ(fields[6], "0");
+    EXPECT_EQ(fields[7], "154.35") << "what is left of the jump from 0";
+    EXPECT_EQ(fields[8], "STATE_OBJECT_FAR");
+    EXPECT_EQ(fields[9], "SCREEN_SAVER_OFF");
+    EXPECT_EQ(fields[10], "0");
+    EXPECT_EQ(fields[11], "65535");
+
+    feed(objectAt(2000, 1));
+    EXPECT_EQ(demoFields()[6], "500") << "distance change";
+}
