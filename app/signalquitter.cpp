@@ -57,5 +57,7 @@ void SignalQuitter::onSignalPipeReadable()
     {
     }
     itsQuitRequested = true;
-    QCoreApplication::quit();
+    // exit(), not quit(): Qt 6's quit() only asks the windows to close, which leaves a message box's own
+    // loop running; exit() ends every running loop on Qt 5 and Qt 6 alike.
+    QCoreApplication::exit(0);
 }
