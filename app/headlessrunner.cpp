@@ -13,7 +13,6 @@ namespace
 {
 
 const char* const BOARD_NAMES[] = {"board", "simulated board"};
-const unsigned char AUTOMATION_CALIBRATION_BLOCK = 2;
 
 } // namespace
 
@@ -122,11 +121,11 @@ QStringList HeadlessRunner::calibrationLines()
     if (!isTargetConnected())
         return {};
     NoxCore::Communication::ComStream* stream = itsControlLogic.moduleStream();
-    GetCalibrationDataCommand calibration(AUTOMATION_CALIBRATION_BLOCK);
+    GetCalibrationDataCommand calibration(Logging::AUTOMATION_CALIBRATION_BLOCK);
     stream->execute(&calibration);
     if (stream->lastError() != 0)
         return {};
-    return {calibration.description(), QStringLiteral("#CAL;02") + calibration.calibrationData()};
+    return Logging::calibrationLines(calibration);
 }
 
 void HeadlessRunner::selectOperationMode(int mode)

@@ -1,4 +1,5 @@
 #include "logging.h"
+#include "getcalibrationdatacommand.h"
 
 #include "Tools/clock.h"
 
@@ -41,6 +42,11 @@ void Logging::writeFileText(const QString& text)
         return;
     itsFileStream << text;
     itsFileStream.flush();
+}
+
+QStringList Logging::calibrationLines(const GetCalibrationDataCommand& command)
+{
+    return {command.description(), QStringLiteral("#CAL;02") + command.calibrationData()};
 }
 
 QString Logging::versionRecord(const QString& serialNumber, const QString& app0Revision,

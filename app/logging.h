@@ -5,7 +5,10 @@
 #include <QFile>
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
 #include <QTextStream>
+
+class GetCalibrationDataCommand;
 
 // Formats the records an automation client receives and writes them to its socket: fields separated by
 // ";", a "#" tag first, "\r\n" last, time stamps in ms since 1970-01-01 UTC. One writer per connected
@@ -28,6 +31,10 @@ public:
     // "#OBJ;" time;00000 without an object, else time;00001;confidence;distance;reference count;object count
     void writeObjects(quint8 objectCount, quint8 confidence, quint16 distance, quint32 photonCountReference,
                       quint32 photonCountObject);
+
+    // The calibration block a client gets when it connects, as its description line and "#CAL;02" + data.
+    static constexpr unsigned char AUTOMATION_CALIBRATION_BLOCK = 2;
+    static QStringList calibrationLines(const GetCalibrationDataCommand& command);
 
     // "#VER;" serial;App0 revision;product version;driver revision;extra revision;chip revision
     static QString versionRecord(const QString& serialNumber, const QString& app0Revision,

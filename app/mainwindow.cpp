@@ -61,8 +61,6 @@ namespace
 // States of the automation status field.
 const int AUTOMATION_LOCAL_STATE = 1;
 const int AUTOMATION_ON_STATE = 2;
-// The calibration block read when a client connects.
-const unsigned char AUTOMATION_CALIBRATION_BLOCK = 2;
 const int SLOW_CALIBRATION_TIMEOUT_MS = 5000;
 
 // How each object state looks in the read-out, indexed by its value.
@@ -432,10 +430,10 @@ QString MainWindow::versionRecord()
 
 QStringList MainWindow::calibrationLines()
 {
-    GetCalibrationDataCommand calibration(AUTOMATION_CALIBRATION_BLOCK);
+    GetCalibrationDataCommand calibration(Logging::AUTOMATION_CALIBRATION_BLOCK);
     if (!executeCalibrationRequest(calibration))
         return {};
-    return {calibration.description(), QStringLiteral("#CAL;02") + calibration.calibrationData()};
+    return Logging::calibrationLines(calibration);
 }
 
 void MainWindow::selectOperationMode(int mode)
@@ -448,7 +446,7 @@ bool MainWindow::executeCalibrationRequest(GetCalibrationDataCommand& command)
     if (!isModuleStreamOpen())
         return false;
     // Other blocks than 2 take the board longer to read: more time, and the user sees the wait.
-    const bool slowBlock = command.calibrationBlock() != AUTOMATION_CALIBRATION_BLOCK;
+    const bool slowBlock = command.calibrationBlock() != Logging::AUTOMATION_CALIBRATION_BLOCK;
     auto* driver = dynamic_cast<NoxHid::HidComDriver*>(itsModuleStream->comDriver());
     int readTimeout = 0;
     int writeTimeout = 0;
