@@ -1,6 +1,6 @@
 #include "HidDevice/hiddevice.h"
+#include "HidDevice/linux/hidrawconnection.h"
 
-#include "support/assertionpattern.h"
 #include "support/fakehidrawtree.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +8,11 @@
 #include <QtGlobal>
 
 #include <cerrno>
+#include <chrono>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <thread>
+#include <vector>
 
 using namespace NoxHid;
 
@@ -16,6 +21,10 @@ namespace
 
 const quint16 VENDOR = 0x7A3C;
 const quint16 PRODUCT = 0x0C08;
+const unsigned int REPORT_LENGTH = 65;
+const unsigned int TEST_TIMEOUT_MS = 100;
+
+using Bytes = std::vector<unsigned char>;
 
 HidDeviceInfo infoWithPath(const std::string& path)
 {
@@ -32,6 +41,20 @@ QStringList pathsOf(const QList<HidDeviceInfo>& devices)
     return paths;
 }
 
+Bytes counting(unsigned int size)
+{
+    Bytes bytes(size);
+    for (unsigned int index = 0; index < size; ++index)
+        bytes[index] = static_cast<unsigned char>(1 + index);
+    return bytes;
+}
+
+qint64 millisecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
 // A board with its control and module interfaces, another product of the same vendor and a device of
 // another vendor, on nodes out of name order.
 class HidDeviceTest : public ::testing::Test
@@ -42,6 +65,40 @@ protected:
     const std::string itsControl = tree.addInterface(2);
     const std::string itsModule = tree.addInterface(3, {VENDOR, PRODUCT, 4});
     const std::string itsOtherProduct = tree.addInterface(10, {VENDOR, 0x0D00, 1});
+};
+
+// The board's control interface on a socket pair: the test plays the board on its end.
+class HidDeviceTransferTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { open(2, FakeHidInterface()); }
+
+    void open(int node, const FakeHidInterface& interface)
+    {
+        const HidDeviceInfo info = infoWithPath(tree.addInterface(node, interface));
+        board = tree.attachBoard(node);
+        device.close();
+        ASSERT_EQ(device.open(&info), HID_SUCCESS);
+        device.setTimeouts(TEST_TIMEOUT_MS, TEST_TIMEOUT_MS);
+    }
+
+    void boardSends(const Bytes& report)
+    {
+        ASSERT_EQ(::send(board, report.data(), report.size(), 0), ssize_t(report.size()));
+    }
+
+    // The next report the board received; empty when none is waiting.
+    Bytes boardReceives()
+    {
+        Bytes report(1024);
+        const ssize_t size = ::recv(board, report.data(), report.size(), MSG_DONTWAIT);
+        report.resize(size < 0 ? 0 : size_t(size));
+        return report;
+    }
+
+    FakeHidrawTree tree;
+    HidDevice device;
+    int board = -1;
 };
 
 } // namespace
@@ -89,51 +146,42 @@ TEST_F(HidDeviceTest, FindsTheInterfaceNumberInHidPhysWhenTheUsbInterfaceHasNone
                            devRoot + "/hidraw7#vid_7a3c&pid_0c08&mi_03", bluetooth.c_str()}));
 }
 
-TEST_F(HidDeviceTest, OpensExclusively)
+TEST_F(HidDeviceTest, OpensOneInterfaceExclusivelyAndReportsTheResults)
 {
-    const HidDeviceInfo control = infoWithPath(itsControl);
     HidDevice first;
     HidDevice second;
-    ASSERT_EQ(first.open(&control), HID_SUCCESS);
+    EXPECT_EQ(first.open(nullptr), HID_NOT_OPEN);
+    EXPECT_EQ(first.close(), HID_NOT_OPEN);
+    const HidDeviceInfo byIds(VENDOR, PRODUCT);
+    ASSERT_EQ(first.open(&byIds), HID_SUCCESS);
+    EXPECT_EQ(first.deviceInfo().path(), itsControl);
+    EXPECT_EQ(first.inputReportLength(), 65);
+    EXPECT_EQ(first.outputReportLength(), 65);
+    EXPECT_EQ(first.open(&byIds), HID_ALREADY_OPEN);
+
+    const HidDeviceInfo control = infoWithPath(itsControl);
     EXPECT_EQ(second.open(&control), HID_NOT_OPEN);
     EXPECT_FALSE(second.isOpen());
     // A held interface is not listed: the listing opens every candidate.
     EXPECT_TRUE(HidDevice::listDevices(VENDOR, PRODUCT, "mi_03").isEmpty());
     // Opening by ids passes over the held interface to the next one.
-    const HidDeviceInfo byIds(VENDOR, PRODUCT);
     ASSERT_EQ(second.open(&byIds), HID_SUCCESS);
     EXPECT_EQ(second.deviceInfo().path(), itsModule);
-    second.close();
 
     EXPECT_EQ(first.close(), HID_SUCCESS);
-    EXPECT_EQ(second.open(&control), HID_SUCCESS);
-}
-
-TEST_F(HidDeviceTest, OpenAndCloseReportTheirResults)
-{
-    HidDevice device;
-    EXPECT_EQ(device.open(nullptr), HID_NOT_OPEN);
-    EXPECT_EQ(device.close(), HID_NOT_OPEN);
-
-    const HidDeviceInfo byIds(VENDOR, PRODUCT);
-    ASSERT_EQ(device.open(&byIds), HID_SUCCESS);
-    EXPECT_EQ(device.deviceInfo().path(), itsControl);
-    EXPECT_EQ(device.inputReportLength(), 65);
-    EXPECT_EQ(device.outputReportLength(), 65);
-    EXPECT_EQ(device.open(&byIds), HID_ALREADY_OPEN);
-    EXPECT_EQ(device.close(), HID_SUCCESS);
-    EXPECT_EQ(device.close(), HID_NOT_OPEN);
-
-    EXPECT_TRUE(device.deviceInfo().isPathEmpty());
-    EXPECT_EQ(device.inputReportLength(), 0);
-    EXPECT_EQ(device.outputReportLength(), 0);
+    EXPECT_EQ(first.close(), HID_NOT_OPEN);
+    EXPECT_TRUE(first.deviceInfo().isPathEmpty());
+    EXPECT_EQ(first.inputReportLength(), 0);
+    EXPECT_EQ(first.outputReportLength(), 0);
+    second.close();
+    EXPECT_EQ(second.open(&control), HID_SUCCESS) << "closing gives the interface up";
 
     const HidDeviceInfo absent(VENDOR, 0x0BAD);
-    EXPECT_EQ(device.open(&absent), HID_NOT_OPEN);
+    EXPECT_EQ(first.open(&absent), HID_NOT_OPEN);
     // A path of another vendor's interface is refused by its ids.
     const HidDeviceInfo mouseAsBoard = infoWithPath(itsMouse);
-    EXPECT_EQ(device.open(&mouseAsBoard), HID_NOT_OPEN);
-    EXPECT_FALSE(device.isOpen());
+    EXPECT_EQ(first.open(&mouseAsBoard), HID_NOT_OPEN);
+    EXPECT_FALSE(first.isOpen());
 }
 
 TEST(HidDevice, RefusesInterfacesItCannotUse)
@@ -204,46 +252,151 @@ TEST_F(HidDeviceTest, SaysOnceWhichInterfaceItMayNotOpen)
     EXPECT_TRUE(warnings[0].contains("70-lidora.rules"));
 }
 
-TEST(HidDeviceInfo, CopiesTheStringsItIsGivenAndResetClearsThem)
-{
-    HidDeviceInfo info(VENDOR, PRODUCT);
-    std::string path = "/dev/hidraw2#vid_7a3c&pid_0c08&mi_03";
-    info.setPath(path.c_str());
-    info.setSerialNumber(L"LD-0042");
-    path[0] = 'X';
-    const HidDeviceInfo copy(info);
-    info.set(1, 2);
-    EXPECT_EQ(std::string(copy.path()), "/dev/hidraw2#vid_7a3c&pid_0c08&mi_03");
-    EXPECT_EQ(std::wstring(copy.serialNumber()), L"LD-0042");
-    EXPECT_TRUE(info.isPathEmpty());
-    EXPECT_TRUE(info.isSerialNumberEmpty());
-}
-
 TEST(HidDeviceDeathTest, TimeoutsOutOfRangeAreProgrammingErrors)
 {
+    HidDevice device;
+    EXPECT_DEATH(device.setTimeouts(0, 10), "readTimeout must be greater or equal the minimum");
+    EXPECT_DEATH(device.setTimeouts(10, 0), "writeTimeout must be greater or equal the minimum");
+    EXPECT_DEATH(device.setTimeouts(0x80000000, 10), "readTimeout must be less or equal the maximum");
+    EXPECT_DEATH(device.setTimeouts(10, 0x80000000), "writeTimeout must be less or equal the maximum");
+    device.setTimeouts(HID_TIMEOUT_INFINITE, HID_TIMEOUT_MAX); // both limits are allowed
+}
+
+TEST_F(HidDeviceTransferTest, ReadTakesWhatArrivesWithoutItsReportIdOrWritingPastTheBuffer)
+{
+    // hidraw hands out the 64 bytes of an unnumbered report; the device layer counts the report id as well.
     const struct
     {
-        unsigned int readTimeout;
-        unsigned int writeTimeout;
-        const char* expression;
-        const char* message;
+        const char* name;
+        unsigned int reportSize;
+        unsigned int bytesRead;
     } cases[] = {
-        {0, 10, "readTimeout >= HID_TIMEOUT_MIN",
-         "readTimeout must be greater or equal the minimum timeout of 1ms"},
-        {10, 0, "writeTimeout >= HID_TIMEOUT_MIN",
-         "writeTimeout must be greater or equal the minimum timeout of 1ms"},
-        {0x80000000, 10, "(readTimeout <= HID_TIMEOUT_MAX) || (readTimeout == HID_TIMEOUT_INFINITE)",
-         "readTimeout must be less or equal the maximum timeout or equal the infinite timeout"},
-        {10, 0x80000000, "(writeTimeout <= HID_TIMEOUT_MAX) || (writeTimeout == HID_TIMEOUT_INFINITE)",
-         "writeTimeout must be less or equal the maximum timeout or equal the infinite timeout"},
+        {"whole report", 64, 64},
+        {"short report", 10, 10},
+        {"empty report", 0, 0},
+        {"report longer than the descriptor says", 300, 64},
     };
-    HidDevice device;
     for (const auto& testCase : cases)
-        EXPECT_DEATH(device.setTimeouts(testCase.readTimeout, testCase.writeTimeout),
-                     assertionPattern("hiddevicebase", testCase.expression, testCase.message))
-            << testCase.expression;
-    device.setTimeouts(HID_TIMEOUT_INFINITE, HID_TIMEOUT_MAX); // both limits are allowed
+    {
+        SCOPED_TRACE(testCase.name);
+        boardSends(counting(testCase.reportSize));
+        // Exactly the report length, so that AddressSanitizer sees a write past it.
+        Bytes buffer(REPORT_LENGTH, 0xEE);
+        unsigned int bytesRead = 99;
+        EXPECT_EQ(device.read(buffer.data(), REPORT_LENGTH, &bytesRead), HID_SUCCESS);
+        EXPECT_EQ(bytesRead, testCase.bytesRead);
+        Bytes expected = counting(testCase.bytesRead);
+        expected.resize(REPORT_LENGTH, 0);
+        EXPECT_EQ(buffer, expected);
+    }
+}
 
-    wchar_t text[8];
-    EXPECT_FALSE(device.getProductString(text, 8));
+TEST_F(HidDeviceTransferTest, ReadRefusesABufferOneByteShortAndLeavesItUntouched)
+{
+    boardSends(counting(64));
+    Bytes buffer(REPORT_LENGTH - 1, 0xAA);
+    unsigned int bytesRead = 99;
+    EXPECT_EQ(device.read(buffer.data(), REPORT_LENGTH - 1, &bytesRead), HID_WRONG_BUFFER_SIZE);
+    EXPECT_EQ(buffer, Bytes(REPORT_LENGTH - 1, 0xAA));
+    EXPECT_EQ(bytesRead, 99u);
+    // The report is still there for a buffer that fits.
+    Bytes fitting(REPORT_LENGTH + 10);
+    EXPECT_EQ(device.read(fitting.data(), REPORT_LENGTH + 10, &bytesRead), HID_SUCCESS);
+    EXPECT_EQ(bytesRead, 64u);
+}
+
+TEST_F(HidDeviceTransferTest, ReadTimesOutWhenNothingArrivesAndWriteWhenTheBoardTakesNoMore)
+{
+    Bytes buffer(REPORT_LENGTH, 0xEE);
+    unsigned int bytesRead = 99;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(device.read(buffer.data(), REPORT_LENGTH, &bytesRead), HID_TIMED_OUT);
+    const qint64 elapsed = millisecondsSince(start);
+    EXPECT_GE(elapsed, qint64(TEST_TIMEOUT_MS) - 5);
+    EXPECT_LT(elapsed, qint64(TEST_TIMEOUT_MS) + 1000);
+    EXPECT_EQ(bytesRead, 0u);
+    EXPECT_EQ(buffer, Bytes(REPORT_LENGTH, 0));
+
+    Bytes report = counting(REPORT_LENGTH);
+    ASSERT_EQ(device.write(report.data(), REPORT_LENGTH), HID_SUCCESS);
+    EXPECT_EQ(boardReceives(), report) << "written unchanged";
+    report.push_back(0xCB);
+    EXPECT_EQ(device.write(report.data(), REPORT_LENGTH + 1), HID_WRONG_BUFFER_SIZE);
+    EXPECT_TRUE(boardReceives().empty());
+
+    int result = HID_SUCCESS;
+    for (int sent = 0; sent < 10000 && result == HID_SUCCESS; ++sent)
+        result = device.write(report.data(), REPORT_LENGTH);
+    EXPECT_EQ(result, HID_TIMED_OUT);
+}
+
+TEST_F(HidDeviceTransferTest, NumberedReportsKeepTheirOwnReportId)
+{
+    FakeHidInterface numbered;
+    numbered.reportDescriptor = vendorReportDescriptor(8, 8, 5);
+    open(5, numbered);
+    EXPECT_EQ(device.inputReportLength(), 9);
+
+    Bytes report = counting(8);
+    report.insert(report.begin(), 5);
+    boardSends(report);
+    Bytes buffer(9);
+    unsigned int bytesRead = 0;
+    ASSERT_EQ(device.read(buffer.data(), 9, &bytesRead), HID_SUCCESS);
+    EXPECT_EQ(bytesRead, 8u);
+    EXPECT_EQ(buffer, Bytes({1, 2, 3, 4, 5, 6, 7, 8, 0}));
+}
+
+TEST_F(HidDeviceTransferTest, AnUnpluggedDeviceFailsTransfersAndThePresenceCheck)
+{
+    wchar_t name[255];
+    ASSERT_TRUE(device.getProductString(name, 255));
+    EXPECT_EQ(std::wstring(name), L"Nox Sensor Systems Lidora Board");
+    wchar_t shortName[4];
+    ASSERT_TRUE(device.getProductString(shortName, 4));
+    EXPECT_EQ(std::wstring(shortName), L"Nox");
+
+    // A report that arrived before the unplug is still delivered; the read after it fails.
+    boardSends(counting(64));
+    tree.unplug(2);
+    Bytes buffer(REPORT_LENGTH);
+    unsigned int bytesRead = 0;
+    EXPECT_EQ(device.read(buffer.data(), REPORT_LENGTH, &bytesRead), HID_SUCCESS);
+    EXPECT_EQ(device.read(buffer.data(), REPORT_LENGTH, &bytesRead), HID_TRANSFER_FAILED);
+    EXPECT_EQ(device.write(buffer.data(), REPORT_LENGTH), HID_TRANSFER_FAILED);
+    EXPECT_FALSE(device.getProductString(name, 255));
+
+    EXPECT_EQ(device.close(), HID_SUCCESS);
+    EXPECT_EQ(device.read(buffer.data(), REPORT_LENGTH, &bytesRead), HID_NOT_OPEN);
+    EXPECT_EQ(device.write(buffer.data(), REPORT_LENGTH), HID_NOT_OPEN);
+    EXPECT_FALSE(device.getProductString(name, 255));
+}
+
+TEST_F(HidDeviceTransferTest, ADeviceThatVanishesDuringAReadEndsItBeforeTheTimeout)
+{
+    device.setTimeouts(10000, 10000);
+    std::thread unplug(
+        [this]
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            ::shutdown(board, SHUT_RDWR);
+        });
+    Bytes buffer(REPORT_LENGTH);
+    unsigned int bytesRead = 0;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(device.read(buffer.data(), REPORT_LENGTH, &bytesRead), HID_TRANSFER_FAILED);
+    EXPECT_LT(millisecondsSince(start), 5000);
+    unplug.join();
+}
+
+TEST(HidrawConnection, WritesWithoutWaitingForTheNodeToSayItIsWritable)
+{
+    // hidraw before Linux 5.5 never reports POLLOUT, yet takes every report at once. An eventfd at its
+    // highest count does the same with a zero write.
+    const int node = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    const quint64 highestCount = 0xFFFFFFFFFFFFFFFEull;
+    ASSERT_EQ(::write(node, &highestCount, sizeof highestCount), ssize_t(sizeof highestCount));
+    HidrawConnection connection(node, 0x7A3C, 0x0C08, HidReportDescriptor(), "eventfd");
+    const unsigned char report[sizeof highestCount] = {};
+    EXPECT_EQ(connection.write(report, sizeof report, 1000), IHidConnection::Transfer::Done);
 }
