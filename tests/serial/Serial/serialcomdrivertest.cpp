@@ -26,6 +26,17 @@ const quint16 BOARD_VENDOR = 0x7A3C;
 const quint16 BOARD_PRODUCT = 0x0C08;
 const int TEST_TIMEOUT_MS = 200;
 
+SerialComDeviceInfo port(const QString& name, quint16 vendorId = BOARD_VENDOR,
+                         quint16 productId = BOARD_PRODUCT, const QString& manufacturer = QString(),
+                         const QString& description = QString())
+{
+    SerialComDeviceInfo port(vendorId, productId);
+    port.setPort(name);
+    port.setManufacturer(manufacturer);
+    port.setDescription(description);
+    return port;
+}
+
 // Sees the given ports instead of the system's: a pseudo terminal stands in for the board's CDC port.
 class PtySerialComDriver : public SerialComDriver
 {
@@ -43,13 +54,6 @@ private:
     QList<SerialComDeviceInfo> itsPorts;
 };
 
-SerialComDeviceInfo boardPort(const QString& name, quint16 productId = BOARD_PRODUCT)
-{
-    SerialComDeviceInfo port(BOARD_VENDOR, productId);
-    port.setPort(name);
-    return port;
-}
-
 // The test plays the board on the master side of a pseudo terminal; the driver opens its slave.
 class SerialComDriverTest : public ::testing::Test
 {
@@ -63,7 +67,7 @@ protected:
         slavePath = QString::fromLocal8Bit(::ptsname(board));
         // An unrelated port listed first, so that open() shows it takes the board's.
         driver = std::make_unique<PtySerialComDriver>(
-            QList<SerialComDeviceInfo>{boardPort("ttyACM9", 0x0001), boardPort(slavePath)});
+            QList<SerialComDeviceInfo>{port("ttyACM9", BOARD_VENDOR, 0x0001), port(slavePath)});
     }
 
     void TearDown() override
@@ -90,16 +94,16 @@ protected:
         QByteArray bytes;
         QElapsedTimer timer;
         timer.start();
-        while (bytes.size() < size && !timer.hasExpired(timeoutMs))
+        pollfd node = {board, POLLIN, 0};
+        while (bytes.size() < size &&
+               ::poll(&node, 1, int(std::max<qint64>(timeoutMs - timer.elapsed(), 0))) > 0)
         {
-            pollfd node = {board, POLLIN, 0};
-            if (::poll(&node, 1, 10) <= 0)
-                continue;
             char chunk[4096];
             const ssize_t count =
                 ::read(board, chunk, std::min<size_t>(sizeof chunk, size_t(size - bytes.size())));
-            if (count > 0)
-                bytes.append(chunk, int(count));
+            if (count <= 0)
+                break;
+            bytes.append(chunk, int(count));
         }
         return bytes;
     }
@@ -108,16 +112,10 @@ protected:
     QByteArray driverReceives(int size)
     {
         QByteArray bytes(size, '\0');
-        int received = 0;
-        while (received < size)
-        {
-            const qint64 count = driver->readBytes(bytes.data() + received, size - received);
-            if (count <= 0)
-                break;
-            received += int(count);
-        }
-        bytes.resize(received);
-        return bytes;
+        qint64 received = 0;
+        for (qint64 count = 1; received < size && count > 0; received += std::max<qint64>(count, 0))
+            count = driver->readBytes(bytes.data() + received, size - received);
+        return bytes.left(int(received));
     }
 
     int board = -1;
@@ -127,7 +125,66 @@ protected:
 
 } // namespace
 
-TEST_F(SerialComDriverTest, OpenSetsTheBoardsLineSettingsOnTheBoardsPort)
+TEST(SerialComDeviceInfoTest, PortNumberIsTheNumberAtTheEndOfTheName)
+{
+    const QList<QPair<QString, int>> cases = {
+        {"COM3", 3},
+        {"ttyACM0", 0},
+        {"cu.usbmodem14101", 14101},
+        {"ttyS", -1},
+        {"", -1},
+        {"ttyUSB40000", -1},
+        {"ttyACM1x", -1},
+    };
+    for (const auto& testCase : cases)
+    {
+        qint16 number = -1;
+        EXPECT_EQ(SerialComDeviceInfo::portNumberFromName(testCase.first, &number), testCase.second >= 0)
+            << testCase.first.toStdString();
+        EXPECT_EQ(number, testCase.second) << testCase.first.toStdString();
+    }
+}
+
+TEST(SerialComDeviceInfoTest, SelectionKeepsNumberedPortsThatPassTheFilterInOrder)
+{
+    const QList<SerialComDeviceInfo> ports = {
+        port("ttyS0", 0, 0),
+        port("ttyACM0", 0x2341, BOARD_PRODUCT, "Arduino LLC", "Uno"),
+        port("ttyACM1", BOARD_VENDOR, BOARD_PRODUCT, "Nox Sensor Systems", "Lidora CDC"),
+        port("ttyUSB12", BOARD_VENDOR, 0x0001, "Nox Sensor Systems", "Lidora Debug"),
+        port("cu.usbmodem", BOARD_VENDOR, BOARD_PRODUCT, "Nox Sensor Systems", "Lidora CDC"),
+        port("COM3", BOARD_VENDOR, BOARD_PRODUCT, "Nox Sensor Systems", "Lidora CDC Second"),
+    };
+    const QList<QPair<SerialComDeviceInfo, QStringList>> cases = {
+        {SerialComDeviceInfo(), {"ttyS0", "ttyACM0", "ttyACM1", "ttyUSB12", "COM3"}},
+        {SerialComDeviceInfo(BOARD_VENDOR, BOARD_PRODUCT), {"ttyACM1", "COM3"}},
+        {SerialComDeviceInfo(0, BOARD_PRODUCT), {"ttyACM0", "ttyACM1", "COM3"}},
+        {port("", 0, 0, "Sensor"), {"ttyACM1", "ttyUSB12", "COM3"}},
+        {port("", 0, 0, "sensor"), {}},
+        {port("", BOARD_VENDOR, 0, "", "Debug"), {"ttyUSB12"}},
+        {port("", BOARD_VENDOR, BOARD_PRODUCT, "Nox", "Second"), {"COM3"}},
+    };
+    for (const auto& testCase : cases)
+    {
+        QStringList names;
+        for (const SerialComDeviceInfo& device : SerialComDriver::selectDevices(ports, &testCase.first))
+            names << device.port();
+        EXPECT_EQ(names, testCase.second) << testCase.first.toString().toStdString();
+    }
+    EXPECT_EQ(SerialComDriver::selectDevices(ports, nullptr).size(), 5);
+}
+
+TEST(SerialComDeviceInfoTest, ToStringIsOneLineWithDecimalIds)
+{
+    EXPECT_EQ(port("COM7", 4, 5, "M", "D").toString(),
+              "COM Device:  Manufacturer: M  Description: D  Port: COM7  Vendor ID: 4  Product ID: 5");
+    // A placeholder in a device's own text stays as it is instead of taking the next field's value.
+    EXPECT_EQ(port("ttyACM0", BOARD_VENDOR, BOARD_PRODUCT, "100%1", "%2").toString(),
+              "COM Device:  Manufacturer: 100%1  Description: %2  Port: ttyACM0  Vendor ID: 31292  Product "
+              "ID: 3080");
+}
+
+TEST_F(SerialComDriverTest, OpenSetsTheBoardsLineSettingsOnTheBoardsPortAndHoldsItAlone)
 {
     ASSERT_TRUE(driver->open());
     EXPECT_TRUE(driver->isOpen());
@@ -150,6 +207,12 @@ TEST_F(SerialComDriverTest, OpenSetsTheBoardsLineSettingsOnTheBoardsPort)
     char byte = 0;
     EXPECT_EQ(driver->readBytes(&byte, 1), ComDriver::RECEIVE_FAILED);
     EXPECT_TRUE(driver->open());
+
+    // The port is locked while a driver holds it; a driver dropped without close() must not keep it.
+    PtySerialComDriver second({port(slavePath)});
+    EXPECT_FALSE(second.open());
+    driver.reset();
+    EXPECT_TRUE(second.open());
 }
 
 TEST_F(SerialComDriverTest, OpenFailureIsWarnedAboutOnce)
@@ -158,7 +221,7 @@ TEST_F(SerialComDriverTest, OpenFailureIsWarnedAboutOnce)
     warnings.clear();
     const QtMessageHandler previous = qInstallMessageHandler(
         [](QtMsgType, const QMessageLogContext&, const QString& text) { warnings << text; });
-    PtySerialComDriver missing({boardPort("/dev/ttyLIDORA7")});
+    PtySerialComDriver missing({port("/dev/ttyLIDORA7")});
     EXPECT_FALSE(missing.open());
     EXPECT_FALSE(missing.open());
     EXPECT_FALSE(missing.isOpen());
@@ -261,16 +324,6 @@ TEST_F(SerialComDriverTest, UnpluggedBoardFailsTheTransferAndClosesThePort)
         EXPECT_FALSE(driver->isOpen());
         EXPECT_EQ(driver->lastError(), failure);
     }
-}
-
-TEST_F(SerialComDriverTest, DestroyingAnOpenDriverReleasesThePort)
-{
-    // The port is locked while a driver holds it; a driver dropped without close() must not keep it.
-    ASSERT_TRUE(driver->open());
-    PtySerialComDriver second({boardPort(slavePath)});
-    EXPECT_FALSE(second.open());
-    driver.reset();
-    EXPECT_TRUE(second.open());
 }
 
 TEST_F(SerialComDriverTest, StreamOperationsAreRefused)

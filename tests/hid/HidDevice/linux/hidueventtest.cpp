@@ -4,51 +4,42 @@
 
 using NoxHid::HidUevent;
 
-namespace
+TEST(HidUevent, TakesTheIdsOnlyFromAWellFormedHidIdAndKeepsTheOtherFieldsEitherWay)
 {
-
-const QByteArray NAME_AND_PHYS =
-    "HID_NAME=Nox Sensor Systems Lidora Board\nHID_PHYS=usb-0000:00:14.0-2/input3\n";
-
-} // namespace
-
-TEST(HidUevent, ReadsIdsNameAndInterfaceNumber)
-{
-    const HidUevent uevent("DRIVER=hid-generic\nHID_ID=0003:00007A3C:00000C08\n" + NAME_AND_PHYS +
-                           "MODALIAS=hid:b0003g0001v00007A3Cp00000C08");
-    EXPECT_TRUE(uevent.hasIds());
-    EXPECT_EQ(uevent.vendorId(), 0x7A3C);
-    EXPECT_EQ(uevent.productId(), 0x0C08);
-    EXPECT_EQ(uevent.name(), QByteArray("Nox Sensor Systems Lidora Board"));
-    EXPECT_EQ(uevent.interfaceNumber(), 3);
-}
-
-TEST(HidUevent, AMalformedIdMakesTheIdsUnavailableButKeepsTheOtherFields)
-{
-    const char* const ids[] = {
-        "",
-        "0003:00007A3C",
-        "0003:00007A3C:00000C08:0001",
-        "0003::00000C08",
-        "0003:0000ZZ3C:00000C08",
-        "0003:0x7A3C:00000C08",
-        "0003:+7A3C:00000C08",
-        "0003:00017A3C:00000C08",
-        "0003:000000007A3C:00000C08",
-        "00010003:00007A3C:00000C08",
-        "0003:00007A3C:00000C08 ",
-    };
-    for (const char* const id : ids)
+    const struct
     {
-        SCOPED_TRACE(id);
-        const HidUevent uevent(QByteArray("HID_ID=") + id + "\n" + NAME_AND_PHYS);
-        EXPECT_FALSE(uevent.hasIds());
-        EXPECT_EQ(uevent.vendorId(), 0);
-        EXPECT_EQ(uevent.productId(), 0);
+        const char* lines;
+        bool hasIds;
+    } cases[] = {
+        {"DRIVER=hid-generic\nHID_ID=0003:00007A3C:00000C08", true},
+        {"HID_ID=0003:7a3c:0c08", true},
+        {"", false},
+        {"HID_ID", false},
+        {"HID_ID=", false},
+        {"HID_ID=0003:00007A3C", false},
+        {"HID_ID=0003:00007A3C:00000C08:0001", false},
+        {"HID_ID=0003::00000C08", false},
+        {"HID_ID=0003:0000ZZ3C:00000C08", false},
+        {"HID_ID=0003:0x7A3C:00000C08", false},
+        {"HID_ID=0003:+7A3C:00000C08", false},
+        {"HID_ID=0003:00017A3C:00000C08", false},
+        {"HID_ID=0003:000000007A3C:00000C08", false},
+        {"HID_ID=00010003:00007A3C:00000C08", false},
+        {"HID_ID=0003:00007A3C:00000C08 ", false},
+    };
+    for (const auto& testCase : cases)
+    {
+        SCOPED_TRACE(testCase.lines);
+        const HidUevent uevent(
+            QByteArray(testCase.lines) +
+            "\nHID_NAME=Nox Sensor Systems Lidora Board\nHID_PHYS=usb-0000:00:14.0-2/input3\n"
+            "MODALIAS=hid:b0003g0001v00007A3Cp00000C08");
+        EXPECT_EQ(uevent.hasIds(), testCase.hasIds);
+        EXPECT_EQ(uevent.vendorId(), testCase.hasIds ? 0x7A3C : 0);
+        EXPECT_EQ(uevent.productId(), testCase.hasIds ? 0x0C08 : 0);
+        EXPECT_EQ(uevent.name(), QByteArray("Nox Sensor Systems Lidora Board"));
         EXPECT_EQ(uevent.interfaceNumber(), 3);
     }
-    EXPECT_FALSE(HidUevent(NAME_AND_PHYS).hasIds());
-    EXPECT_FALSE(HidUevent("HID_ID").hasIds());
     EXPECT_FALSE(HidUevent(QByteArray()).hasIds());
 }
 
