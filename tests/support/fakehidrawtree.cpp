@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -20,15 +21,18 @@ void writeFile(const QString& path, const QByteArray& content)
     file.write(content);
 }
 
-QByteArray twoByteCount(int count)
+QString hex(int value, int digits)
 {
-    return QByteArray(1, char(count & 0xFF)) + char((count >> 8) & 0xFF);
+    return QString("%1").arg(value, digits, 16, QChar('0'));
 }
 
 } // namespace
 
 QByteArray vendorReportDescriptor(int inputBytes, int outputBytes, int reportId)
 {
+    // Report count with a two-byte value.
+    const auto count = [](int bytes)
+    { return QByteArray::fromHex("96") + char(bytes & 0xFF) + char(bytes >> 8); };
     QByteArray descriptor = QByteArray::fromHex("0600ff" // usage page: vendor defined
                                                 "0901"   // usage
                                                 "a101"); // collection: application
@@ -37,17 +41,12 @@ QByteArray vendorReportDescriptor(int inputBytes, int outputBytes, int reportId)
     descriptor += QByteArray::fromHex("1500"   // logical minimum 0
                                       "2600ff" // logical maximum 255
                                       "7508"); // report size: 8 bits
-    descriptor += QByteArray::fromHex("0902"
-                                      "96") +
-                  twoByteCount(inputBytes) + QByteArray::fromHex("8102");
-    descriptor += QByteArray::fromHex("0903"
-                                      "96") +
-                  twoByteCount(outputBytes) + QByteArray::fromHex("9102");
+    descriptor += QByteArray::fromHex("0902") + count(inputBytes) + QByteArray::fromHex("8102");  // input
+    descriptor += QByteArray::fromHex("0903") + count(outputBytes) + QByteArray::fromHex("9102"); // output
     return descriptor + QByteArray::fromHex("c0");
 }
 
-FakeHidrawTree::FakeHidrawTree()
-    : itsBackend(itsDir.filePath("sys"), itsDir.filePath("dev")), itsPreviousBackend(nullptr)
+FakeHidrawTree::FakeHidrawTree() : itsBackend(itsDir.filePath("sys"), itsDir.filePath("dev"))
 {
     QDir(itsDir.path()).mkpath("sys/class/hidraw");
     QDir(itsDir.path()).mkpath("dev");
@@ -58,11 +57,8 @@ FakeHidrawTree::FakeHidrawTree()
 FakeHidrawTree::~FakeHidrawTree()
 {
     NoxHid::HidBackend::install(itsPreviousBackend);
-    for (const QPair<int, int>& ends : itsSockets)
-    {
-        ::close(ends.first);
-        ::close(ends.second);
-    }
+    for (const int node : itsNodes.keys())
+        detachBoard(node);
 }
 
 std::string FakeHidrawTree::addInterface(int node, const FakeHidInterface& interface)
@@ -72,83 +68,64 @@ std::string FakeHidrawTree::addInterface(int node, const FakeHidInterface& inter
     const QString port = QString("1-%1").arg(node + 1);
     const QString usbInterface = itsDir.filePath(
         QString("sys/devices/pci0000:00/usb1/%1/%1:1.%2").arg(port).arg(interface.interfaceNumber));
-    const QString hidDevice = usbInterface + '/' +
-                              QString("0003:%1:%2.%3")
-                                  .arg(interface.vendorId, 4, 16, QChar('0'))
-                                  .arg(interface.productId, 4, 16, QChar('0'))
-                                  .arg(node + 1, 4, 16, QChar('0'))
-                                  .toUpper();
+    const QString ids = hex(interface.vendorId, 4) + ':' + hex(interface.productId, 4);
+    const QString hidDevice = usbInterface + "/0003:" + (ids + '.' + hex(node + 1, 4)).toUpper();
     const QString hidrawEntry = hidDevice + "/hidraw/" + nodeName;
     QDir().mkpath(hidrawEntry);
-    itsHidDevicePaths[node] = hidDevice;
+    itsNodes[node].hidDevice = hidDevice;
 
     if (interface.hasInterfaceAttribute)
-        writeFile(usbInterface + "/bInterfaceNumber",
-                  QString("%1\n").arg(interface.interfaceNumber, 2, 16, QChar('0')).toLatin1());
+        writeFile(usbInterface + "/bInterfaceNumber", (hex(interface.interfaceNumber, 2) + '\n').toLatin1());
     setUevent(node, QString("DRIVER=hid-generic\n"
                             "HID_ID=0003:%1:%2\n"
                             "HID_NAME=%3\n"
                             "HID_PHYS=usb-0000:00:14.0-%4/input%5\n"
                             "HID_UNIQ=\n")
-                        .arg(interface.vendorId, 8, 16, QChar('0'))
-                        .arg(interface.productId, 8, 16, QChar('0'))
-                        .arg(QString::fromUtf8(interface.name))
-                        .arg(node + 1)
-                        .arg(interface.interfaceNumber)
+                        .arg(hex(interface.vendorId, 8), hex(interface.productId, 8),
+                             QString::fromUtf8(interface.name), QString::number(node + 1),
+                             QString::number(interface.interfaceNumber))
                         .toUtf8());
     setReportDescriptor(node, interface.reportDescriptor);
     QFile::link("../..", hidrawEntry + "/device");
     QFile::link(hidrawEntry, itsDir.filePath("sys/class/hidraw/" + nodeName));
     writeFile(QString::fromStdString(nodePath(node)), QByteArray());
 
-    std::string path = nodePath(node) + QString("#vid_%1&pid_%2")
-                                            .arg(interface.vendorId, 4, 16, QChar('0'))
-                                            .arg(interface.productId, 4, 16, QChar('0'))
-                                            .toStdString();
-    if (interface.interfaceNumber >= 0)
-        path += QString("&mi_%1").arg(interface.interfaceNumber, 2, 16, QChar('0')).toStdString();
-    return path;
+    const QString path = QString::fromStdString(nodePath(node)) + "#vid_" + hex(interface.vendorId, 4) +
+                         "&pid_" + hex(interface.productId, 4);
+    if (interface.interfaceNumber < 0)
+        return path.toStdString();
+    return (path + "&mi_" + hex(interface.interfaceNumber, 2)).toStdString();
 }
 
 void FakeHidrawTree::setUevent(int node, const QByteArray& text)
 {
-    writeFile(hidDevicePath(node) + "/uevent", text);
+    writeFile(itsNodes[node].hidDevice + "/uevent", text);
 }
 
 void FakeHidrawTree::setReportDescriptor(int node, const QByteArray& descriptor)
 {
-    writeFile(hidDevicePath(node) + "/report_descriptor", descriptor);
+    writeFile(itsNodes[node].hidDevice + "/report_descriptor", descriptor);
 }
 
 int FakeHidrawTree::attachBoard(int node)
 {
     int ends[2];
     ::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends);
-    itsSockets[QString::fromStdString(nodePath(node))] = qMakePair(ends[0], ends[1]);
+    itsNodes[node].deviceEnd = ends[0];
+    itsNodes[node].boardEnd = ends[1];
     return ends[1];
 }
 
 void FakeHidrawTree::failOpen(int node, int error)
 {
-    itsOpenErrors[QString::fromStdString(nodePath(node))] = error;
+    itsNodes[node].openError = error;
 }
 
 void FakeHidrawTree::unplug(int node)
 {
-    const QString path = QString::fromStdString(nodePath(node));
     QFile::remove(itsDir.filePath(QString("sys/class/hidraw/hidraw%1").arg(node)));
-    QFile::remove(path);
-    if (itsSockets.contains(path))
-    {
-        const QPair<int, int> ends = itsSockets.take(path);
-        ::close(ends.first);
-        ::close(ends.second);
-    }
-}
-
-QString FakeHidrawTree::sysfsRoot() const
-{
-    return itsDir.filePath("sys");
+    QFile::remove(QString::fromStdString(nodePath(node)));
+    detachBoard(node);
 }
 
 QString FakeHidrawTree::devRoot() const
@@ -161,20 +138,26 @@ std::string FakeHidrawTree::nodePath(int node) const
     return QString("%1/hidraw%2").arg(devRoot()).arg(node).toStdString();
 }
 
-QString FakeHidrawTree::hidDevicePath(int node) const
+void FakeHidrawTree::detachBoard(int node)
 {
-    return itsHidDevicePaths.value(node);
+    Node& entry = itsNodes[node];
+    if (entry.boardEnd < 0)
+        return;
+    ::close(entry.deviceEnd);
+    ::close(entry.boardEnd);
+    entry.deviceEnd = entry.boardEnd = -1;
 }
 
 int FakeHidrawTree::openNode(const std::string& nodePath)
 {
-    const QString path = QString::fromStdString(nodePath);
-    if (itsOpenErrors.contains(path))
+    // The back end only opens nodes under the dev root, so the name is "hidraw" and the node number.
+    const Node entry = itsNodes.value(QFileInfo(QString::fromStdString(nodePath)).fileName().mid(6).toInt());
+    if (entry.openError != 0)
     {
-        errno = itsOpenErrors.value(path);
+        errno = entry.openError;
         return -1;
     }
-    if (itsSockets.contains(path))
-        return ::fcntl(itsSockets.value(path).first, F_DUPFD_CLOEXEC, 0);
+    if (entry.deviceEnd >= 0)
+        return ::fcntl(entry.deviceEnd, F_DUPFD_CLOEXEC, 0);
     return NoxHid::HidrawBackend::openDeviceNode(nodePath);
 }

@@ -53,21 +53,27 @@ public:
     // The device goes away: sysfs entry and node vanish, the board's end of its socket pair closes.
     void unplug(int node);
 
-    QString sysfsRoot() const;
     QString devRoot() const;
     std::string nodePath(int node) const;
 
 private:
-    QString hidDevicePath(int node) const;
+    struct Node
+    {
+        QString hidDevice;
+        // The socket ends of an attached board: the one the device's opens duplicate, and the board's.
+        int deviceEnd = -1;
+        int boardEnd = -1;
+        // Opens fail with this errno when it is not 0.
+        int openError = 0;
+    };
+
+    void detachBoard(int node);
     int openNode(const std::string& nodePath);
 
     QTemporaryDir itsDir;
     NoxHid::HidrawBackend itsBackend;
-    NoxHid::IHidBackend* itsPreviousBackend;
-    // Per node path: the socket ends of attached boards (device side, board side) and forced open errors.
-    QMap<QString, QPair<int, int>> itsSockets;
-    QMap<QString, int> itsOpenErrors;
-    QMap<int, QString> itsHidDevicePaths;
+    NoxHid::IHidBackend* itsPreviousBackend = nullptr;
+    QMap<int, Node> itsNodes;
 };
 
 #endif
