@@ -128,16 +128,13 @@ TEST_F(HidDeviceTest, FindsTheInterfaceNumberInHidPhysWhenTheUsbInterfaceHasNone
     tree.addInterface(5, {VENDOR, PRODUCT, 4, /*hasInterfaceAttribute=*/false});
     tree.addInterface(6);
     tree.setUevent(6, "HID_ID=0003:00007A3C:00000C08\nHID_PHYS=00:1a:7d:da:71:13\n");
-    tree.addInterface(7);
-    tree.setUevent(7, "HID_ID=0003:7A3C:0C08\n");
     // An interface that lost its USB parent and its HID_PHYS carries no interface number at all.
     const std::string bluetooth = tree.addInterface(8, {VENDOR, PRODUCT, -1, false});
     const QString devRoot = tree.devRoot();
     EXPECT_EQ(bluetooth, devRoot.toStdString() + "/hidraw8#vid_7a3c&pid_0c08");
     EXPECT_EQ(pathsOf(HidDevice::listDevices(VENDOR, PRODUCT)).mid(2),
               QStringList({devRoot + "/hidraw5#vid_7a3c&pid_0c08&mi_04",
-                           devRoot + "/hidraw6#vid_7a3c&pid_0c08&mi_03",
-                           devRoot + "/hidraw7#vid_7a3c&pid_0c08&mi_03", bluetooth.c_str()}));
+                           devRoot + "/hidraw6#vid_7a3c&pid_0c08&mi_03", bluetooth.c_str()}));
 }
 
 TEST_F(HidDeviceTest, OpensOneInterfaceExclusivelyAndReportsTheResults)
@@ -258,22 +255,30 @@ TEST(HidDeviceDeathTest, TimeoutsOutOfRangeAreProgrammingErrors)
 
 TEST_F(HidDeviceTransferTest, ReadTakesWhatArrivesWithoutItsReportIdOrWritingPastTheBuffer)
 {
-    // hidraw hands out the 64 bytes of an unnumbered report; the device layer counts the report id as well.
+    // hidraw hands out the 64 bytes of an unnumbered report, and a numbered one with its id byte in front;
+    // the device layer counts the report id as well and delivers the data alone.
     const struct
     {
         const char* name;
+        unsigned char reportId;
         unsigned int reportSize;
         unsigned int bytesRead;
     } cases[] = {
-        {"whole report", 64, 64},
-        {"short report", 10, 10},
-        {"empty report", 0, 0},
-        {"report longer than the descriptor says", 300, 64},
+        {"whole report", 0, 64, 64},    {"short report", 0, 10, 10},
+        {"empty report", 0, 0, 0},      {"report longer than the descriptor says", 0, 300, 64},
+        {"numbered report", 5, 64, 64},
     };
     for (const auto& testCase : cases)
     {
         SCOPED_TRACE(testCase.name);
-        boardSends(counting(testCase.reportSize));
+        Bytes report = counting(testCase.reportSize);
+        if (testCase.reportId != 0)
+        {
+            open(5,
+                 {VENDOR, PRODUCT, 3, true, "Numbered", vendorReportDescriptor(64, 64, testCase.reportId)});
+            report.insert(report.begin(), testCase.reportId);
+        }
+        boardSends(report);
         // Exactly the report length, so that AddressSanitizer sees a write past it.
         Bytes buffer(REPORT_LENGTH, 0xEE);
         unsigned int bytesRead = 99;
@@ -322,23 +327,6 @@ TEST_F(HidDeviceTransferTest, ReadTimesOutWhenNothingArrivesAndWriteWhenTheBoard
     for (int sent = 0; sent < 10000 && result == HID_SUCCESS; ++sent)
         result = device.write(report.data(), REPORT_LENGTH);
     EXPECT_EQ(result, HID_TIMED_OUT);
-}
-
-TEST_F(HidDeviceTransferTest, NumberedReportsKeepTheirOwnReportId)
-{
-    FakeHidInterface numbered;
-    numbered.reportDescriptor = vendorReportDescriptor(8, 8, 5);
-    open(5, numbered);
-    EXPECT_EQ(device.inputReportLength(), 9);
-
-    Bytes report = counting(8);
-    report.insert(report.begin(), 5);
-    boardSends(report);
-    Bytes buffer(9);
-    unsigned int bytesRead = 0;
-    ASSERT_EQ(device.read(buffer.data(), 9, &bytesRead), HID_SUCCESS);
-    EXPECT_EQ(bytesRead, 8u);
-    EXPECT_EQ(buffer, Bytes({1, 2, 3, 4, 5, 6, 7, 8, 0}));
 }
 
 TEST_F(HidDeviceTransferTest, AnUnpluggedDeviceFailsTransfersAndThePresenceCheck)
