@@ -90,9 +90,20 @@ protected:
         return report;
     }
 
+    // One read into a fresh buffer of size bytes, by default exactly the report length, so that
+    // AddressSanitizer sees a write past it.
+    int read(unsigned int size = REPORT_LENGTH)
+    {
+        buffer.assign(size, 0xEE);
+        bytesRead = 99;
+        return device.read(buffer.data(), size, &bytesRead);
+    }
+
     FakeHidrawTree tree;
     HidDevice device;
     int board = -1;
+    Bytes buffer;
+    unsigned int bytesRead = 99;
 };
 
 } // namespace
@@ -255,6 +266,14 @@ TEST(HidDeviceDeathTest, TimeoutsOutOfRangeAreProgrammingErrors)
 
 TEST_F(HidDeviceTransferTest, ReadTakesWhatArrivesWithoutItsReportIdOrWritingPastTheBuffer)
 {
+    // A buffer one byte short is refused and left untouched; the report stays for a buffer that fits.
+    boardSends(counting(64));
+    EXPECT_EQ(read(REPORT_LENGTH - 1), HID_WRONG_BUFFER_SIZE);
+    EXPECT_EQ(buffer, Bytes(REPORT_LENGTH - 1, 0xEE));
+    EXPECT_EQ(bytesRead, 99u);
+    EXPECT_EQ(read(REPORT_LENGTH + 10), HID_SUCCESS);
+    EXPECT_EQ(bytesRead, 64u);
+
     // hidraw hands out the 64 bytes of an unnumbered report, and a numbered one with its id byte in front;
     // the device layer counts the report id as well and delivers the data alone.
     const struct
@@ -264,8 +283,10 @@ TEST_F(HidDeviceTransferTest, ReadTakesWhatArrivesWithoutItsReportIdOrWritingPas
         unsigned int reportSize;
         unsigned int bytesRead;
     } cases[] = {
-        {"whole report", 0, 64, 64},    {"short report", 0, 10, 10},
-        {"empty report", 0, 0, 0},      {"report longer than the descriptor says", 0, 300, 64},
+        {"whole report", 0, 64, 64},
+        {"short report", 0, 10, 10},
+        {"empty report", 0, 0, 0},
+        {"report longer than the descriptor says", 0, 300, 64},
         {"numbered report", 5, 64, 64},
     };
     for (const auto& testCase : cases)
@@ -279,10 +300,7 @@ TEST_F(HidDeviceTransferTest, ReadTakesWhatArrivesWithoutItsReportIdOrWritingPas
             report.insert(report.begin(), testCase.reportId);
         }
         boardSends(report);
-        // Exactly the report length, so that AddressSanitizer sees a write past it.
-        Bytes buffer(REPORT_LENGTH, 0xEE);
-        unsigned int bytesRead = 99;
-        EXPECT_EQ(device.read(buffer.data(), REPORT_LENGTH, &bytesRead), HID_SUCCESS);
+        EXPECT_EQ(read(), HID_SUCCESS);
         EXPECT_EQ(bytesRead, testCase.bytesRead);
         Bytes expected = counting(testCase.bytesRead);
         expected.resize(REPORT_LENGTH, 0);
@@ -290,27 +308,11 @@ TEST_F(HidDeviceTransferTest, ReadTakesWhatArrivesWithoutItsReportIdOrWritingPas
     }
 }
 
-TEST_F(HidDeviceTransferTest, ReadRefusesABufferOneByteShortAndLeavesItUntouched)
-{
-    boardSends(counting(64));
-    Bytes buffer(REPORT_LENGTH - 1, 0xAA);
-    unsigned int bytesRead = 99;
-    EXPECT_EQ(device.read(buffer.data(), REPORT_LENGTH - 1, &bytesRead), HID_WRONG_BUFFER_SIZE);
-    EXPECT_EQ(buffer, Bytes(REPORT_LENGTH - 1, 0xAA));
-    EXPECT_EQ(bytesRead, 99u);
-    // The report is still there for a buffer that fits.
-    Bytes fitting(REPORT_LENGTH + 10);
-    EXPECT_EQ(device.read(fitting.data(), REPORT_LENGTH + 10, &bytesRead), HID_SUCCESS);
-    EXPECT_EQ(bytesRead, 64u);
-}
-
 TEST_F(HidDeviceTransferTest, ReadTimesOutWhenNothingArrivesAndWriteWhenTheBoardTakesNoMore)
 {
-    Bytes buffer(REPORT_LENGTH, 0xEE);
-    unsigned int bytesRead = 99;
     QElapsedTimer timer;
     timer.start();
-    EXPECT_EQ(device.read(buffer.data(), REPORT_LENGTH, &bytesRead), HID_TIMED_OUT);
+    EXPECT_EQ(read(), HID_TIMED_OUT);
     EXPECT_GE(timer.elapsed(), qint64(TEST_TIMEOUT_MS) - 5);
     EXPECT_LT(timer.elapsed(), qint64(TEST_TIMEOUT_MS) + 1000);
     EXPECT_EQ(bytesRead, 0u);
@@ -341,15 +343,13 @@ TEST_F(HidDeviceTransferTest, AnUnpluggedDeviceFailsTransfersAndThePresenceCheck
     // A report that arrived before the unplug is still delivered; the read after it fails.
     boardSends(counting(64));
     tree.unplug(2);
-    Bytes buffer(REPORT_LENGTH);
-    unsigned int bytesRead = 0;
-    EXPECT_EQ(device.read(buffer.data(), REPORT_LENGTH, &bytesRead), HID_SUCCESS);
-    EXPECT_EQ(device.read(buffer.data(), REPORT_LENGTH, &bytesRead), HID_TRANSFER_FAILED);
+    EXPECT_EQ(read(), HID_SUCCESS);
+    EXPECT_EQ(read(), HID_TRANSFER_FAILED);
     EXPECT_EQ(device.write(buffer.data(), REPORT_LENGTH), HID_TRANSFER_FAILED);
     EXPECT_FALSE(device.getProductString(name, 255));
 
     EXPECT_EQ(device.close(), HID_SUCCESS);
-    EXPECT_EQ(device.read(buffer.data(), REPORT_LENGTH, &bytesRead), HID_NOT_OPEN);
+    EXPECT_EQ(read(), HID_NOT_OPEN);
     EXPECT_EQ(device.write(buffer.data(), REPORT_LENGTH), HID_NOT_OPEN);
     EXPECT_FALSE(device.getProductString(name, 255));
 }
@@ -363,11 +363,9 @@ TEST_F(HidDeviceTransferTest, ADeviceThatVanishesDuringAReadEndsItBeforeTheTimeo
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
             ::shutdown(board, SHUT_RDWR);
         });
-    Bytes buffer(REPORT_LENGTH);
-    unsigned int bytesRead = 0;
     QElapsedTimer timer;
     timer.start();
-    EXPECT_EQ(device.read(buffer.data(), REPORT_LENGTH, &bytesRead), HID_TRANSFER_FAILED);
+    EXPECT_EQ(read(), HID_TRANSFER_FAILED);
     EXPECT_LT(timer.elapsed(), 5000);
     unplug.join();
 }
