@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QStringList>
 #include <QtGlobal>
@@ -92,11 +93,9 @@ protected:
     QByteArray boardReceives(int size, int timeoutMs = TEST_TIMEOUT_MS)
     {
         QByteArray bytes;
-        QElapsedTimer timer;
-        timer.start();
+        const QDeadlineTimer deadline(timeoutMs);
         pollfd node = {board, POLLIN, 0};
-        while (bytes.size() < size &&
-               ::poll(&node, 1, int(std::max<qint64>(timeoutMs - timer.elapsed(), 0))) > 0)
+        while (bytes.size() < size && ::poll(&node, 1, int(deadline.remainingTime())) > 0)
         {
             char chunk[4096];
             const ssize_t count =
