@@ -128,6 +128,11 @@ void FakeHidrawTree::unplug(int node)
     detachBoard(node);
 }
 
+QString FakeHidrawTree::sysfsRoot() const
+{
+    return itsDir.filePath("sys");
+}
+
 QString FakeHidrawTree::devRoot() const
 {
     return itsDir.filePath("dev");

@@ -53,6 +53,8 @@ public:
     // The device goes away: sysfs entry and node vanish, the board's end of its socket pair closes.
     void unplug(int node);
 
+    // The seed generator copies the sysfs files from here.
+    QString sysfsRoot() const;
     QString devRoot() const;
     std::string nodePath(int node) const;
 
