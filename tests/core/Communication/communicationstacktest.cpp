@@ -86,31 +86,23 @@ TEST_F(CommunicationStackTest, OnlyHeadsAreRemovedAndTheirNodesClosed)
     EXPECT_EQ(namesOf(stack.topElements()), QStringList{"RIGHT"}) << "MIDDLE still carries RIGHT";
 }
 
-TEST(CommunicationStack, ClearElementsTakesTheStackDownFromTheHeadsToTheRoot)
+TEST_F(CommunicationStackTest, ClearElementsTakesTheStackDownFromTheHeadsToTheRoot)
 {
-    CommunicationStack stack;
-    EXPECT_TRUE(stack.clearElements(true)) << "empty stack";
-
-    bool deleted[4] = {};
-    auto* rootNode = new FakeCommunicationNode(&deleted[0]);
-    auto* middleNode = new FakeCommunicationNode(&deleted[1]);
-    ASSERT_TRUE(stack.insertNode("ROOT", rootNode, QString()));
-    ASSERT_TRUE(stack.insertNode("MIDDLE", middleNode, rootNode));
-    ASSERT_TRUE(stack.insertNode("LEFT", new FakeCommunicationNode(&deleted[2]), middleNode));
-    ASSERT_TRUE(stack.insertNode("RIGHT", new FakeCommunicationNode(&deleted[3]), middleNode));
     // Each removal closes its node through the manager, so the reports show the order.
     QStringList closed;
     for (const char* name : {"ROOT", "MIDDLE", "LEFT", "RIGHT"})
         QObject::connect(stack.findElement(name)->stateManager(), &NodeStateManager::stateChanged,
                          [&closed](NodeStateContext context, int, int) { closed << context.nodeName(); });
-
-    EXPECT_TRUE(stack.clearElements(true));
+    EXPECT_TRUE(stack.clearElements(false));
     EXPECT_EQ(closed, (QStringList{"LEFT", "RIGHT", "MIDDLE", "ROOT"}));
-    EXPECT_TRUE(deleted[0] && deleted[1] && deleted[2] && deleted[3]);
     EXPECT_EQ(stack.rootElement(), nullptr);
     EXPECT_TRUE(stack.topElements().isEmpty());
-    FakeCommunicationNode newRoot;
-    EXPECT_TRUE(stack.insertNode("ROOT", &newRoot, QString()));
+    EXPECT_TRUE(stack.clearElements(true)) << "empty stack";
+
+    bool deleted = false;
+    ASSERT_TRUE(stack.insertNode("ROOT", new FakeCommunicationNode(&deleted), QString()));
+    EXPECT_TRUE(stack.clearElements(true));
+    EXPECT_TRUE(deleted);
 }
 
 TEST(CommunicationStack, ExecutorAndDriverAreThoseOfTheAlphabeticallyFirstElements)
