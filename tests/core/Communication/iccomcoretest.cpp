@@ -177,10 +177,8 @@ TEST_F(IcComCoreOnBoardTest, ModifyVerifiesTheMaskedBitsWithAndWithoutTheTargets
 
 TEST_F(IcComCoreOnBoardTest, RegisterListsTravelInOneBlockPerRunOfConsecutiveRegisters)
 {
-    const unsigned char contents[] = {0x11, 0x22, 0x33};
-    for (unsigned int offset = 0; offset < 3; ++offset)
-        chip().setRegisterValue(0x10 + offset, contents[offset]);
-    chip().setRegisterValue(0x20, 0x44);
+    for (const unsigned int address : {0x10u, 0x11u, 0x12u, 0x20u})
+        chip().setRegisterValue(address, static_cast<unsigned char>(address + 1));
     RegisterInfoStd second(0x11, 8, 8, 0xFF);
     RegisterInfoStd third(0x12, 8, 8, 0xFF);
     RegisterInfoStd apart(0x20, 8, 8, 0xFF);
@@ -193,7 +191,7 @@ TEST_F(IcComCoreOnBoardTest, RegisterListsTravelInOneBlockPerRunOfConsecutiveReg
         RegisterValue values[4];
         QList<IRegisterValue*> valueList = {&values[0], &values[1], &values[2], &values[3]};
         EXPECT_EQ(core.readRegisterList(&infos, &valueList, useBlockRead, true), 0);
-        EXPECT_EQ(observer.seen, QStringList({"0x10=11", "0x11=22", "0x12=33", "0x20=44"}));
+        EXPECT_EQ(observer.seen, QStringList({"0x10=11", "0x11=12", "0x12=13", "0x20=21"}));
         const QStringList blocks = requestsOf(tracer, "I2cBlockRegister");
         EXPECT_EQ(requestsOf(tracer, "I2cReadRegister").count(), useBlockRead ? 0 : 4);
         ASSERT_EQ(blocks.count(), useBlockRead ? 2 : 0);
