@@ -47,6 +47,8 @@ TEST(I2cComObjects, RequestsAreByteExactAndBigEndianAndTelegramsNameEveryParamet
     auto read = std::make_shared<I2cReadRegisterComObject>(SLAVE, 0x10, TRACE, 1, 1);
     read->setRegisterValue(0x7F);
     const unsigned char blockData[] = {0x0A, 0xFF, 0x00, 0x01};
+    I2cComObjectProvider provider;
+    provider.setConfiguration(0x40);
     const auto notice = IComObject::FireAndForget;
     const auto request = IComObject::RequestAndResponse;
     struct Case
@@ -61,8 +63,8 @@ TEST(I2cComObjects, RequestsAreByteExactAndBigEndianAndTelegramsNameEveryParamet
     };
     const std::vector<Case> cases = {
         // An unknown module goes out as module 1.
-        {std::make_shared<I2cConfigComObject>(5, 2, 0, 0), 0x62, notice, "01010200000000", 0, ""},
-        {std::make_shared<I2cConfigComObject>(2, 255, 0x00061A80, 0), 0x62, notice, "0201ff00061a80", 0,
+        {std::make_shared<I2cConfigComObject>(5, 2, 0, TRACE), 0x62, notice, "01010200000000", 0, ""},
+        {std::make_shared<I2cConfigComObject>(2, 255, 0x00061A80, TRACE), 0x62, notice, "0201ff00061a80", 0,
          "<I2cConfig><Module>2</Module><AddressSize>1</AddressSize><ClockMode>ff</ClockMode>"
          "<CustomClockSpeed>61a80</CustomClockSpeed></I2cConfig>"},
         {read, 0x61, request, "521053", 1,
@@ -84,6 +86,11 @@ TEST(I2cComObjects, RequestsAreByteExactAndBigEndianAndTelegramsNameEveryParamet
          "<Address>20</Address><MaxBlockSize>10</MaxBlockSize><BlockSize>4</BlockSize>"
          "<Data OutProperty=\"True\">0aff0001</Data></I2cBlockRegister>"},
         {wideBlock, 0x61, request, "52010053", 4, ""},
+        // The provider's objects are for its slave, with one-byte widths.
+        {std::shared_ptr<IComObject>(provider.createReadRegisterObject()), 0x61, request, "800081", 1, ""},
+        {std::shared_ptr<IComObject>(provider.createWriteRegisterObject()), 0x61, notice, "800000", 0, ""},
+        {std::shared_ptr<IComObject>(provider.createModifyRegisterObject()), 0x6C, notice, "80000000", 0, ""},
+        {std::shared_ptr<IComObject>(provider.createBlockRegisterObject()), 0x61, request, "800081", 1, ""},
     };
     for (const Case& item : cases)
     {
@@ -93,6 +100,7 @@ TEST(I2cComObjects, RequestsAreByteExactAndBigEndianAndTelegramsNameEveryParamet
         const QByteArray request = QByteArray::fromHex(item.request);
         EXPECT_EQ(serializable->protocol(), item.protocol);
         EXPECT_EQ(object->callingType(), item.callingType);
+        EXPECT_EQ(object->tracePattern(), TRACE);
         EXPECT_EQ(serializable->serializeSize(), unsigned(request.size()));
         EXPECT_EQ(serializable->deserializeSize(), item.answerSize);
         EXPECT_EQ(requestOf(object, unsigned(request.size())), request);
@@ -165,21 +173,8 @@ TEST(I2cConfigComObject, NamesItsClockModes)
         EXPECT_EQ(I2cConfigComObject::clockModeToFrequency(mode.first), mode.second) << int(mode.first);
 }
 
-TEST(I2cComObjectProvider, CreatesOneByteObjectsForItsSlave)
+TEST(I2cComObjectProvider, MustBeConfiguredBeforeItCreatesObjects)
 {
-    I2cComObjectProvider provider;
-    provider.setConfiguration(0x40);
-    std::unique_ptr<IRegisterComObject> read(provider.createReadRegisterObject());
-    std::unique_ptr<IRegisterComObject> write(provider.createWriteRegisterObject());
-    std::unique_ptr<IModifyRegisterComObject> modify(provider.createModifyRegisterObject());
-    std::unique_ptr<IBlockRegisterComObject> block(provider.createBlockRegisterObject());
-    EXPECT_EQ(requestOf(read.get(), 3), QByteArray::fromHex("800081"));
-    EXPECT_EQ(requestOf(write.get(), 3), QByteArray::fromHex("800000"));
-    EXPECT_EQ(requestOf(modify.get(), 4), QByteArray::fromHex("80000000"));
-    EXPECT_EQ(requestOf(block.get(), 3), QByteArray::fromHex("800081"));
-    for (IComObject* object : std::vector<IComObject*>{read.get(), write.get(), modify.get(), block.get()})
-        EXPECT_EQ(object->tracePattern(), TRACE);
-
     I2cComObjectProvider unconfigured;
     EXPECT_DEATH(unconfigured.createModifyRegisterObject(),
                  assertionPattern("i2ccomobjectprovider", "itsIsInitialized",
