@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QStringList>
 
+#include <algorithm>
 #include <functional>
 
 // A com object whose sizes and request bytes a test chooses, and which keeps the answer it was given.
