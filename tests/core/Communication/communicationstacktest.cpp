@@ -135,7 +135,9 @@ TEST(CommunicationStack, DestroyingAStackStopsItsManagersButLeavesTheNodes)
     EXPECT_TRUE(node.opened);
 }
 
-TEST(CommunicationStackDeathTest, BrokenInsertionsStopWithTheirMessages)
+using CommunicationStackDeathTest = CommunicationStackTest;
+
+TEST_F(CommunicationStackDeathTest, BrokenInsertionsStopWithTheirMessages)
 {
     const auto pattern = [](const std::string& expression, const std::string& message)
     { return assertionPattern("communicationstack", expression, message); };
@@ -143,10 +145,7 @@ TEST(CommunicationStackDeathTest, BrokenInsertionsStopWithTheirMessages)
                                          "(nextElement != NULL && itsRootStackElement != NULL)",
                                          "CommunicationStack already contains a root element or no next "
                                          "element is given.");
-    FakeCommunicationNode root;
     FakeCommunicationNode other;
-    CommunicationStack stack;
-    ASSERT_TRUE(stack.insertNode("ROOT", &root, QString()));
     EXPECT_DEATH(stack.insertNode("SECOND", &other, QString()), rootRule);
     EXPECT_DEATH(stack.insertNode("ROOT", &other, "ROOT"),
                  pattern("!itsStackElements.contains(name)",
