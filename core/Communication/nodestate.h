@@ -14,19 +14,12 @@ public:
     enum State
     {
         Unknown = 0,
-        // Opening and Closing are named for display only; no state check produces them.
+        // No state check produces Opening or Closing; status fields name them.
         Opening = 1,
         Open = 2,
         Closing = 3,
         Closed = 4
     };
-
-    // The text of a state for status fields and log lines; "invalid state (out of bounds)" for any other
-    // value.
-    static const char* stateToString(int state);
-
-private:
-    static const char* const stateStrings[];
 };
 
 } // namespace Communication

@@ -1,5 +1,4 @@
-#include "support/scriptedcomdriver.h"
-
+#include "Communication/comdriver.h"
 #include "Communication/commutex.h"
 
 #include <gtest/gtest.h>
@@ -19,20 +18,6 @@ TEST(ComDriver, ErrorTexts)
     EXPECT_STREQ(ComDriver::errorToString(-5), "");
     for (const int code : {1, -6, 1000, -1000})
         EXPECT_STREQ(ComDriver::errorToString(code), "Unknown error code") << code;
-}
-
-TEST(ComDriver, ReadingTheLastErrorClearsItAndDropsBufferedData)
-{
-    ScriptedComDriver driver;
-    driver.addAnswerBytes(QByteArray(3, 'x'));
-    driver.failWrites(ComDriver::TRANSMIT_FAILED);
-    const unsigned char byte = 0;
-    EXPECT_EQ(driver.write(&byte, 1), ComDriver::TRANSMIT_FAILED);
-
-    EXPECT_EQ(driver.lastError(), ComDriver::TRANSMIT_FAILED);
-    EXPECT_EQ(driver.resetBuffersCount(), 1);
-    EXPECT_TRUE(driver.unreadAnswerBytes().isEmpty());
-    EXPECT_EQ(driver.lastError(), ComDriver::SUCCESS);
 }
 
 TEST(ComMutex, CountsLevelsAndReleasesThemAll)

@@ -86,31 +86,23 @@ TEST_F(CommunicationStackTest, OnlyHeadsAreRemovedAndTheirNodesClosed)
     EXPECT_EQ(namesOf(stack.topElements()), QStringList{"RIGHT"}) << "MIDDLE still carries RIGHT";
 }
 
-TEST(CommunicationStack, ClearElementsTakesTheStackDownFromTheHeadsToTheRoot)
+TEST_F(CommunicationStackTest, ClearElementsTakesTheStackDownFromTheHeadsToTheRoot)
 {
-    CommunicationStack stack;
-    EXPECT_TRUE(stack.clearElements(true)) << "empty stack";
-
-    bool deleted[4] = {};
-    auto* rootNode = new FakeCommunicationNode(&deleted[0]);
-    auto* middleNode = new FakeCommunicationNode(&deleted[1]);
-    ASSERT_TRUE(stack.insertNode("ROOT", rootNode, QString()));
-    ASSERT_TRUE(stack.insertNode("MIDDLE", middleNode, rootNode));
-    ASSERT_TRUE(stack.insertNode("LEFT", new FakeCommunicationNode(&deleted[2]), middleNode));
-    ASSERT_TRUE(stack.insertNode("RIGHT", new FakeCommunicationNode(&deleted[3]), middleNode));
     // Each removal closes its node through the manager, so the reports show the order.
     QStringList closed;
     for (const char* name : {"ROOT", "MIDDLE", "LEFT", "RIGHT"})
         QObject::connect(stack.findElement(name)->stateManager(), &NodeStateManager::stateChanged,
                          [&closed](NodeStateContext context, int, int) { closed << context.nodeName(); });
-
-    EXPECT_TRUE(stack.clearElements(true));
+    EXPECT_TRUE(stack.clearElements(false));
     EXPECT_EQ(closed, (QStringList{"LEFT", "RIGHT", "MIDDLE", "ROOT"}));
-    EXPECT_TRUE(deleted[0] && deleted[1] && deleted[2] && deleted[3]);
     EXPECT_EQ(stack.rootElement(), nullptr);
     EXPECT_TRUE(stack.topElements().isEmpty());
-    FakeCommunicationNode newRoot;
-    EXPECT_TRUE(stack.insertNode("ROOT", &newRoot, QString()));
+    EXPECT_TRUE(stack.clearElements(true)) << "empty stack";
+
+    bool deleted = false;
+    ASSERT_TRUE(stack.insertNode("ROOT", new FakeCommunicationNode(&deleted), QString()));
+    EXPECT_TRUE(stack.clearElements(true));
+    EXPECT_TRUE(deleted);
 }
 
 TEST(CommunicationStack, ExecutorAndDriverAreThoseOfTheAlphabeticallyFirstElements)
@@ -143,7 +135,9 @@ TEST(CommunicationStack, DestroyingAStackStopsItsManagersButLeavesTheNodes)
     EXPECT_TRUE(node.opened);
 }
 
-TEST(CommunicationStackDeathTest, BrokenInsertionsStopWithTheirMessages)
+using CommunicationStackDeathTest = CommunicationStackTest;
+
+TEST_F(CommunicationStackDeathTest, BrokenInsertionsStopWithTheirMessages)
 {
     const auto pattern = [](const std::string& expression, const std::string& message)
     { return assertionPattern("communicationstack", expression, message); };
@@ -151,10 +145,7 @@ TEST(CommunicationStackDeathTest, BrokenInsertionsStopWithTheirMessages)
                                          "(nextElement != NULL && itsRootStackElement != NULL)",
                                          "CommunicationStack already contains a root element or no next "
                                          "element is given.");
-    FakeCommunicationNode root;
     FakeCommunicationNode other;
-    CommunicationStack stack;
-    ASSERT_TRUE(stack.insertNode("ROOT", &root, QString()));
     EXPECT_DEATH(stack.insertNode("SECOND", &other, QString()), rootRule);
     EXPECT_DEATH(stack.insertNode("ROOT", &other, "ROOT"),
                  pattern("!itsStackElements.contains(name)",

@@ -2,22 +2,18 @@
 #define LIDORA_TESTS_TESTCOMOBJECTS_H
 
 #include "Communication/comobject.h"
-#include "Communication/comobjecthelper.h"
 #include "Communication/iexecutable.h"
-#include "Communication/ixmlserializable.h"
 #include "Communication/serializablecomobject.h"
 #include "Tracing/itracesink.h"
 
 #include <QByteArray>
 #include <QStringList>
-#include <QXmlStreamWriter>
 
+#include <algorithm>
 #include <functional>
 
 // A com object whose sizes and request bytes a test chooses, and which keeps the answer it was given.
-// Its telegram holds the request bytes and, in a response, the answer.
-class ScriptedComObject : public NoxCore::Communication::SerializableComObject,
-                          public virtual NoxCore::Communication::IXmlSerializable
+class ScriptedComObject : public NoxCore::Communication::SerializableComObject
 {
 public:
     ScriptedComObject(unsigned char protocol, unsigned int serializeSize, unsigned int deserializeSize,
@@ -44,25 +40,6 @@ public:
         answer = QByteArray(reinterpret_cast<const char*>(data), int(size));
         return true;
     }
-
-    bool xmlSerialize(QXmlStreamWriter* writer, unsigned int telegramType) override
-    {
-        using NoxCore::Communication::ComObjectHelper;
-        if (writer == nullptr)
-            return false;
-        ComObjectHelper::writeOpeningTag(this, writer, static_cast<unsigned char>(telegramType));
-        writer->writeStartElement(QStringLiteral("ScriptedCommand"));
-        ComObjectHelper::writeValue(writer, QStringLiteral("Request"), QString::fromLatin1(request.toHex()),
-                                    QString(), false);
-        if (telegramType != 0)
-            ComObjectHelper::writeValue(writer, QStringLiteral("Answer"), QString::fromLatin1(answer.toHex()),
-                                        QStringLiteral("bytes"), true);
-        writer->writeEndElement();
-        ComObjectHelper::writeClosingTag(writer);
-        return true;
-    }
-
-    bool xmlDeserialize(QXmlStreamReader*) override { return true; }
 
     QByteArray request;
     bool serializeSucceeds = true;
