@@ -62,11 +62,9 @@ TEST(IntentManager, CallsEveryExecutorInRegistrationOrderAndForgetsWhatIsGone)
         EXPECT_EQ(calls, QStringList({"first:null", "second:null"}));
     }
     calls.clear();
-    intent.execute();
-    EXPECT_TRUE(calls.isEmpty()) << "unregistered executors are not called";
     {
         // Faults: a slot of the name with another parameter type got the pointer, and an executor deleted by
-        // an earlier one's slot was called all the same.
+        // an earlier one's slot was called all the same. Those of the block above are gone too.
         RecordingExecutor first("first", calls);
         first.victim = new RecordingExecutor("second", calls);
         intent.execute();
