@@ -190,40 +190,7 @@ TEST_F(TraceFileTest, RecorderReportsTheFirstFailedWriteOnStandardError)
                 "^Cannot write the trace [^\n]*trace.xml: File too large\n$");
 }
 
-TEST_F(TelegramCommandsTest, ViewerKeepsAnswersAndFireAndForgetRequestsWithinItsBound)
-{
-    TraceViewer viewer;
-    QSignalSpy deletions(&viewer, &TraceViewer::commandsDeleted);
-    viewer.setMaxCommandCount(3, 2);
-
-    const QString request = readTelegram(0x90, 0, REQUEST);
-    EXPECT_TRUE(viewer.trace(request));
-    EXPECT_TRUE(viewer.getTracedProperties()->isEmpty()) << "its response carries the same and the answer";
-    for (const unsigned int address : {0x01, 0x02, 0x03, 0x04})
-        EXPECT_TRUE(viewer.trace(readTelegram(address, 0, RESPONSE)));
-    EXPECT_EQ(addresses(*viewer.getTracedProperties()), QStringList({"3", "4"}));
-    EXPECT_EQ(deletions, (QList<QVariantList>{{0, 2}}));
-
-    EXPECT_TRUE(viewer.trace(writeTelegram(0x05, 0)));
-    const QList<CommandInfo*> exported = viewer.exportCommands(1, -1);
-    EXPECT_EQ(addresses(exported), QStringList({"4", "5"}));
-    qDeleteAll(exported);
-    EXPECT_FALSE(viewer.trace("<Telegram Trace=\"1\">broken")) << "refused, not a reason to stop the program";
-    viewer.setEnabled(false);
-    EXPECT_FALSE(viewer.trace(writeTelegram(0x06, 0)));
-}
-
-TEST(TraceViewerDeathTest, BoundsMustBeUsable)
-{
-    TraceViewer viewer;
-    EXPECT_DEATH(viewer.setMaxCommandCount(2, 3),
-                 assertionPattern("Tracing/traceviewer", "clearAmount <= maxCommandCount",
-                                  "The clear intervall must be smaller than the maximum command count"));
-    EXPECT_DEATH(viewer.setMaxCommandCount(5, 0), assertionPattern("Tracing/traceviewer", "clearAmount > 0",
-                                                                   "The clear amount cant be set to 0"));
-}
-
-TEST_F(TraceProgram, InsertsDeletesAndExportsRanges)
+TEST_F(TraceProgram, InsertsAndDeletesRangesOwningEachCommandOnce)
 {
     QList<QPair<QStringList, int>> insertions;
     QObject::connect(programmer(), &TraceProgrammer::commandsInserted,
@@ -254,20 +221,46 @@ TEST_F(TraceProgram, InsertsDeletesAndExportsRanges)
     EXPECT_EQ(deletions, (QList<QVariantList>{{1, 2}, {1, 2}}));
 }
 
-TEST_F(TraceProgram, ARecordedAnswerEntersTheProgramAsItsRequest)
+TEST_F(TraceProgram, ViewerKeepsAnswersWithinItsBoundAndTheProgramTakesThemAsRequests)
 {
-    ASSERT_TRUE(programmer()->addCommand(manager->convertToCommandInfo(readTelegram(0x90, 0x8e, RESPONSE))));
-    const CommandInfo* command = programmer()->getAllCommands()->last();
-    EXPECT_EQ(command->getPropertyValue("TelegramType"), "Request");
-    EXPECT_TRUE(command->outPropertyNames().isEmpty()) << "the answer it carried is gone";
+    TraceViewer& viewer = *tracer.viewer();
+    QSignalSpy deletions(&viewer, &TraceViewer::commandsDeleted);
+    viewer.setMaxCommandCount(3, 2);
 
+    EXPECT_TRUE(viewer.trace(readTelegram(0x90, 0, REQUEST)));
+    EXPECT_TRUE(viewer.getTracedProperties()->isEmpty()) << "its response carries the same and the answer";
+    for (const unsigned int address : {0x01, 0x02, 0x03, 0x04})
+        EXPECT_TRUE(viewer.trace(readTelegram(address, 0x8e, RESPONSE)));
+    EXPECT_EQ(addresses(*viewer.getTracedProperties()), QStringList({"3", "4"}));
+    EXPECT_EQ(deletions, (QList<QVariantList>{{0, 2}}));
+    EXPECT_TRUE(viewer.trace(writeTelegram(0x05, 0)));
+    EXPECT_FALSE(viewer.trace("<Telegram Trace=\"1\">broken")) << "refused, not a reason to stop the program";
+    viewer.setEnabled(false);
+    EXPECT_FALSE(viewer.trace(writeTelegram(0x06, 0)));
+
+    // Exported into the program, a recorded answer becomes the request that asks for it again.
+    ASSERT_TRUE(programmer()->insertCommands(2, viewer.exportCommands(1, -1)));
+    EXPECT_EQ(program(), QStringList({"1", "2", "4", "5"}));
+    const CommandInfo* answer = programmer()->getAllCommands()->at(2);
+    EXPECT_EQ(answer->getPropertyValue("TelegramType"), "Request");
+    EXPECT_TRUE(answer->outPropertyNames().isEmpty()) << "the answer it carried is gone";
     driver.addAnswer(0x61, 0, QByteArray::fromHex("8e"));
     QSignalSpy executing(programmer(), &TraceProgrammer::executionStateChanged);
-    EXPECT_TRUE(programmer()->execute(1, -1));
-    EXPECT_EQ(driver.written(), QByteArray::fromHex("e1000300008002 00 6100030001 809081"));
+    EXPECT_TRUE(programmer()->execute(2, -1));
+    EXPECT_EQ(driver.written(), QByteArray::fromHex("6100030001 800481 e1000300008005 00"));
     EXPECT_EQ(executing, (QList<QVariantList>{{true}, {false}}));
-    EXPECT_FALSE(programmer()->execute(3, 1));
-    EXPECT_TRUE(programmer()->execute(3, 0));
+    EXPECT_FALSE(programmer()->execute(4, 1));
+    EXPECT_TRUE(programmer()->execute(4, 0));
+}
+
+TEST(TraceViewerDeathTest, BoundsMustBeUsable)
+{
+    TraceViewer viewer;
+    EXPECT_DEATH(viewer.setMaxCommandCount(2, 3),
+                 assertionPattern("Tracing/traceviewer", "clearAmount <= maxCommandCount",
+                                  "The clear intervall must be smaller than the maximum command count"));
+    EXPECT_DEATH(viewer.setMaxCommandCount(5, 0), assertionPattern("Tracing/traceviewer", "clearAmount > 0",
+                                                                   "The clear amount cant be set to 0"));
 }
 
 // Fault guarded: a slot reached through the player that edits the program (a view deleting a line, say) freed
