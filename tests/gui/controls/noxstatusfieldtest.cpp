@@ -26,7 +26,7 @@ TEST(NoxStatusField, StartsUnknownOnGreyAndShowsAppendedStatesByIndexIgnoringOth
     EXPECT_EQ(field.text(), "unknown");
 }
 
-// The node never opens: the test drives the manager's signal directly.
+// The node is never opened: the test drives the manager's signal directly.
 TEST(NoxStatusField, BoundFieldKeepsItsTextAndTakesTheNodeStateColours)
 {
     FakeCommunicationNode node;
