@@ -23,7 +23,6 @@
 #include "Tracing/traceviewer.h"
 
 #include <QBuffer>
-#include <QDomDocument>
 #include <QFileInfo>
 #include <QSignalSpy>
 
@@ -334,34 +333,29 @@ TEST_F(TraceFileTest, RecordedSessionReplaysTheSameFramesByteForByte)
     const QList<QByteArray> sessionFrames = usb.backend.receivedFrames(SimulatedBoard::Channel::Module);
     ASSERT_GE(sessionFrames.size(), 5);
 
-    QDomDocument document;
-    ASSERT_TRUE(document.setContent(traceFileContent()));
-    const QDomNodeList telegrams = document.documentElement().elementsByTagName("Telegram");
-    int requests = 0;
-    for (int index = 0; index < telegrams.size(); ++index)
-        requests += telegrams.at(index).toElement().attribute("TelegramType") == "Request";
-    EXPECT_LT(requests, telegrams.size()) << "the answers were recorded too";
     EXPECT_FALSE(traceFileContent().contains("StreamFlush")) << "a flush carries nothing to replay";
 
-    ASSERT_TRUE(tracer.programmer()->loadProgram(fileName));
-    EXPECT_EQ(tracer.programmer()->getAllCommands()->size(), requests);
-
     usb.backend.clearReceivedFrames();
+    int sent = 0;
     {
         BoardChannel replayed("mi_04");
         ASSERT_TRUE(replayed.stream.open());
         TracePlayer player(nullptr, &replayed.stream);
         ASSERT_TRUE(player.open(fileName));
         EXPECT_FALSE(player.open(fileName)) << "already open";
-        int sent = 0;
         bool skipped = false;
         while (player.playNext(&skipped))
             sent += int(!skipped);
-        EXPECT_EQ(sent, requests) << "the recorded answers are skipped: the live board answers instead";
         ASSERT_TRUE(player.reset());
         EXPECT_TRUE(player.playToEnd());
     }
     EXPECT_EQ(usb.backend.receivedFrames(SimulatedBoard::Channel::Module), sessionFrames + sessionFrames);
+    QList<QString> telegrams;
+    ASSERT_TRUE(TracePlayer::readTelegrams(fileName, &telegrams));
+    EXPECT_LT(sent, telegrams.size())
+        << "the answers were recorded, and skipped: the live board answers instead";
+    ASSERT_TRUE(tracer.programmer()->loadProgram(fileName));
+    EXPECT_EQ(tracer.programmer()->getAllCommands()->size(), sent) << "the program holds the requests only";
 }
 
 // Fault guarded: a player that went away (or changed executor) while the stream still held the requests it
