@@ -301,18 +301,16 @@ TEST_F(TraceProgram, ExecutionSurvivesTheProgramBeingEditedMeanwhile)
 // What a bad file does to a loaded program is with the bad input.
 TEST_F(TraceProgram, SavedProgramLoadsBackWithItsComments)
 {
-    const QString saved = folder.filePath("program.xml");
     programmer()->getAllCommands()->last()->setComment("after the reset");
-    ASSERT_TRUE(programmer()->saveProgram(saved));
-    programmer()->deleteCommands(0, programmer()->getAllCommands()->size());
-    ASSERT_TRUE(programmer()->loadProgram(saved));
-    EXPECT_EQ(program(), QStringList({"1", "2"}));
+    ASSERT_TRUE(programmer()->saveProgram(fileName));
+    ASSERT_TRUE(programmer()->loadProgram(fileName));
+    EXPECT_EQ(program(), QStringList({"1", "2"})) << "the loaded program replaces the one there was";
     EXPECT_EQ(programmer()->getAllCommands()->last()->comment(), "after the reset") << "comments are kept";
 
     EXPECT_FALSE(programmer()->loadProgram(folder.filePath("missing.xml")));
     TraceProgrammer unwired;
-    EXPECT_FALSE(unwired.saveProgram(saved));
-    EXPECT_FALSE(unwired.loadProgram(saved));
+    EXPECT_FALSE(unwired.saveProgram(fileName));
+    EXPECT_FALSE(unwired.loadProgram(fileName));
 }
 
 // A session with the simulated board recorded through a tracer, loaded by the programmer and replayed twice
