@@ -30,7 +30,7 @@ extern "C" const VersionResource* noxProgramVersionResource()
     return &theResource;
 }
 
-TEST(VersionInfo, ReadsEveryKeyUnderTheFirstTranslation)
+TEST(VersionInfo, ReadsEveryKeyUnderTheFirstTranslationOrWithoutOneUnderRussianUnicode)
 {
     VersionInfo info;
     EXPECT_EQ(info.productNameString(), QString()) << "nothing before retrieveInfo";
@@ -42,15 +42,11 @@ TEST(VersionInfo, ReadsEveryKeyUnderTheFirstTranslation)
     EXPECT_EQ(info.productFolderString(), "testproduct");
     EXPECT_EQ(info.companyNameString(), "Test Company");
     EXPECT_EQ(info.getInfoFromResource("LegalCopyright"), QString());
-}
 
-TEST(VersionInfo, WithoutTranslationFallsBackToRussianUnicode)
-{
     theResource.translationCount = 0;
-    VersionInfo info;
-    info.retrieveInfo();
+    VersionInfo fallback;
+    fallback.retrieveInfo();
     theResource.translationCount = 1;
-
-    EXPECT_EQ(info.productNameString(), "Fallback Product");
-    EXPECT_EQ(info.productVersionString(), QString());
+    EXPECT_EQ(fallback.productNameString(), "Fallback Product");
+    EXPECT_EQ(fallback.productVersionString(), QString());
 }

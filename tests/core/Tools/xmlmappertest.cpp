@@ -10,18 +10,10 @@ using NoxCore::Tools::XmlMappingEntry;
 namespace
 {
 
-// Leaves the reader on the start of the first element named name.
-void moveTo(QXmlStreamReader& reader, const QString& name)
-{
-    while (!reader.atEnd() && !(reader.readNext() == QXmlStreamReader::StartElement && reader.name() == name))
-    {
-    }
-}
-
 bool parseElement(XmlMappingEntry& entry, const QString& xml)
 {
     QXmlStreamReader reader(xml);
-    moveTo(reader, QStringLiteral("V"));
+    reader.readNextStartElement();
     return entry.tryParse(&reader);
 }
 
@@ -29,7 +21,7 @@ bool parseElement(XmlMappingEntry& entry, const QString& xml)
 
 // Values with the top bit set (Trace 80000000) used to be replayed as 0: telegrams write them as unsigned
 // hexadecimal, and they must read back whole.
-TEST(XmlMappingEntry, StoresScalarsTruncatedToTheirWidthAndAboveTheSignedRange)
+TEST(XmlMappingEntry, StoresScalarsTruncatedToTheirWidthAndAboveTheSignedRangeOrZero)
 {
     unsigned char u8 = 0xEE;
     unsigned short u16 = 0xEEEE;
@@ -52,22 +44,17 @@ TEST(XmlMappingEntry, StoresScalarsTruncatedToTheirWidthAndAboveTheSignedRange)
     EXPECT_EQ(stored(entry32, "<V>ffffffff</V>", u32), 0xFFFFFFFFu);
     EXPECT_EQ(stored(entry64, "<V>ffffffffffffffff</V>", u64), 0xFFFFFFFFFFFFFFFFull);
     EXPECT_EQ(stored(decimal64, "<V>-1</V>", u64), 0xFFFFFFFFFFFFFFFFull);
-}
 
-TEST(XmlMappingEntry, TextThatDoesNotConvertStoresZeroAndIsNotParsed)
-{
-    unsigned int value = 5;
-    XmlMappingEntry entry(QStringLiteral("V"), &value);
-    EXPECT_FALSE(parseElement(entry, "<V>xyz</V>"));
-    EXPECT_EQ(value, 0u);
-    EXPECT_FALSE(entry.isParsed());
-    EXPECT_FALSE(parseElement(entry, "<V></V>"));
-
+    // Text that does not convert stores zero and takes back what an earlier parse gave.
+    EXPECT_FALSE(parseElement(entry32, "<V>xyz</V>"));
+    EXPECT_EQ(u32, 0u);
+    EXPECT_FALSE(entry32.isParsed());
+    EXPECT_FALSE(parseElement(entry32, "<V></V>"));
     // Only a start element can be parsed.
     QXmlStreamReader reader(QStringLiteral("<V>1</V>"));
     reader.readNext();
-    EXPECT_FALSE(entry.tryParse(&reader));
-    EXPECT_FALSE(entry.tryParse(nullptr));
+    EXPECT_FALSE(entry32.tryParse(&reader));
+    EXPECT_FALSE(entry32.tryParse(nullptr));
 }
 
 TEST(XmlMappingEntry, ReadsByteArraysPairByPair)
@@ -93,58 +80,38 @@ TEST(XmlMappingEntry, ReadsByteArraysPairByPair)
     EXPECT_FALSE(parseElement(unbacked, "<V>01</V>"));
 }
 
-TEST(XmlMapper, ReadsTheParametersOfACommandElement)
+// The reader stands on the command element, as a com object's xmlDeserialize gets it.
+TEST(XmlMapper, TakesEveryRequiredParameterOfTheCommandElementAndStopsAtItsEnd)
 {
-    const QString telegram = QStringLiteral("<Telegram Pid=\"61\">\n"
-                                            "    <I2cReadRegister>\n"
-                                            "        <SlaveAddress>40</SlaveAddress>\n"
-                                            "        <Address type=\"u16\">1234</Address>\n"
-                                            "        <Data OutProperty=\"True\">0a0b</Data>\n"
-                                            "    </I2cReadRegister>\n"
-                                            "    <After>1</After>\n"
-                                            "</Telegram>");
-    unsigned char slaveAddress = 0;
-    unsigned short address = 0;
-    unsigned int dataSize = 77;
-    unsigned char buffer[2] = {};
-    unsigned char* data = buffer;
-    XmlMapper mapper;
-    mapper.addEntry(XmlMappingEntry(QStringLiteral("SlaveAddress"), &slaveAddress));
-    mapper.addEntry(XmlMappingEntry(QStringLiteral("Address"), &address));
-    mapper.addEntry(XmlMappingEntry(QStringLiteral("Data"), &data, 2, 16, true));
-    mapper.addEntry(XmlMappingEntry(QStringLiteral("DataSize"), &dataSize, 16, true));
-
-    QXmlStreamReader reader(telegram);
-    moveTo(reader, QStringLiteral("I2cReadRegister"));
-    EXPECT_TRUE(mapper.tryParse(&reader));
-    EXPECT_EQ(slaveAddress, 0x40);
-    EXPECT_EQ(address, 0x1234);
-    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(buffer), 2), QByteArray::fromHex("0a0b"));
-    // The missing optional parameter is left alone.
-    EXPECT_EQ(dataSize, 77u);
-    // The reader stops at the end of the command element.
-    EXPECT_TRUE(reader.isEndElement());
-    EXPECT_EQ(reader.name(), QStringLiteral("I2cReadRegister"));
-}
-
-TEST(XmlMapper, FailsWhenARequiredParameterIsMissingOrUnreadable)
-{
-    unsigned char first = 0;
-    unsigned char second = 0;
-    XmlMapper mapper;
-    mapper.addEntry(XmlMappingEntry(QStringLiteral("First"), &first));
-    mapper.addEntry(XmlMappingEntry(QStringLiteral("Second"), &second));
-
-    QXmlStreamReader missing(QStringLiteral("<Cmd><First>1</First></Cmd>"));
-    EXPECT_FALSE(mapper.tryParse(&missing));
-    EXPECT_EQ(first, 1);
-
-    // A parameter without entry ends the parse: what follows it is not read.
-    XmlMapper strict;
-    strict.addEntry(XmlMappingEntry(QStringLiteral("Second"), &second));
-    QXmlStreamReader unknownFirst(QStringLiteral("<Cmd><Other>5</Other><Second>2</Second></Cmd>"));
-    EXPECT_FALSE(strict.tryParse(&unknownFirst));
-    EXPECT_EQ(second, 0);
-
-    EXPECT_FALSE(mapper.tryParse(nullptr));
+    const struct
+    {
+        const char* xml;
+        bool parsed;
+        unsigned char first;
+        unsigned char second;
+    } cases[] = {
+        {"<Cmd>\n    <First>1</First>\n    <Second type=\"u8\">2</Second>\n</Cmd><After>3</After>", true, 1,
+         2},
+        {"<Cmd><First>1</First></Cmd>", false, 1, 0},
+        // A parameter without entry ends the parse: what follows it is not read.
+        {"<Cmd><First>1</First><Other>5</Other><Second>2</Second></Cmd>", false, 1, 0},
+    };
+    for (const auto& testCase : cases)
+    {
+        unsigned char first = 0;
+        unsigned char second = 0;
+        unsigned int optional = 77;
+        XmlMapper mapper;
+        mapper.addEntry(XmlMappingEntry(QStringLiteral("First"), &first));
+        mapper.addEntry(XmlMappingEntry(QStringLiteral("Second"), &second));
+        mapper.addEntry(XmlMappingEntry(QStringLiteral("Optional"), &optional, 16, true));
+        QXmlStreamReader reader(QString::fromLatin1(testCase.xml));
+        reader.readNextStartElement();
+        EXPECT_EQ(mapper.tryParse(&reader), testCase.parsed) << testCase.xml;
+        EXPECT_EQ(first, testCase.first);
+        EXPECT_EQ(second, testCase.second);
+        EXPECT_EQ(optional, 77u) << "a missing optional parameter is left alone";
+        EXPECT_TRUE(!testCase.parsed || (reader.isEndElement() && reader.name() == QStringLiteral("Cmd")));
+    }
+    EXPECT_FALSE(XmlMapper().tryParse(nullptr));
 }

@@ -1,26 +1,12 @@
 #include "controls/noxstatusfield.h"
 
-#include "Communication/icommunicationnode.h"
+#include "core/Communication/fakecommunicationnode.h"
+
 #include "Communication/nodestatemanager.h"
 
 #include <gtest/gtest.h>
 
 using NoxGui::Controls::NoxStatusField;
-
-namespace
-{
-
-// A node that never opens; the tests drive the manager's signal directly.
-class FakeNode : public NoxCore::Communication::ICommunicationNode
-{
-public:
-    bool open() override { return false; }
-    bool isOpen() override { return false; }
-    bool close() override { return true; }
-    bool setNextNode(ICommunicationNode*) override { return true; }
-};
-
-} // namespace
 
 TEST(NoxStatusField, StartsUnknownOnGreyAndShowsAppendedStatesByIndexIgnoringOthers)
 {
@@ -40,9 +26,10 @@ TEST(NoxStatusField, StartsUnknownOnGreyAndShowsAppendedStatesByIndexIgnoringOth
     EXPECT_EQ(field.text(), "unknown");
 }
 
+// The node is never opened: the test drives the manager's signal directly.
 TEST(NoxStatusField, BoundFieldKeepsItsTextAndTakesTheNodeStateColours)
 {
-    FakeNode node;
+    FakeCommunicationNode node;
     NoxCore::Communication::NodeStateManager manager(&node);
     NoxStatusField field;
     field.setText("Control HID");

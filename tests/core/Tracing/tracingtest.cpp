@@ -1,0 +1,510 @@
+// The trace sinks (recorder, viewer), the player and the programmer, each on its own, in a round trip of a
+// session with the simulated board, and with bad input.
+#include "telegramtestsupport.h"
+
+#include "support/assertionpattern.h"
+#include "support/boardchannel.h"
+#include "support/scriptedcomdriver.h"
+#include "support/simulatedusb.h"
+
+#include "Communication/I2c/i2ccomobjectprovider.h"
+#include "Communication/I2c/i2cconfigcomobject.h"
+#include "Communication/commandinfo.h"
+#include "Communication/comstream.h"
+#include "Communication/iccomcore.h"
+#include "Communication/registerinfostd.h"
+#include "Communication/registervalue.h"
+#include "Tracing/telegramfilter.h"
+#include "Tracing/tracefilereader.h"
+#include "Tracing/traceplayer.h"
+#include "Tracing/traceprogrammer.h"
+#include "Tracing/tracer.h"
+#include "Tracing/tracerecorder.h"
+#include "Tracing/traceviewer.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QSignalSpy>
+
+#include <csignal>
+#include <cstdlib>
+#include <memory>
+#include <sys/resource.h>
+
+using namespace NoxCore::Communication;
+using namespace NoxCore::Tracing;
+using LidoraSim::SimulatedBoard;
+
+namespace
+{
+
+// Collects the answered objects the player hands out, as a user's result hook would.
+class ResultReceiver : public QObject
+{
+    Q_OBJECT
+
+public slots:
+    void onPlayerResults(QList<NoxCore::Communication::IComObject*>* objects)
+    {
+        for (IComObject* object : *objects)
+            values << dynamic_cast<IRegisterComObject*>(object)->registerValue();
+    }
+
+public:
+    QList<unsigned int> values;
+};
+
+// Register reads, a verified write and a block read through the register core, and a configuration sent on
+// the stream directly.
+void runSession(ComStream& stream)
+{
+    I2c::I2cConfigComObject configuration(2, I2c::I2cConfigComObject::CLOCK_400KHZ, 0, I2C_TRACE);
+    stream.execute(&configuration);
+    I2c::I2cComObjectProvider provider;
+    provider.setConfiguration(SENSOR);
+    IcComCore core(&stream, &provider);
+    RegisterInfoStd chipId(0x90, 8, 8, 0xFF);
+    RegisterValue value;
+    ASSERT_EQ(core.readRegister(&chipId, &value, false), 0);
+    RegisterInfoStd gain(0x21, 8, 8, 0xFF);
+    RegisterValue gainValue(0x5A, 0);
+    ASSERT_EQ(core.writeRegister(&gain, &gainValue), 0);
+    RegisterInfoStd next(0x22, 8, 8, 0xFF);
+    RegisterValue values[2];
+    QList<IRegisterInfo*> infoList = {&gain, &next};
+    QList<IRegisterValue*> valueList = {&values[0], &values[1]};
+    ASSERT_EQ(core.readRegisterList(&infoList, &valueList, true, false), 0);
+}
+
+QStringList addresses(const QList<CommandInfo*>& commands)
+{
+    QStringList result;
+    for (const CommandInfo* command : commands)
+        result << command->getPropertyValue("Address");
+    return result;
+}
+
+class TraceProgram : public TraceFileTest
+{
+protected:
+    TraceProgram()
+    {
+        tracer.setComExecutor(&stream);
+        for (const unsigned int address : {0x01, 0x02})
+            programmer()->addCommand(manager->convertToCommandInfo(writeTelegram(address, 0)));
+    }
+
+    TraceProgrammer* programmer() { return tracer.programmer(); }
+    QStringList program() { return addresses(*programmer()->getAllCommands()); }
+
+    ScriptedComDriver driver;
+    ComStream stream{&driver, ComStream::theImmediateFlushPolicy};
+    Tracer tracer;
+};
+
+const int DEEP = 100000;
+
+const QString WRITE_ATTRIBUTES =
+    QStringLiteral("Pid=\"61\" CallingType=\"FireAndForget\" TelegramType=\"Request\" Trace=\"08000000\"");
+
+QString writeTelegramWith(const QString& attributes, const QString& parameters)
+{
+    return QStringLiteral("<Telegram %1><I2cWriteRegister>%2</I2cWriteRegister></Telegram>")
+        .arg(attributes, parameters);
+}
+
+QString parameters(const QString& address)
+{
+    return QStringLiteral("<SlaveAddress>40</SlaveAddress><AddressSize>1</AddressSize><Address>%1</Address>"
+                          "<DataSize>1</DataSize><Data>2</Data>")
+        .arg(address);
+}
+
+QString nested(const QString& name, int depth)
+{
+    return QString("<%1>").arg(name).repeated(depth) + QString("</%1>").arg(name).repeated(depth);
+}
+
+const QString UNKNOWN_COMMAND =
+    QStringLiteral("<Telegram %1><I2cTeleport/></Telegram>").arg(WRITE_ATTRIBUTES);
+const QString ENORMOUS = writeTelegramWith(WRITE_ATTRIBUTES, parameters(QString(4 * 1024 * 1024, '0')));
+
+using BadInput = TraceFileTest;
+
+} // namespace
+
+// Only the first element counts: a traced stream's every telegram passes here.
+TEST(TelegramFilter, TakesPatternsSharingABitWithTheFilterAndNoneWithTheNegativeFilter)
+{
+    const struct
+    {
+        QString telegram;
+        unsigned int filter;
+        unsigned int negativeFilter;
+        bool matches;
+    } cases[] = {
+        {"<Telegram Trace=\"100000\"/>", 0x00100000, 0, true},
+        {"<Telegram Trace=\"100000\"/>", 0x00010000, 0, false},
+        {"<Telegram Trace=\"00000000\"/>", TelegramFilter::ALL, 0, false},
+        {"<Telegram/>", TelegramFilter::ALL, 0, false},
+        {"<Telegram Trace=\"not hex\"/>", TelegramFilter::ALL, 0, false},
+        {"<Telegram Trace=\"00010001\"/>", TelegramFilter::ALL, 0x10000, false},
+        {"<Telegram Trace=\"00010001\"/>", TelegramFilter::ALL, 0x20000, true},
+        {"<Other Trace=\"1\"/>", TelegramFilter::ALL, 0, false},
+    };
+    for (const auto& testCase : cases)
+        EXPECT_EQ(TelegramFilter::matches(testCase.telegram, testCase.filter, testCase.negativeFilter),
+                  testCase.matches)
+            << testCase.telegram.toStdString();
+}
+
+// The recorder and the viewer of a tracer filter each on their own; the tracer says whether both took it.
+TEST_F(TraceFileTest, RecorderReplacesTheFileWithAWellFormedTraceOfWhatPassesItsFilter)
+{
+    writeTraceFile("old content that must go");
+    Tracer tracer;
+    TraceRecorder& recorder = *tracer.recorder();
+    QSignalSpy enabled(&recorder, &TraceRecorder::enabledChanged);
+    EXPECT_FALSE(recorder.setEnabled(true)) << "nothing to record into";
+    EXPECT_FALSE(tracer.trace(writeTelegram(0x10, 0xab)));
+    ASSERT_TRUE(recorder.open(fileName));
+    QList<QString> recorded;
+    bool cutShort = false;
+    EXPECT_TRUE(TracePlayer::readTelegrams(fileName, &recorded, &cutShort) && cutShort)
+        << "fault: the header waited for the first telegram, so a run without one left an empty file";
+    recorder.setFilter(I2C_TRACE);
+
+    EXPECT_TRUE(tracer.trace(writeTelegram(0x10, 0xab)));
+    const QByteArray afterOne = traceFileContent();
+    EXPECT_TRUE(tracer.trace(writeTelegram(0x10, 0xab, 0x40000000))) << "filtered out is not a failure";
+    EXPECT_EQ(traceFileContent(), afterOne) << "every telegram is on the disk at once, nothing else is";
+    EXPECT_FALSE(recorder.trace("<Telegram Trace=\"08000000\"><I2cWriteRegister>")) << "a broken text";
+    EXPECT_EQ(traceFileContent(), afterOne);
+    EXPECT_EQ(tracer.viewer()->getTracedProperties()->size(), 3) << "the viewer took every telegram";
+    EXPECT_TRUE(recorder.trace(readTelegram(0x90, 0x8e, RESPONSE)));
+    EXPECT_TRUE(recorder.close());
+    EXPECT_FALSE(recorder.trace(writeTelegram(0x10, 0xab)));
+    EXPECT_EQ(enabled.size(), 2);
+
+    ASSERT_TRUE(TracePlayer::readTelegrams(fileName, &recorded, &cutShort));
+    EXPECT_FALSE(cutShort);
+    EXPECT_EQ(recorded, QList<QString>({writeTelegram(0x10, 0xab), readTelegram(0x90, 0x8e, RESPONSE)}));
+    EXPECT_TRUE(traceFileContent().contains("\n<!DOCTYPE LogData>\n<LogData>\n"));
+    EXPECT_FALSE(recorder.open(folder.filePath("missing/trace.xml")));
+    EXPECT_FALSE(recorder.errorString().isEmpty());
+}
+
+// Fault: a trace that could no longer be written went on silently.
+TEST_F(TraceFileTest, RecorderReportsTheFirstFailedWriteOnStandardError)
+{
+    const auto traceIntoAFileThatStopsGrowing = [this]
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        TraceRecorder recorder;
+        if (!recorder.open(fileName))
+            std::exit(2);
+        const rlimit fileSize = {rlim_t(QFileInfo(fileName).size() + 300), RLIM_INFINITY};
+        setrlimit(RLIMIT_FSIZE, &fileSize);
+        bool traced = true;
+        for (unsigned int value = 0; value < 20; ++value)
+            traced = recorder.trace(writeTelegram(0x10, value));
+        std::exit(traced ? 1 : 0);
+    };
+    EXPECT_EXIT(traceIntoAFileThatStopsGrowing(), ::testing::ExitedWithCode(0),
+                "^Cannot write the trace [^\n]*trace.xml: File too large\n$");
+}
+
+TEST_F(TraceProgram, InsertsAndDeletesRangesOwningEachCommandOnce)
+{
+    QList<QPair<QStringList, int>> insertions;
+    QObject::connect(programmer(), &TraceProgrammer::commandsInserted,
+                     [&insertions](QList<CommandInfo*> infos, int position) {
+                         insertions.append({addresses(infos), position});
+                     });
+    QSignalSpy deletions(programmer(), &TraceProgrammer::commandsDeleted);
+
+    QList<CommandInfo*> added;
+    for (const unsigned int address : {0x0a, 0x0b, 0x0c})
+        added << manager->convertToCommandInfo(writeTelegram(address, 0));
+    EXPECT_TRUE(programmer()->insertCommands(1, added));
+    EXPECT_EQ(program(), QStringList({"1", "a", "b", "c", "2"}));
+    EXPECT_EQ(insertions, (QList<QPair<QStringList, int>>{{{"a", "b", "c"}, 1}}));
+
+    std::unique_ptr<CommandInfo> beyond(manager->convertToCommandInfo(writeTelegram(0x0d, 0)));
+    EXPECT_FALSE(programmer()->insertCommand(6, beyond.get())) << "the caller keeps it";
+    // Fault: a command could be owned twice, and was deleted twice; a negative count deleted to the end.
+    EXPECT_FALSE(programmer()->insertCommand(0, added.first()));
+    EXPECT_FALSE(programmer()->insertCommands(0, {beyond.get(), beyond.get()}));
+    EXPECT_FALSE(programmer()->deleteCommands(1, -1));
+
+    EXPECT_TRUE(programmer()->deleteCommands(1, 2));
+    EXPECT_TRUE(programmer()->deleteCommands(1, 0));
+    EXPECT_FALSE(programmer()->deleteCommands(3, 1));
+    EXPECT_TRUE(programmer()->deleteCommands(1, 10));
+    EXPECT_EQ(program(), QStringList({"1"}));
+    EXPECT_EQ(deletions, (QList<QVariantList>{{1, 2}, {1, 2}}));
+}
+
+TEST_F(TraceProgram, ViewerKeepsAnswersWithinItsBoundAndTheProgramTakesThemAsRequests)
+{
+    TraceViewer& viewer = *tracer.viewer();
+    QSignalSpy deletions(&viewer, &TraceViewer::commandsDeleted);
+    viewer.setMaxCommandCount(3, 2);
+
+    EXPECT_TRUE(viewer.trace(readTelegram(0x90, 0, REQUEST)));
+    EXPECT_TRUE(viewer.getTracedProperties()->isEmpty()) << "its response carries the same and the answer";
+    for (const unsigned int address : {0x01, 0x02, 0x03, 0x04})
+        EXPECT_TRUE(viewer.trace(readTelegram(address, 0x8e, RESPONSE)));
+    EXPECT_EQ(addresses(*viewer.getTracedProperties()), QStringList({"3", "4"}));
+    EXPECT_EQ(deletions, (QList<QVariantList>{{0, 2}}));
+    EXPECT_TRUE(viewer.trace(writeTelegram(0x05, 0)));
+    EXPECT_FALSE(viewer.trace("<Telegram Trace=\"1\">broken")) << "refused, not a reason to stop the program";
+    viewer.setEnabled(false);
+    EXPECT_FALSE(viewer.trace(writeTelegram(0x06, 0)));
+
+    // Exported into the program, a recorded answer becomes the request that asks for it again.
+    ASSERT_TRUE(programmer()->insertCommands(2, viewer.exportCommands(1, -1)));
+    EXPECT_EQ(program(), QStringList({"1", "2", "4", "5"}));
+    const CommandInfo* answer = programmer()->getAllCommands()->at(2);
+    EXPECT_EQ(answer->getPropertyValue("TelegramType"), "Request");
+    EXPECT_TRUE(answer->outPropertyNames().isEmpty()) << "the answer it carried is gone";
+    driver.addAnswer(0x61, 0, QByteArray::fromHex("8e"));
+    QSignalSpy executing(programmer(), &TraceProgrammer::executionStateChanged);
+    EXPECT_TRUE(programmer()->execute(2, -1));
+    EXPECT_EQ(driver.written(), QByteArray::fromHex("6100030001 800481 e1000300008005 00"));
+    EXPECT_EQ(executing, (QList<QVariantList>{{true}, {false}}));
+    EXPECT_FALSE(programmer()->execute(4, 1));
+    EXPECT_TRUE(programmer()->execute(4, 0));
+}
+
+TEST(TraceViewerDeathTest, BoundsMustBeUsable)
+{
+    TraceViewer viewer;
+    EXPECT_DEATH(viewer.setMaxCommandCount(2, 3),
+                 assertionPattern("Tracing/traceviewer", "clearAmount <= maxCommandCount",
+                                  "The clear intervall must be smaller than the maximum command count"));
+    EXPECT_DEATH(viewer.setMaxCommandCount(5, 0), assertionPattern("Tracing/traceviewer", "clearAmount > 0",
+                                                                   "The clear amount cant be set to 0"));
+}
+
+// Fault guarded: a slot reached through the player that edits the program (a view deleting a line, say) freed
+// the commands the execution was still walking.
+TEST_F(TraceProgram, ExecutionSurvivesTheProgramBeingEditedMeanwhile)
+{
+    QObject::connect(tracer.player(), &TracePlayer::playedSingleTelegram,
+                     [this]() { programmer()->deleteCommands(0, programmer()->getAllCommands()->size()); });
+    EXPECT_TRUE(programmer()->execute(0, -1));
+    EXPECT_EQ(driver.written(), QByteArray::fromHex("e1000300008001 00 e1000300008002 00"));
+    EXPECT_FALSE(programmer()->isExecuting());
+}
+
+// What a bad file does to a loaded program is with the bad input.
+TEST_F(TraceProgram, SavedProgramLoadsBackWithItsComments)
+{
+    programmer()->getAllCommands()->last()->setComment("after the reset");
+    ASSERT_TRUE(programmer()->saveProgram(fileName));
+    ASSERT_TRUE(programmer()->loadProgram(fileName));
+    EXPECT_EQ(program(), QStringList({"1", "2"})) << "the loaded program replaces the one there was";
+    EXPECT_EQ(programmer()->getAllCommands()->last()->comment(), "after the reset") << "comments are kept";
+
+    EXPECT_FALSE(programmer()->loadProgram(folder.filePath("missing.xml")));
+    TraceProgrammer unwired;
+    EXPECT_FALSE(unwired.saveProgram(fileName));
+    EXPECT_FALSE(unwired.loadProgram(fileName));
+}
+
+// A session with the simulated board recorded through a tracer, loaded by the programmer and replayed twice
+// by the player on a fresh stream: the board must receive the very same request frames again.
+TEST_F(TraceFileTest, RecordedSessionReplaysTheSameFramesByteForByte)
+{
+    SimulatedUsb usb;
+    Tracer tracer;
+    ASSERT_TRUE(tracer.recorder()->open(fileName));
+    {
+        BoardChannel recorded("mi_04");
+        ASSERT_TRUE(recorded.stream.open());
+        recorded.stream.setTracer(&tracer);
+        runSession(recorded.stream);
+        recorded.stream.setTracer(nullptr);
+    }
+    ASSERT_TRUE(tracer.recorder()->close());
+    const QList<QByteArray> sessionFrames = usb.backend.receivedFrames(SimulatedBoard::Channel::Module);
+    ASSERT_GE(sessionFrames.size(), 5);
+
+    EXPECT_FALSE(traceFileContent().contains("StreamFlush")) << "a flush carries nothing to replay";
+
+    usb.backend.clearReceivedFrames();
+    int sent = 0;
+    {
+        BoardChannel replayed("mi_04");
+        ASSERT_TRUE(replayed.stream.open());
+        TracePlayer player(nullptr, &replayed.stream);
+        ASSERT_TRUE(player.open(fileName));
+        EXPECT_FALSE(player.open(fileName)) << "already open";
+        bool skipped = false;
+        while (player.playNext(&skipped))
+            sent += int(!skipped);
+        ASSERT_TRUE(player.reset());
+        EXPECT_TRUE(player.playToEnd());
+    }
+    EXPECT_EQ(usb.backend.receivedFrames(SimulatedBoard::Channel::Module), sessionFrames + sessionFrames);
+    QList<QString> telegrams;
+    ASSERT_TRUE(TracePlayer::readTelegrams(fileName, &telegrams));
+    EXPECT_LT(sent, telegrams.size())
+        << "the answers were recorded, and skipped: the live board answers instead";
+    ASSERT_TRUE(tracer.programmer()->loadProgram(fileName));
+    EXPECT_EQ(tracer.programmer()->getAllCommands()->size(), sent) << "the program holds the requests only";
+}
+
+// Fault guarded: a player that went away (or changed executor) while the stream still held the requests it
+// sent deleted them under the stream, which wrote the answers into freed memory at its next flush.
+TEST_F(TraceFileTest, PlayerLetsTheStreamAnswerWhatItSentBeforeLettingGo)
+{
+    writeTraceFile(traceFile({readTelegram(0x90, 0, REQUEST), readTelegram(0x91, 0, REQUEST)}));
+    ScriptedComDriver driver;
+    driver.addAnswer(0x61, 0, QByteArray::fromHex("8e"));
+    driver.addAnswer(0x61, 0, QByteArray::fromHex("8f"));
+    ComStream stream(&driver, ComStream::theLateFlushPolicy);
+    ResultReceiver receiver;
+    {
+        TracePlayer player(nullptr, &stream);
+        player.resultDelegate.set(&receiver,
+                                  SLOT(onPlayerResults(QList<NoxCore::Communication::IComObject*>*)));
+        ASSERT_TRUE(player.open(fileName));
+        ASSERT_TRUE(player.playNext());
+        EXPECT_TRUE(stream.isResultPending());
+        player.setComExecutor(&stream);
+        EXPECT_EQ(receiver.values, QList<unsigned int>({0x8e})) << "answered first, then handed out";
+        ASSERT_TRUE(player.playNext());
+        EXPECT_TRUE(stream.isResultPending());
+    }
+    EXPECT_FALSE(stream.isResultPending());
+    stream.flush();
+    EXPECT_EQ(driver.unreadAnswerBytes(), QByteArray());
+}
+
+// Telegram texts and trace files as they come from disks, editors and other programs: broken, hostile or
+// merely wrong. Nothing may crash, and nothing that could not be read completely may reach the board.
+
+// Every way in (trace files, edited programs, the viewer) converts through the same reader; the recorder's
+// refusal of a broken text is with the recorder.
+TEST_F(BadInput, TelegramTextsThatAreNotWholeTelegramsConvertToNothing)
+{
+    const struct
+    {
+        const char* what;
+        QString text;
+        // Unknown commands and bad values are still telegrams a person can look at and mend.
+        bool isStillATelegram;
+    } cases[] = {
+        {"truncated", writeTelegram(0x02, 2).left(120), false},
+        {"not XML", QStringLiteral("Address=2, please"), false},
+        {"empty", QString(), false},
+        {"binary", QString::fromLatin1("\x01\x7f<\x02\xff", 5), false},
+        {"deeply nested parameter", writeTelegramWith(WRITE_ATTRIBUTES, nested("Address", DEEP)), false},
+        {"deeply nested command", writeTelegramWith(WRITE_ATTRIBUTES, nested("Deeper", DEEP)), false},
+        {"enormous", ENORMOUS, false},
+        {"duplicate attribute", writeTelegramWith(WRITE_ATTRIBUTES + " Trace=\"1\"", parameters("2")), false},
+        {"duplicate parameter", writeTelegramWith(WRITE_ATTRIBUTES, parameters("2") + "<Address>3</Address>"),
+         false},
+        {"two commands", writeTelegram(0x02, 2).replace("</Telegram>", "<StreamFlush/></Telegram>"), false},
+        {"trailing element", writeTelegram(0x02, 2) + "<Telegram/>", false},
+        {"entity from a document type",
+         "<!DOCTYPE Telegram [<!ENTITY a \"2\">]>" + writeTelegramWith(WRITE_ATTRIBUTES, parameters("&a;")),
+         false},
+        {"unknown command", UNKNOWN_COMMAND, true},
+        {"non-hexadecimal value", writeTelegramWith(WRITE_ATTRIBUTES, parameters("1z")), true},
+    };
+    for (const auto& bad : cases)
+    {
+        SCOPED_TRACE(bad.what);
+        EXPECT_EQ(std::unique_ptr<IComObject>(manager->convertToComObject(bad.text)), nullptr);
+        EXPECT_EQ(std::unique_ptr<CommandInfo>(manager->convertToCommandInfo(bad.text)) != nullptr,
+                  bad.isStillATelegram);
+    }
+}
+
+TEST_F(BadInput, PlayerStopsAtTheFirstBadTelegramAndSendsNothingOfIt)
+{
+    const QString first = writeTelegram(0x01, 1);
+    const QString last = writeTelegram(0x03, 3);
+    const QByteArray firstFrame = QByteArray::fromHex("e1000300008001 01");
+    const QByteArray lastFrame = QByteArray::fromHex("e1000300008003 03");
+    const QByteArray laughs = "<!DOCTYPE LogData [<!ENTITY a \"hahahahahahahahahahahahahahahahahahahaha\">"
+                              "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
+                              "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
+                              "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">]>";
+    // A cut-short file is what a killed recording leaves: its complete telegrams load, and the programmer
+    // says where they came from. Fault: such a file could not be loaded at all.
+    enum Reading
+    {
+        NotATrace,
+        Broken,
+        CutShort,
+        WellFormed
+    };
+    const struct
+    {
+        const char* what;
+        QByteArray file;
+        QByteArray frames;
+        Reading reading;
+        int loaded;
+    } cases[] = {
+        {"unclosed root: every telegram plays, but the end was never reached",
+         traceFile({first, last}).replace("</LogData>", ""), firstFrame + lastFrame, CutShort, 2},
+        {"cut off inside a telegram", traceFile({first, last}).left(traceFile({first}).size() + 60),
+         firstFrame, CutShort, 1},
+        {"header only", traceFile({}).replace("</LogData>", ""), "", CutShort, 0},
+        {"garbage between telegrams", traceFile({first, "<<>>", last}), firstFrame, Broken, 0},
+        {"enormous", traceFile({first, ENORMOUS, last}), firstFrame, Broken, 0},
+        {"exponential entities",
+         traceFile({first, writeTelegramWith(WRITE_ATTRIBUTES, parameters("&d;")), last})
+             .replace("<!DOCTYPE LogData>", laughs),
+         firstFrame, Broken, 0},
+        {"unknown command", traceFile({first, UNKNOWN_COMMAND, last}), firstFrame, WellFormed, 0},
+        {"missing attribute",
+         traceFile({first, QString(first).remove("CallingType=\"FireAndForget\""), last}), firstFrame,
+         WellFormed, 0},
+        {"another version", traceFile({first}, "1.1"), "", NotATrace, 0},
+        {"not XML at all", "\x89PNG\r\n\x1a\n not a trace at all", "", NotATrace, 0},
+    };
+    for (const auto& testCase : cases)
+    {
+        SCOPED_TRACE(testCase.what);
+        writeTraceFile(testCase.file);
+        ScriptedComDriver driver;
+        ComStream stream(&driver, ComStream::theImmediateFlushPolicy);
+        TracePlayer player(nullptr, &stream);
+        ASSERT_EQ(player.open(fileName), testCase.reading != NotATrace);
+        if (testCase.reading != NotATrace)
+        {
+            EXPECT_FALSE(player.playToEnd());
+            EXPECT_EQ(driver.written().toHex(), testCase.frames.toHex());
+        }
+        if (testCase.reading == Broken || testCase.reading == CutShort)
+            EXPECT_FALSE(player.playNext()) << "a broken file gives nothing more";
+
+        TraceProgrammer programmer;
+        QSignalSpy cutShort(&programmer, &TraceProgrammer::programCutShort);
+        programmer.setPlayer(&player);
+        programmer.addCommand(manager->convertToCommandInfo(last));
+        EXPECT_EQ(programmer.loadProgram(fileName), testCase.reading == CutShort);
+        EXPECT_EQ(programmer.getAllCommands()->size(), testCase.reading == CutShort ? testCase.loaded : 1);
+        EXPECT_EQ(cutShort.size(), int(testCase.reading == CutShort));
+    }
+
+    // Fault: the text limit applied only once a token was read whole, so one endless token filled the memory.
+    QBuffer endless;
+    endless.setData("<?xml version=\"1.0\"?><LogData><Telegram Trace=\"" + QByteArray(16 * 1024 * 1024, 'a'));
+    endless.open(QIODevice::ReadOnly);
+    TraceFileReader reader;
+    reader.setDevice(&endless);
+    ASSERT_TRUE(reader.readHeader());
+    QString telegram;
+    EXPECT_FALSE(reader.readNextTelegram(telegram));
+    EXPECT_TRUE(reader.isBroken());
+    EXPECT_LT(endless.pos(), 1024 * 1024) << "read no further than a telegram can be long";
+}
+
+#include "tracingtest.moc"
