@@ -14,12 +14,19 @@ public:
     enum State
     {
         Unknown = 0,
-        // No state check produces Opening or Closing; status fields name them.
+        // Opening and Closing are named for display only; no state check produces them.
         Opening = 1,
         Open = 2,
         Closing = 3,
         Closed = 4
     };
+
+    // The text of a state for status fields and log lines; "invalid state (out of bounds)" for any other
+    // value.
+    static const char* stateToString(int state);
+
+private:
+    static const char* const stateStrings[];
 };
 
 } // namespace Communication

@@ -40,6 +40,25 @@ I2cConfigComObject::I2cConfigComObject(const I2cConfigComObject& other) = defaul
 
 I2cConfigComObject::~I2cConfigComObject() = default;
 
+QString I2cConfigComObject::clockModeToFrequency(unsigned char clockMode)
+{
+    switch (clockMode)
+    {
+    case CLOCK_100KHZ:
+        return QStringLiteral("100KHz");
+    case CLOCK_400KHZ:
+        return QStringLiteral("400KHz");
+    case CLOCK_1MHZ:
+        return QStringLiteral("1MHz");
+    case CLOCK_3_4MHZ:
+        return QStringLiteral("3.4MHz");
+    case CLOCK_CUSTOM:
+        return QStringLiteral("custom speed");
+    default:
+        return QStringLiteral("unknown");
+    }
+}
+
 unsigned char I2cConfigComObject::module() const
 {
     return itsModule;

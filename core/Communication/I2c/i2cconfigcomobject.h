@@ -34,6 +34,9 @@ public:
     I2cConfigComObject(const I2cConfigComObject& other);
     ~I2cConfigComObject() override;
 
+    // "100KHz", "400KHz", "1MHz", "3.4MHz", "custom speed" or "unknown".
+    static QString clockModeToFrequency(unsigned char clockMode);
+
     unsigned char module() const;
     unsigned char clockMode() const;
     unsigned int customClockSpeed() const;

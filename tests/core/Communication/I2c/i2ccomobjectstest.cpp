@@ -164,6 +164,15 @@ TEST(I2cComObjects, BlocksStayWithinTheirLargestSize)
                                   "BlockSize must be lower or equal than MaxBlockSize."));
 }
 
+TEST(I2cConfigComObject, NamesItsClockModes)
+{
+    const std::vector<std::pair<unsigned char, const char*>> modes = {
+        {1, "100KHz"},         {2, "400KHz"},  {3, "1MHz"},   {4, "3.4MHz"},
+        {255, "custom speed"}, {0, "unknown"}, {5, "unknown"}};
+    for (const auto& mode : modes)
+        EXPECT_EQ(I2cConfigComObject::clockModeToFrequency(mode.first), mode.second) << int(mode.first);
+}
+
 TEST(I2cComObjectProvider, MustBeConfiguredBeforeItCreatesObjects)
 {
     I2cComObjectProvider unconfigured;
