@@ -35,7 +35,10 @@ void ComObserverCache::append(IComObserver* observer)
     {
         if (info == nullptr)
             continue;
-        appendOnce(itsObserversByKey[info->key()], observer);
+        const QByteArray key = info->key();
+        if (!itsDescriptionsByKey.contains(key))
+            itsDescriptionsByKey.insert(key, info->toString());
+        appendOnce(itsObserversByKey[key], observer);
     }
 }
 
@@ -51,6 +54,7 @@ void ComObserverCache::remove(IComObserver* observer)
             ++entry;
             continue;
         }
+        itsDescriptionsByKey.remove(entry.key());
         entry = itsObserversByKey.erase(entry);
     }
 }
@@ -63,6 +67,18 @@ QList<IComObserver*> ComObserverCache::observers() const
 QList<IComObserver*> ComObserverCache::findObservers(const IRegisterInfo* info) const
 {
     return observersOf(info->key());
+}
+
+QString ComObserverCache::toString() const
+{
+    QString text = QStringLiteral("ComObserverCache entries:\n");
+    for (auto entry = itsDescriptionsByKey.cbegin(); entry != itsDescriptionsByKey.cend(); ++entry)
+    {
+        text += QStringLiteral("    %1\n").arg(entry.value());
+        for (IComObserver* observer : observersOf(entry.key()))
+            text += QStringLiteral("        Observer: %1\n").arg(observer->observerName());
+    }
+    return text;
 }
 
 QList<IComObserver*> ComObserverCache::observersOf(const QByteArray& key) const
