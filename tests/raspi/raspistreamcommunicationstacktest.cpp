@@ -3,7 +3,6 @@
 #include "Communication/I2c/i2cconfigcomobject.h"
 #include "Communication/communicationstackelement.h"
 #include "Communication/icommunicationnode.h"
-#include "Communication/nodestate.h"
 #include "Communication/nodestatemanager.h"
 #include "Tracing/tracer.h"
 #include "Tracing/tracerecorder.h"
