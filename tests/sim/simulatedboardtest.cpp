@@ -34,8 +34,18 @@ struct BoardOnStreams
         return channel == Channel::Control ? control.stream : module.stream;
     }
 
-    // Executes a command whose request bytes the caller chose; its answer payload lands in command.answer.
-    void exchange(Channel channel, ScriptedComObject& command) { stream(channel).execute(&command); }
+    // A command with the given protocol, request bytes (hex) and accepted answer length, once executed: its
+    // answer payload is in answer.
+    ScriptedComObject ask(Channel channel, unsigned char protocol, const char* requestHex,
+                          unsigned int answerLimit,
+                          IComObject::CallingType callingType = IComObject::RequestAndResponse)
+    {
+        const QByteArray request = QByteArray::fromHex(requestHex);
+        ScriptedComObject command(protocol, unsigned(request.size()), answerLimit, callingType);
+        command.request = request;
+        stream(channel).execute(&command);
+        return command;
+    }
 
     ManualClock clock;
     SimulatedUsb usb;
@@ -43,16 +53,6 @@ struct BoardOnStreams
     BoardChannel control{"mi_03"};
     BoardChannel module{"mi_04"};
 };
-
-// A command with the given protocol, request bytes (hex) and accepted answer length.
-ScriptedComObject commandOf(unsigned char protocol, const char* requestHex, unsigned int answerLimit,
-                            IComObject::CallingType callingType = IComObject::RequestAndResponse)
-{
-    const QByteArray request = QByteArray::fromHex(requestHex);
-    ScriptedComObject command(protocol, unsigned(request.size()), answerLimit, callingType);
-    command.request = request;
-    return command;
-}
 
 // The little-endian field of width bytes at index in an objects answer.
 quint32 answerField(const QByteArray& answer, int index, int width = 1)
@@ -125,8 +125,7 @@ QVector<QByteArray> watchScene(quint64 seed)
     for (int poll = 0; poll < 35000 / 33; ++poll)
     {
         rig.clock.advance(33);
-        ScriptedComObject objects = commandOf(0x02, "", 17);
-        rig.exchange(Channel::Module, objects);
+        ScriptedComObject objects = rig.ask(Channel::Module, 0x02, "", 17);
         EXPECT_EQ(objects.status(), 0);
         answers.append(objects.answer);
     }
@@ -142,9 +141,8 @@ TEST(SimulatedBoard, AnswersEveryCommandByteExactlyAndKeepsOnlyWhatValidRequests
     {
         SCOPED_TRACE(step.what);
         ScriptedComObject command =
-            commandOf(step.protocol, step.requestHex, step.answerLimit,
-                      step.answerHex ? IComObject::RequestAndResponse : IComObject::FireAndForget);
-        rig.exchange(step.channel, command);
+            rig.ask(step.channel, step.protocol, step.requestHex, step.answerLimit,
+                    step.answerHex ? IComObject::RequestAndResponse : IComObject::FireAndForget);
         EXPECT_EQ(rig.stream(step.channel).lastError(), ComDriver::SUCCESS);
         if (!step.answerHex)
             continue;
@@ -159,10 +157,8 @@ TEST(SimulatedBoard, AnswersEveryCommandByteExactlyAndKeepsOnlyWhatValidRequests
     EXPECT_EQ(configuration.customClockSpeed, 400000u);
 
     rig.board.i2cBridge().setCorruptWrites(true);
-    ScriptedComObject write = commandOf(0x61, "80002033", 0, IComObject::FireAndForget);
-    rig.exchange(Channel::Module, write);
-    ScriptedComObject read = commandOf(0x61, "80002081", 1);
-    rig.exchange(Channel::Module, read);
+    rig.ask(Channel::Module, 0x61, "80002033", 0, IComObject::FireAndForget);
+    ScriptedComObject read = rig.ask(Channel::Module, 0x61, "80002081", 1);
     EXPECT_EQ(read.answer.toHex(), "cc") << "every bit of a corrupted write turned";
 }
 
@@ -185,25 +181,21 @@ TEST(SimulatedBoard, EachFaultSpoilsTheAnswerItNamesOnItsChannelOnly)
         BoardOnStreams rig;
         rig.board.setFault(Channel::Module, row.fault);
         // Only a silent board ignores what it is sent; the others spoil answers alone.
-        ScriptedComObject mode = commandOf(0x07, "010001", 0, IComObject::FireAndForget);
-        rig.exchange(Channel::Module, mode);
+        rig.ask(Channel::Module, 0x07, "010001", 0, IComObject::FireAndForget);
         EXPECT_EQ(rig.board.sensorModule().operationMode(), row.fault == Fault::Silent ? 0 : 1);
 
-        ScriptedComObject spoiled = commandOf(0x67, "", 3);
-        rig.exchange(Channel::Module, spoiled);
+        ScriptedComObject spoiled = rig.ask(Channel::Module, 0x67, "", 3);
         EXPECT_EQ(spoiled.status(), row.status);
         EXPECT_EQ(spoiled.deserializeCalls, 0);
         EXPECT_EQ(rig.module.stream.lastError(), row.lastError);
 
-        ScriptedComObject control = commandOf(0x67, "", 3);
-        rig.exchange(Channel::Control, control);
+        ScriptedComObject control = rig.ask(Channel::Control, 0x67, "", 3);
         EXPECT_EQ(control.answer.toHex(), "010402");
         EXPECT_EQ(rig.control.stream.lastError(), ComDriver::SUCCESS);
 
         // Once the fault is switched off and the error read, the channel answers again from a clean start.
         rig.board.setFault(Fault::None);
-        ScriptedComObject recovered = commandOf(0x67, "", 3);
-        rig.exchange(Channel::Module, recovered);
+        ScriptedComObject recovered = rig.ask(Channel::Module, 0x67, "", 3);
         EXPECT_EQ(recovered.answer.toHex(), "010402");
         EXPECT_EQ(rig.module.stream.lastError(), ComDriver::SUCCESS);
     }
@@ -223,8 +215,7 @@ TEST(SimulatedBoard, HidFaultsFailTheExchangeOrAreSkipped)
 {
     BoardOnStreams rig;
     rig.usb.backend.setHidFault(SimulatedHidBackend::HidFault::StaleSequence);
-    ScriptedComObject afterStale = commandOf(0x02, "", 17);
-    rig.exchange(Channel::Module, afterStale);
+    ScriptedComObject afterStale = rig.ask(Channel::Module, 0x02, "", 17);
     EXPECT_EQ(afterStale.answer.size(), 17) << "stale answers are skipped";
     EXPECT_EQ(rig.module.stream.lastError(), ComDriver::SUCCESS);
 
@@ -233,8 +224,7 @@ TEST(SimulatedBoard, HidFaultsFailTheExchangeOrAreSkipped)
     {
         SCOPED_TRACE(int(fault));
         rig.usb.backend.setHidFault(fault);
-        ScriptedComObject lost = commandOf(0x02, "", 17);
-        rig.exchange(Channel::Module, lost);
+        ScriptedComObject lost = rig.ask(Channel::Module, 0x02, "", 17);
         EXPECT_FALSE(lost.valid());
         EXPECT_EQ(rig.module.stream.lastError(), ComDriver::RECEIVE_FAILED);
         EXPECT_TRUE(rig.module.stream.isOpen()) << "a lost answer is not an unplug";
@@ -246,10 +236,7 @@ TEST(SimulatedBoard, KeepsOnlyTheNewestReceivedFrames)
 {
     BoardOnStreams rig;
     for (int i = 0; i < SimulatedHidBackend::MAX_RECEIVED_FRAMES + 10; ++i)
-    {
-        ScriptedComObject objects = commandOf(0x02, "", 17);
-        rig.exchange(Channel::Module, objects);
-    }
+        rig.ask(Channel::Module, 0x02, "", 17);
     EXPECT_EQ(rig.usb.backend.receivedFrames(Channel::Module).size(),
               SimulatedHidBackend::MAX_RECEIVED_FRAMES);
 }
