@@ -160,6 +160,7 @@ TEST(SimulatedBoard, AnswersEveryCommandByteExactlyAndKeepsOnlyWhatValidRequests
     rig.ask(Channel::Module, 0x61, "80002033", 0, IComObject::FireAndForget);
     ScriptedComObject read = rig.ask(Channel::Module, 0x61, "80002081", 1);
     EXPECT_EQ(read.answer.toHex(), "cc") << "every bit of a corrupted write turned";
+    EXPECT_EQ(rig.board.i2cBridge().registerValue(0x20), 0xCC) << "as it was stored, not as it was read";
 }
 
 TEST(SimulatedBoard, EachFaultSpoilsTheAnswerItNamesOnItsChannelOnly)
