@@ -171,15 +171,16 @@ TEST_F(ProgramWindowTest, SimulatedBoardServesAnAutomationClient)
     while (records.count('\n') < 2 && client.waitForReadyRead(3000))
         records += client.readAll();
     EXPECT_TRUE(records.startsWith("#DEMODATA;") && records.contains("\r\n#OBJ;")) << records.toStdString();
-    QPixmap screenshot = QGuiApplication::primaryScreen()->grabWindow(0);
-    EXPECT_TRUE(screenshot.save(QDir(LIDORA_BUILD_DIR).filePath("program-window-simulated.png")));
     client.disconnectFromHost();
 
-    // With the board the test-mode banner is never shown.
+    // With the board the test-mode banner is never shown. The screenshot waits for the logged read-out: taken
+    // at once, it caught the window before it had repainted.
     QVector<ReadoutLine> readout;
     ASSERT_TRUE(QTest::qWaitFor([&] { return !(readout = readLog(logPath)).isEmpty(); }, 2000));
     for (const ReadoutLine& line : readout)
         EXPECT_FALSE(line.banner) << "banner at " << line.timeMs;
+    QPixmap screenshot = QGuiApplication::primaryScreen()->grabWindow(0);
+    EXPECT_TRUE(screenshot.save(QDir(LIDORA_BUILD_DIR).filePath("program-window-simulated.png")));
 
     // The trace is completed at exit; which telegrams the stack traces is pinned by the stack's test, and the
     // module commands have no telegram form.
