@@ -12,13 +12,11 @@
 //   serial                opens the board's serial port
 // Every result is one line "<name> <value>..."; the exit status is 0 unless a step could not be carried out.
 #include "Communication/comstream.h"
-#include "Communication/comstreamformatter.h"
 #include "HidDevice/hiddevice.h"
 #include "Serial/serialcomdriver.h"
 #include "core/Communication/testcomobjects.h"
-#include "hidcomdriver.h"
 #include "simulatedboard.h"
-#include "simulatedhidbackend.h"
+#include "support/boardchannel.h"
 #include "support/simulatedboardcomdriver.h"
 
 #include <QCoreApplication>
@@ -49,11 +47,13 @@ void say(const QString& line)
     std::fflush(stdout);
 }
 
-HidComDeviceInfo selection(const char* pathFilter)
+// Waits for one line on stdin, or with all until stdin ends.
+void waitForInput(bool all)
 {
-    HidComDeviceInfo info(SimulatedHidBackend::VENDOR_ID, SimulatedHidBackend::PRODUCT_ID);
-    info.setPath(pathFilter);
-    return info;
+    std::string line;
+    while (std::getline(std::cin, line) && all)
+    {
+    }
 }
 
 // Opens the first interface the stack's listing gives for the filter.
@@ -89,24 +89,16 @@ ScriptedComObject command(unsigned char protocol, const QByteArray& request, uns
 // The board on both interfaces through the stack's own driver and stream.
 struct BoardStreams
 {
-    BoardStreams()
-    {
-        control.setFormatter(&formatter);
-        module.setFormatter(&formatter);
-    }
-    bool open() { return controlStream.open() && moduleStream.open(); }
+    bool open() { return control.stream.open() && module.stream.open(); }
 
-    NoxCore::Communication::ComStreamFormatter formatter;
-    HidComDriver control{selection("mi_03")};
-    HidComDriver module{selection("mi_04")};
-    ComStream controlStream{&control, ComStream::theImmediateFlushPolicy};
-    ComStream moduleStream{&module, ComStream::theImmediateFlushPolicy};
+    BoardChannel control{"mi_03"};
+    BoardChannel module{"mi_04"};
 };
 
 // Firmware numbers on both interfaces, a register block written and read back in several reports each
 // way, the module's identification: each answer as the real board gives it and as the firmware gives it
 // in this process. False when one differs.
-bool exchangeAll(ComStream& control, ComStream& module, bool tell)
+bool exchangeAll(BoardStreams& board, bool tell)
 {
     SimulatedBoard reference;
     SimulatedBoardComDriver referenceControl(reference, SimulatedBoard::Channel::Control);
@@ -137,7 +129,7 @@ bool exchangeAll(ComStream& control, ComStream& module, bool tell)
     for (Step& step : steps)
     {
         ScriptedComObject expected = step.object;
-        (step.onControl ? control : module).execute(&step.object);
+        (step.onControl ? board.control : board.module).stream.execute(&step.object);
         (step.onControl ? referenceControlStream : referenceModuleStream).execute(&expected);
         const bool matches = step.object.answer == expected.answer &&
                              step.object.valid() == expected.valid() &&
@@ -150,6 +142,16 @@ bool exchangeAll(ComStream& control, ComStream& module, bool tell)
                     .arg(QString::fromLatin1(step.object.answer.toHex())));
     }
     return same;
+}
+
+// exchangeAll(), said as "<what> all|not all in <ms> ms".
+int exchangeAndSay(BoardStreams& board, const char* what, bool tell)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const bool same = exchangeAll(board, tell);
+    say(QString("%1 %2 in %3 ms").arg(what, same ? "all" : "not all").arg(timer.elapsed()));
+    return 0;
 }
 
 int list()
@@ -182,27 +184,7 @@ int openAndHold(const char* filter, bool hold)
     const bool opened = openInterface(device, filter);
     say(opened ? "opened" : "refused");
     if (opened && hold)
-    {
-        std::string line;
-        while (std::getline(std::cin, line))
-        {
-        }
-    }
-    return 0;
-}
-
-int exchange()
-{
-    BoardStreams board;
-    if (!board.open())
-    {
-        say("refused");
-        return 1;
-    }
-    QElapsedTimer timer;
-    timer.start();
-    const bool same = exchangeAll(board.controlStream, board.moduleStream, true);
-    say(QString("exchanged %1 in %2 ms").arg(same ? "all" : "not all").arg(timer.elapsed()));
+        waitForInput(true);
     return 0;
 }
 
@@ -244,43 +226,26 @@ int unplugDuring(bool reading)
     return 0;
 }
 
-int silent()
+// A board that does not answer, then, once stdin says so, one that answers again.
+int silent(BoardStreams& board)
 {
-    BoardStreams board;
-    if (!board.open())
-    {
-        say("refused");
-        return 1;
-    }
     QElapsedTimer timer;
     timer.start();
     ScriptedComObject object = command(0x67, QByteArray(), 3);
-    board.moduleStream.execute(&object);
+    board.module.stream.execute(&object);
     say(QString("unanswered valid %1 error %2 after %3 ms")
             .arg(object.valid())
-            .arg(board.moduleStream.lastError())
+            .arg(board.module.stream.lastError())
             .arg(timer.elapsed()));
     say("waiting");
-    std::string line;
-    std::getline(std::cin, line);
-    timer.start();
-    const bool same = exchangeAll(board.controlStream, board.moduleStream, false);
-    say(QString("answered again %1 in %2 ms").arg(same ? "all" : "not all").arg(timer.elapsed()));
-    return 0;
+    waitForInput(false);
+    return exchangeAndSay(board, "answered again", false);
 }
 
 // The stack's way back after an unplug: the state check finds the board gone, closes, and opens again
 // when the listing finds it.
-int replug()
+int replug(BoardStreams& board)
 {
-    BoardStreams board;
-    if (!board.open() || !exchangeAll(board.controlStream, board.moduleStream, false))
-    {
-        say("refused");
-        return 1;
-    }
-    const QString before =
-        QString("%1 %2").arg(board.control.deviceInfo()->path(), board.module.deviceInfo()->path());
     say("ready");
     QElapsedTimer timer;
     timer.start();
@@ -289,17 +254,17 @@ int replug()
     while (!back && timer.elapsed() < 20000)
     {
         QThread::msleep(100);
-        for (HidComDriver* driver : {&board.control, &board.module})
+        for (HidComDriver* driver : {&board.control.driver, &board.module.driver})
         {
             const bool present = driver->updateDeviceState() == HidComDriver::DEVICE_PRESENT;
             gone = gone || !present || !driver->isOpen();
             if (present && !driver->isOpen())
                 driver->open();
         }
-        back = gone && board.control.isOpen() && board.module.isOpen() &&
-               exchangeAll(board.controlStream, board.moduleStream, false);
-        board.controlStream.lastError();
-        board.moduleStream.lastError();
+        back = gone && board.control.driver.isOpen() && board.module.driver.isOpen() &&
+               exchangeAll(board, false);
+        board.control.stream.lastError();
+        board.module.stream.lastError();
     }
     say(QString("back %1 after %2 ms").arg(back ? "yes" : "no").arg(timer.elapsed()));
     return 0;
@@ -330,16 +295,23 @@ int main(int argc, char* argv[])
         return list();
     if (step == "open")
         return openAndHold(arguments.value(1).toLatin1().constData(), arguments.value(2) == "hold");
-    if (step == "exchange")
-        return exchange();
     if (step == "unplug-read" || step == "unplug-write")
         return unplugDuring(step == "unplug-read");
-    if (step == "silent")
-        return silent();
-    if (step == "replug")
-        return replug();
     if (step == "serial")
         return serial();
+    if (step == "exchange" || step == "silent" || step == "replug")
+    {
+        // Both interfaces open; replug starts from a board that answers as the firmware does.
+        BoardStreams board;
+        if (!board.open() || (step == "replug" && !exchangeAll(board, false)))
+        {
+            say("refused");
+            return 1;
+        }
+        if (step == "exchange")
+            return exchangeAndSay(board, "exchanged", true);
+        return step == "silent" ? silent(board) : replug(board);
+    }
     std::fprintf(stderr, "board_vm_probe: unknown step %s\n", step.toLocal8Bit().constData());
     return 2;
 }

@@ -17,7 +17,6 @@ public:
 
     qint64 now() const { return itsNow; }
     void advance(qint64 ms) { itsNow += ms; }
-    void set(qint64 ms) { itsNow = ms; }
 
 private:
     qint64 itsNow;
