@@ -102,7 +102,7 @@ TEST_F(ModuleCommandExchange, TargetConfigurationSendsModeAndRecordsTheRequest)
     EXPECT_TRUE(both.deserialize(nullptr, 0));
 }
 
-TEST_F(ModuleCommandExchange, SerialNumberAndRevisionsBecomeTexts)
+TEST_F(ModuleCommandExchange, SerialNumberAndRevisionsBecomeTextsAndShortAnswersKeepThePlaceholders)
 {
     GetSerialNumberCommand command;
     EXPECT_EQ(exchange(command, 0x08, SERIAL_NUMBER_ANSWER), QByteArray::fromHex("080000000e"));
@@ -113,44 +113,39 @@ TEST_F(ModuleCommandExchange, SerialNumberAndRevisionsBecomeTexts)
     EXPECT_EQ(command.chipRevision(), "3");
     EXPECT_EQ(command.description(), "#DTX;GET_SERIAL_NUMBER;08\n"
                                      "#DRX;GET_SERIAL_NUMBER;0a;1b;2c;3d;01;02;00;0f;02;00;01;05;07;03");
-}
 
-TEST(GetSerialNumberCommand, AShortAnswerKeepsThePlaceholdersAndRecordsItsLength)
-{
+    // A short answer keeps the placeholders and records its length.
     std::vector<unsigned char> answer = answerOf(SERIAL_NUMBER_ANSWER);
     answer.pop_back();
-    GetSerialNumberCommand command;
-    EXPECT_FALSE(command.deserialize(answer.data(), unsigned(answer.size())));
-    EXPECT_EQ(command.serialNumber(), "00-00-00-00");
-    EXPECT_EQ(command.app0Revision(), "11.11.11.11");
-    EXPECT_EQ(command.driverRevision(), "22.22.22.22");
-    EXPECT_EQ(command.extraRevision(), "0");
-    EXPECT_EQ(command.chipRevision(), "0");
-    EXPECT_EQ(command.description(), "GET_SERIAL_NUMBER not deserialized. Response length: 0d");
+    GetSerialNumberCommand shortened;
+    EXPECT_FALSE(shortened.deserialize(answer.data(), unsigned(answer.size())));
+    EXPECT_EQ(shortened.serialNumber(), "00-00-00-00");
+    EXPECT_EQ(shortened.app0Revision(), "11.11.11.11");
+    EXPECT_EQ(shortened.driverRevision(), "22.22.22.22");
+    EXPECT_EQ(shortened.extraRevision(), "0");
+    EXPECT_EQ(shortened.chipRevision(), "0");
+    EXPECT_EQ(shortened.description(), "GET_SERIAL_NUMBER not deserialized. Response length: 0d");
 
     GetSerialNumberCommand empty;
     EXPECT_FALSE(empty.deserialize(nullptr, 14));
     EXPECT_EQ(empty.description(), "GET_SERIAL_NUMBER not deserialized. Response length: 00");
 }
 
-TEST_F(ModuleCommandExchange, CalibrationBlockComesBackInUpperCase)
+TEST_F(ModuleCommandExchange, CalibrationBlockComesBackInUpperCaseAndAShortOneWithItsLengthAndBytes)
 {
     GetCalibrationDataCommand command(2);
     EXPECT_EQ(exchange(command, 0x09, "0aff000102030405060708090a0b"), QByteArray::fromHex("090001000e02"));
     EXPECT_EQ(command.calibrationData(), ";0A;FF;00;01;02;03;04;05;06;07;08;09;0A;0B");
     EXPECT_EQ(command.description(), "#DTX;GET_CALIBRATION_DATA;09;02"
                                      "#DRX;GET_CALIBRATION_DATA;0A;FF;00;01;02;03;04;05;06;07;08;09;0A;0B");
-}
 
-TEST(GetCalibrationDataCommand, AShortAnswerRecordsItsLengthAndBytes)
-{
     std::vector<unsigned char> answer = answerOf("01020304ff");
-    GetCalibrationDataCommand command(2);
-    EXPECT_FALSE(command.deserialize(answer.data(), unsigned(answer.size())));
-    EXPECT_EQ(command.calibrationData(), "\r\n");
-    EXPECT_EQ(command.description(),
+    GetCalibrationDataCommand shortened(2);
+    EXPECT_FALSE(shortened.deserialize(answer.data(), unsigned(answer.size())));
+    EXPECT_EQ(shortened.calibrationData(), "\r\n");
+    EXPECT_EQ(shortened.description(),
               "#DRX;GET_CALIBRATION_DATA not deserialized. Response length: 0x05. Data: ;01;02;03;04;FF");
-    EXPECT_FALSE(command.serialize(nullptr, 1));
+    EXPECT_FALSE(shortened.serialize(nullptr, 1));
     unsigned char buffer[1] = {};
-    EXPECT_FALSE(command.serialize(buffer, 0));
+    EXPECT_FALSE(shortened.serialize(buffer, 0));
 }

@@ -6,32 +6,11 @@
 
 #include <QAction>
 #include <QDockWidget>
-#include <QSettings>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-namespace
-{
-
-class RecordingWindowTest : public WindowFixture
-{
-protected:
-    static QSettings view()
-    {
-        return QSettings(QSettings::NativeFormat, QSettings::UserScope, "nox", "LIDORA");
-    }
-
-    QStringList statisticsTexts() const
-    {
-        QStringList texts;
-        for (QLabel* label : child<StatisticsPanel>("statisticsPanel")->findChildren<QLabel*>())
-            texts << label->text();
-        return texts;
-    }
-};
-
-} // namespace
+using RecordingWindowTest = WindowFixture;
 
 TEST_F(RecordingWindowTest, PanelsChosenOnceShowDataAtTheNextStart)
 {
@@ -40,7 +19,6 @@ TEST_F(RecordingWindowTest, PanelsChosenOnceShowDataAtTheNextStart)
     EXPECT_FALSE(shown("dwHistory")) << "the default look stays as it was";
     child<QDockWidget>("dwHistory")->toggleViewAction()->trigger();
     child<QDockWidget>("dwStatistics")->toggleViewAction()->trigger();
-    EXPECT_TRUE(view().value("View/History").toBool());
 
     start("OBJ,500,40\n");
     window->show();
@@ -49,7 +27,9 @@ TEST_F(RecordingWindowTest, PanelsChosenOnceShowDataAtTheNextStart)
     EXPECT_GT(child<HistoryChart>("plotHistory")->graph(0)->data()->size(), 50);
     EXPECT_NEAR(child<HistoryChart>("plotHistory")->xAxis->range().upper, clock.now() / 1000.0,
                 MainWindow::HISTORY_REFRESH_MS / 1000.0);
-    const QStringList texts = statisticsTexts();
+    QStringList texts;
+    for (QLabel* label : child<StatisticsPanel>("statisticsPanel")->findChildren<QLabel*>())
+        texts << label->text();
     EXPECT_TRUE(texts.contains("30.3")) << "measurements per second";
     EXPECT_TRUE(texts.contains("500.0 mm")) << "mean distance";
 }

@@ -61,6 +61,12 @@ public:
         waitUntil([&] { return (received += receive()).count('\n') >= lines; }, timeoutMs);
         return received;
     }
+    // True once the other side has closed and everything it sent before has been received.
+    bool peerClosed()
+    {
+        char next = 0;
+        return isOpen() && ::recv(itsFd, &next, 1, MSG_DONTWAIT | MSG_PEEK) == 0;
+    }
     void halfClose() { ::shutdown(itsFd, SHUT_WR); }
     void reset()
     {
