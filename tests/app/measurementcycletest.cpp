@@ -1,5 +1,5 @@
-#include "logging.h"
 #include "measurementcycle.h"
+#include "logging.h"
 #include "measurementrecorder.h"
 #include "recordingreader.h"
 

@@ -75,8 +75,8 @@ TEST(TestScript, WaitsHoldTheLastObjectNeitherSkipLinesNorOverflow)
     EXPECT_EQ(replay(restarted, 8), Values({500, 500, 500, 500, 500, 500, 900, 500}));
     // A negative wait counts as no wait (it would otherwise skip the next line); a malformed WAIT line
     // is consumed like any other; a huge wait saturates instead of overflowing into the past.
-    TestScript odd =
-        loaded(dir, "OBJ,300,1\nWAIT,-500\nOBJ,400,2\nWAIT\nOBJ,700,3\nWAIT,9223372036854775807\nOBJ,800,4\n");
+    TestScript odd = loaded(
+        dir, "OBJ,300,1\nWAIT,-500\nOBJ,400,2\nWAIT\nOBJ,700,3\nWAIT,9223372036854775807\nOBJ,800,4\n");
     EXPECT_EQ(replay(odd, 12), Values({300, 300, 400, 400, 700, 700, 700, 700, 700, 700, 700, 700}));
 }
 
