@@ -73,7 +73,6 @@ TEST_F(ProcessorTest, MedianOfSevenIgnoresUpToThreeOutliers)
     EXPECT_EQ(processor->distanceSeries()[0], 500.0) << "three spikes";
     feed(3000);
     EXPECT_EQ(processor->distanceSeries()[0], 3000.0) << "four of seven are the new value";
-    EXPECT_EQ(processor->rawDistanceSeries()[0], 3000.0);
 }
 
 TEST_F(ProcessorTest, ClassifiesEveryZoneAtItsBoundaries)
@@ -167,15 +166,6 @@ TEST_F(ProcessorTest, TooCloseEndsTheStaticPeriodButADropoutBeyondRangeDoesNot)
     EXPECT_EQ(processor->objectState(), STATE_OBJECT_TOO_CLOSE);
     EXPECT_EQ(demoFields()[10], "0");
     EXPECT_EQ(demoFields()[11], "65535");
-}
-
-TEST_F(ProcessorTest, PresenceIsRecentForTheFirstThreeSecondsEvenWithoutObject)
-{
-    now += 3000 - 33;
-    feed(0);
-    EXPECT_EQ(processor->isPresenceRecent(), 1);
-    feed(0);
-    EXPECT_EQ(processor->isPresenceRecent(), 0);
 }
 
 TEST_F(ProcessorTest, DemoDataRecordCarriesTheProcessingStateInGeneralFormat)
