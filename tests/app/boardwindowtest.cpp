@@ -17,8 +17,6 @@
 namespace
 {
 
-const QByteArray MODE_DISTANCE_PROXIMITY = QByteArray::fromHex("0700030000010002");
-const QByteArray MODE_PROXIMITY = QByteArray::fromHex("0700030000010001");
 const QString GREEN = QStringLiteral("background-color: #009f69; color: #ffffff;");
 const QString RED = QStringLiteral("background-color: #df5353; color: #ffffff;");
 
@@ -32,7 +30,7 @@ TEST_F(BoardWindowTest, ModeComboSendsTheModeAndScalesTheBarChart)
     QComboBox* mode = child<QComboBox>("cbOperationMode");
     QCustomPlot* barPlot = child<QCustomPlot>("plotDistanceBar");
     mode->setCurrentIndex(1);
-    EXPECT_EQ(moduleFrames(0x07).last(), MODE_PROXIMITY);
+    EXPECT_EQ(moduleFrames(0x07).last(), QByteArray::fromHex("0700030000010001"));
     EXPECT_EQ(barPlot->xAxis->range(), QCPRange(0, 100));
     EXPECT_EQ(bars()->width(), 2.0);
     mode->setCurrentIndex(0);
@@ -57,7 +55,7 @@ TEST_F(BoardWindowTest, StartsOnTheBoardFallsBackToTheScriptOnUnplugAndReadsTheI
     EXPECT_EQ(text("lbApp0Revision"), "App0 Rev. 1.3.0.12");
     EXPECT_EQ(text("lbDriverRevision"), "Drv. Rev. 2.1.0.4");
     EXPECT_EQ(text("lbChipInfo"), "Chip Revision: 3");
-    EXPECT_EQ(moduleFrames(0x07), QList<QByteArray>{MODE_DISTANCE_PROXIMITY})
+    EXPECT_EQ(moduleFrames(0x07), QList<QByteArray>{QByteArray::fromHex("0700030000010002")})
         << "mode 2 sent once at start-up";
     EXPECT_EQ(fieldStyle("sfModuleHID"), GREEN);
     EXPECT_NE(window->cycle().processor().rawDistanceSeries()[0], 1500.0) << "not the script";

@@ -74,17 +74,6 @@ TEST_F(MainWindowTest, ReadOutShowsWholeCentimetresConfidenceAndStateColours)
     EXPECT_TRUE(shown("lDemoMode"));
 }
 
-TEST_F(MainWindowTest, NoObjectShowsDashesAndAnInvisibleBar)
-{
-    start("OBJ,0,0\n");
-    measure(12);
-    EXPECT_EQ(text("lObjectDetection"), "No Object Detected");
-    EXPECT_EQ(text("lbDistance"), "-");
-    EXPECT_EQ(legendRow(0), "Peak at: -");
-    EXPECT_EQ(legendRow(1), "Confidence: -");
-    EXPECT_EQ(bars()->brush().color().alpha(), 0);
-}
-
 TEST_F(MainWindowTest, StateLabelChangesAtMostEveryQuarterSecond)
 {
     start("OBJ,150,50\nWAIT,100000\n");
@@ -105,11 +94,16 @@ TEST_F(MainWindowTest, StateLabelChangesAtMostEveryQuarterSecond)
     EXPECT_LE(sinceChange, 300);
 }
 
-TEST_F(MainWindowTest, ScreenSaverComesOnThreeSecondsAfterTheLastPresence)
+TEST_F(MainWindowTest, NoObjectShowsDashesAndTheScreenSaverThreeSecondsAfterTheFirstMeasurement)
 {
     start("OBJ,0,0\n");
     clock.advance(10000); // a slow start: the seconds count from the first measurement
     measure(3000 / MainWindow::MEASUREMENT_PERIOD_MS - 1);
+    EXPECT_EQ(text("lObjectDetection"), "No Object Detected");
+    EXPECT_EQ(text("lbDistance"), "-");
+    EXPECT_EQ(legendRow(0), "Peak at: -");
+    EXPECT_EQ(legendRow(1), "Confidence: -");
+    EXPECT_EQ(bars()->brush().color().alpha(), 0) << "an invisible bar";
     EXPECT_FALSE(shown("gbScreenSaver")) << "presence counts as recent right after start-up";
     EXPECT_TRUE(shown("gbChart"));
     measure(3);
