@@ -27,11 +27,13 @@ protected:
 
 } // namespace
 
-TEST_F(AutomationTest, ClientSwitchesModesAndTriggersMeasurementsWithTheirRecords)
+TEST_F(AutomationTest, AClientConnectingDuringATickGetsOnlyWhatItAsksForAndSwitchesModesAndMeasures)
 {
     start("", true);
     RawClient client(AutomationServer::PORT);
-    EXPECT_EQ(client.receiveLines(1), "#VER;4c-31-44-07;1.3.0.12;1.0.0;2.1.0.4;1;3\r\n");
+    // A continuous tick lets events run: the client is taken on there and must not get that tick's
+    // measurement.
+    window->clickpbStartContinuous();
     EXPECT_FALSE(child<QCheckBox>("cbContinuousMode")->isChecked());
     EXPECT_FALSE(child<QCheckBox>("cbContinuousMode")->isEnabled());
     EXPECT_FALSE(child<QPushButton>("pbStart")->isEnabled());
@@ -40,33 +42,21 @@ TEST_F(AutomationTest, ClientSwitchesModesAndTriggersMeasurementsWithTheirRecord
     EXPECT_EQ(fieldStyle("sfAutomationStatus"), "background-color: #0075b0; color: #ffffff;");
 
     const int modesAtStart = moduleFrames(0x07).size();
+    clock.advance(1000);
     client.send("p\np\nm\n");
-    const QList<QByteArray> records = client.receiveLines(2).split('\n');
+    const QList<QByteArray> records = client.receiveLines(3).split('\n');
     // The record layouts are pinned by the logging and processor tests.
-    ASSERT_EQ(records.size(), 3) << "one measurement";
-    EXPECT_TRUE(records[0].startsWith("#DEMODATA;"));
-    EXPECT_TRUE(records[1].startsWith("#OBJ;"));
-    EXPECT_EQ(records[1].split(';').size(), 7) << "one object";
+    ASSERT_EQ(records.size(), 4) << "the version record and one measurement";
+    EXPECT_EQ(records[0], "#VER;4c-31-44-07;1.3.0.12;1.0.0;2.1.0.4;1;3\r");
+    EXPECT_TRUE(records[1].startsWith("#DEMODATA;" + QByteArray::number(clock.now()) + ";"))
+        << "not the tick's";
+    EXPECT_TRUE(records[2].startsWith("#OBJ;"));
+    EXPECT_EQ(records[2].split(';').size(), 7) << "one object";
     EXPECT_EQ(child<QComboBox>("cbOperationMode")->currentIndex(), 1);
     EXPECT_EQ(moduleFrames(0x07).size(), modesAtStart + 1) << "the same mode again sends nothing";
 
     client.close();
     EXPECT_TRUE(RawClient::waitUntil([this] { return inNormalLook(); }));
-}
-
-// A client that connects while a continuous tick lets events run must not get that tick's measurement.
-TEST_F(AutomationTest, AClientConnectingDuringATickGetsOnlyWhatItAsksFor)
-{
-    start("", true);
-    RawClient client(AutomationServer::PORT);
-    window->clickpbStartContinuous();
-    clock.advance(1000);
-    client.send("m\n");
-    const QList<QByteArray> received = client.receiveLines(3).split('\n');
-    ASSERT_GE(received.size(), 3);
-    EXPECT_TRUE(received[0].startsWith("#VER;"));
-    EXPECT_TRUE(received[1].startsWith("#DEMODATA;" + QByteArray::number(clock.now()) + ";"))
-        << "the client's measurement, not the tick's";
 }
 
 TEST_F(AutomationTest, ClientsThatResetLeaveTheWindowInItsNormalLookWithOrWithoutABoard)

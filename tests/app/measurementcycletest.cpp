@@ -142,6 +142,7 @@ TEST_F(CycleTest, ModuleSamplesReachTheClientAndAFailedExchangeIsNoSampleAndNoRe
     measure(4);
     EXPECT_EQ(cycle->sample().medianDistance, 500.0);
     EXPECT_EQ(cycle->sample().source, MeasurementSource::SimulatedBoard);
+    EXPECT_TRUE(cycle->sample().hasObject);
     const QByteArray time = QByteArray::number(clock.now());
     const QList<QByteArray> records = client.receiveLines(8).split('\n');
     ASSERT_EQ(records.size(), 9) << "two records a measurement, nothing before them";
