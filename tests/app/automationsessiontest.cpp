@@ -187,8 +187,8 @@ TEST_F(AutomationSessionTest, AClientThatNeverReadsQueuesNoMoreThanTheLimits)
 {
     // Replies larger than what the kernel buffers: from then on no command is carried out and the session
     // only reads, until the queue is full in commands (short ones) or in bytes (one line without breaks).
-    // The second client comes while the first, gone, still fills its queue and never reads again: only the
-    // kernel knows that connection has closed.
+    // The second round's client comes while the first round's, gone, still has a full queue and no room for
+    // its replies, so the session never reads or writes it again: only the kernel knows it has closed.
     target.padding = QString(16 * 1024 * 1024, QLatin1Char('x'));
     for (const auto& bound :
          {std::make_pair(QByteArray("m\n").repeated(32 * 1024),
