@@ -1,11 +1,16 @@
-// The automation session and server against rude clients, over real loopback sockets with the real record
-// writer. What the window does for a client is pinned by the automation test.
+// The automation port: how a chunk splits into commands, the records' texts, and the session and server as a
+// client sees them, over real loopback sockets with the real record writer and a stand-in target. What the
+// window adds for a client is pinned by the automation test, how the cycle streams records by the cycle's.
 #include "automationsession.h"
+#include "automationcommandparser.h"
 #include "automationserver.h"
 #include "iautomationtarget.h"
 #include "logging.h"
 
+#include "support/qtprinters.h"
 #include "support/rawclient.h"
+
+#include <QTcpServer>
 
 #include <gtest/gtest.h>
 
@@ -15,40 +20,41 @@
 namespace
 {
 
+const QByteArray MEASURED = "#DEMODATA;1\r\n#OBJ;1\r\n";
+
 // Measures as the window does: two records per measurement, the second written whether or not the first
-// one's write failed.
+// one's write failed. Notes every mode and measurement it is asked for.
 class RecordingTarget : public IAutomationTarget
 {
 public:
     void automationStarted(Logging* writer) override
     {
         itsWriter = writer;
-        ++started;
+        calls << QStringLiteral("start");
     }
     void automationEnded() override
     {
         itsWriter = nullptr;
-        ++ended;
+        calls << QStringLiteral("end");
     }
     bool isTargetConnected() override { return true; }
     QString versionRecord() override { return QStringLiteral("#VER;1\r\n"); }
     QStringList calibrationLines() override { return {QStringLiteral("#CAL;02;00")}; }
-    void selectOperationMode(int) override {}
+    void selectOperationMode(int mode) override { calls << QStringLiteral("mode %1").arg(mode); }
     void measureOnce() override
     {
         EXPECT_FALSE(itsMeasuring) << "a measurement entered again from inside itself";
         itsMeasuring = true;
-        ++measurements;
+        calls << QStringLiteral("measure");
         if (whileMeasuring)
             whileMeasuring();
         itsWriter->writeText(QStringLiteral("#DEMODATA;1\r\n") + padding);
         itsWriter->writeText(QStringLiteral("#OBJ;1\r\n"));
         itsMeasuring = false;
     }
+    int count(const char* call) const { return int(calls.count(QString::fromLatin1(call))); }
 
-    int started = 0;
-    int ended = 0;
-    int measurements = 0;
+    QStringList calls;
     QString padding;
     std::function<void()> whileMeasuring;
 
@@ -60,7 +66,12 @@ private:
 class AutomationSessionTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(server.listen(0, nullptr)); }
+    void SetUp() override
+    {
+        ASSERT_TRUE(server.listen(0, nullptr));
+        EXPECT_EQ(server.findChild<QTcpServer*>()->serverAddress(), QHostAddress(QHostAddress::LocalHost))
+            << "never reachable from the network";
+    }
 
     RecordingTarget target;
     AutomationServer server{target};
@@ -68,13 +79,57 @@ protected:
 
 } // namespace
 
+TEST(AutomationCommandParser, SplitsAtLineBreaksTrimsDropsEmptyAndStopsAtZero)
+{
+    const struct
+    {
+        const char* what;
+        QByteArray chunk;
+        QStringList commands;
+    } cases[] = {
+        {"one bare command", "d", {"d"}},
+        {"without line breaks the chunk is one command", " start now\t", {"start now"}},
+        {"CR LF, LF and CR all end lines", "d\r\np\nb\rgo", {"d", "p", "b", "go"}},
+        {"empty and blank lines are dropped", "\r\n\r\n  \nd\n\n", {"d"}},
+        {"only blanks", " \t \r\n ", {}},
+        {"nothing", "", {}},
+        {"a zero byte ends the chunk", QByteArray("d\np\0b\n", 6), {"d", "p"}},
+        {"a zero byte first leaves nothing", QByteArray("\0d\n", 3), {}},
+        {"bytes above 0x7f are Latin-1", "\xe9t\xe9\n", {QString::fromLatin1("\xe9t\xe9")}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(AutomationCommandParser::parse(c.chunk), c.commands) << c.what;
+}
+
+TEST(Logging, ObjectRecordsAreZeroFilledButNeverShortened)
+{
+    const struct
+    {
+        quint8 count, confidence;
+        quint16 distance;
+        quint32 reference, object;
+        const char* expected;
+    } cases[] = {
+        {1, 40, 1500, 12345, 678, "#OBJ;1700000000000;00001;00040;01500;000012345;000000678\r\n"},
+        {3, 63, 65535, 4294967295u, 0, "#OBJ;1700000000000;00001;00063;65535;4294967295;000000000\r\n"},
+        {0, 40, 1500, 1, 2, "#OBJ;1700000000000;00000\r\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(
+            Logging::objectsRecord(1700000000000, c.count, c.confidence, c.distance, c.reference, c.object),
+            QString::fromLatin1(c.expected));
+    EXPECT_EQ(Logging::versionRecord("0a-1b-2c-3d", "1.2.0.15", "1.0.0", "2.0.1.5", "7", "3"),
+              "#VER;0a-1b-2c-3d;1.2.0.15;1.0.0;2.0.1.5;7;3\r\n");
+    EXPECT_EQ(Logging::versionRecord("", "", "1.0.0", "", "", ""), "#VER;;;1.0.0;;;\r\n");
+}
+
 TEST_F(AutomationSessionTest, ClientsThatResetAnywhereAreLetGoAndTheNextOneIsServed)
 {
     const auto measuring = [this](RawClient& client)
     {
-        const int before = target.measurements;
+        const int before = target.count("measure");
         client.send(QByteArray("m\n").repeated(40));
-        RawClient::waitUntil([&] { return target.measurements > before; });
+        RawClient::waitUntil([&] { return target.count("measure") > before; });
     };
     const struct
     {
@@ -94,46 +149,63 @@ TEST_F(AutomationSessionTest, ClientsThatResetAnywhereAreLetGoAndTheNextOneIsSer
             rude.reset();
         }
         EXPECT_TRUE(RawClient::waitUntil([&] { return server.session() == nullptr; })) << c.when;
-        EXPECT_EQ(target.ended, target.started) << c.when;
+        EXPECT_EQ(target.count("end"), target.count("start")) << c.when;
 
         RawClient polite(server.port());
         EXPECT_EQ(polite.receiveLines(1), "#VER;1\r\n") << c.when;
         polite.send("m\n");
-        EXPECT_EQ(polite.receiveLines(2), "#DEMODATA;1\r\n#OBJ;1\r\n") << c.when;
+        EXPECT_EQ(polite.receiveLines(2), MEASURED) << c.when;
     }
 }
 
-TEST_F(AutomationSessionTest, AClientThatReconnectsWhileItsOldConnectionsCloseIsPendingIsServed)
+TEST_F(AutomationSessionTest, OneClientAtATimeAndANewcomerIsServedOnceTheOldConnectionHasClosed)
 {
     RawClient first(server.port());
     first.receiveLines(1);
-    std::unique_ptr<RawClient> second;
+    RawClient second(server.port());
+    EXPECT_EQ(second.receiveLines(1), "#ERR;;Another automation client is connected.\r\n");
+    EXPECT_TRUE(RawClient::waitUntil([&] { return second.peerClosed(); }));
+    // The first keeps its stream, commands in turn: modes without a reply, anything else measures.
+    first.send("p\nd\r\nb\rD\n");
+    EXPECT_EQ(first.receiveLines(2), MEASURED);
+    EXPECT_EQ(target.calls, QStringList({"start", "mode 1", "mode 0", "mode 2", "measure"}));
+
     // The program is busy while the client gives up and comes back: both reach it in the same turn.
+    std::unique_ptr<RawClient> again;
     target.whileMeasuring = [&]
     {
         first.close();
-        second = std::make_unique<RawClient>(server.port());
+        again = std::make_unique<RawClient>(server.port());
     };
     first.send("m\n");
-    ASSERT_TRUE(RawClient::waitUntil([&] { return second != nullptr; }));
+    ASSERT_TRUE(RawClient::waitUntil([&] { return again != nullptr; }));
     target.whileMeasuring = nullptr;
-    EXPECT_EQ(second->receiveLines(1), "#VER;1\r\n");
+    EXPECT_EQ(again->receiveLines(1), "#VER;1\r\n");
 }
 
-TEST_F(AutomationSessionTest, ALongLineWithoutLineBreaksQueuesNoMoreThanTheByteLimit)
+TEST_F(AutomationSessionTest, AClientThatNeverReadsQueuesNoMoreThanTheLimits)
 {
-    // Replies larger than what the kernel buffers, to a client that never reads: from then on the session
-    // only reads, and only the byte limit stops it.
+    // Replies larger than what the kernel buffers: from then on no command is carried out and the session
+    // only reads, until the queue is full in commands (short ones) or in bytes (one line without breaks).
+    // The second round's client comes while the first round's, gone, still has a full queue and no room for
+    // its replies, so the session never reads or writes it again: only the kernel knows it has closed.
     target.padding = QString(16 * 1024 * 1024, QLatin1Char('x'));
-    RawClient client(server.port());
-    client.send("m\n");
-    ASSERT_TRUE(RawClient::waitUntil([&] { return target.measurements == 1; }));
-    const QByteArray part(64 * 1024, 'y');
-    EXPECT_TRUE(RawClient::waitUntil(
-        [&]
-        {
-            client.send(part);
-            return server.session()->queuedCommandBytes() >= AutomationSession::MAX_QUEUED_BYTES;
-        }));
-    EXPECT_EQ(server.session()->queuedCommandBytes(), AutomationSession::MAX_QUEUED_BYTES);
+    for (const auto& bound :
+         {std::make_pair(QByteArray("m\n").repeated(32 * 1024),
+                         qint64(AutomationSession::MAX_QUEUED_COMMANDS)),
+          std::make_pair(QByteArray(64 * 1024, 'y'), AutomationSession::MAX_QUEUED_BYTES)})
+    {
+        const int before = target.count("measure");
+        RawClient client(server.port());
+        client.send("m\n");
+        ASSERT_TRUE(RawClient::waitUntil([&] { return target.count("measure") == before + 1; }));
+        EXPECT_TRUE(RawClient::waitUntil(
+            [&]
+            {
+                client.send(bound.first);
+                return server.session()->queuedCommandBytes() >= bound.second;
+            }));
+        EXPECT_EQ(server.session()->queuedCommandBytes(), bound.second);
+        EXPECT_EQ(target.count("measure"), before + 1) << "no command while the replies wait";
+    }
 }

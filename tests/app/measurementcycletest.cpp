@@ -1,14 +1,18 @@
 #include "measurementcycle.h"
+#include "logging.h"
 #include "measurementrecorder.h"
 #include "recordingreader.h"
 
 #include "Communication/comstream.h"
 #include "support/manualclock.h"
 #include "support/qtprinters.h"
+#include "support/rawclient.h"
 #include "support/scriptedcomdriver.h"
 #include "support/tempworkdir.h"
 
 #include <QFile>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 #include <gtest/gtest.h>
 
@@ -30,12 +34,6 @@ protected:
         cycle.reset();
         workDir.writeTestData(script);
         cycle = std::make_unique<MeasurementCycle>();
-    }
-    void createCycleOnBundledScript()
-    {
-        QFile bundled(QStringLiteral(LIDORA_BUNDLED_TEST_DATA));
-        ASSERT_TRUE(bundled.open(QIODevice::ReadOnly));
-        createCycle(bundled.readAll());
     }
 
     void measure(int times = 1)
@@ -65,18 +63,20 @@ TEST_F(CycleTest, StartsWithTwoHundredSamplesAndRealAgesAfterUnevenCycles)
     clock.advance(100);
     cycle->measure();
 
-    const QVector<double>& ages = processor.timeSeries();
-    ASSERT_EQ(ages.size(), MeasurementProcessor::SERIES_LENGTH);
-    EXPECT_EQ(ages[0], 0.0);
-    EXPECT_EQ(ages[1], -100.0);
-    EXPECT_EQ(ages[2], -140.0);
-    EXPECT_EQ(ages[3], -173.0);
+    EXPECT_EQ(processor.timeSeries().size(), MeasurementProcessor::SERIES_LENGTH);
+    EXPECT_EQ(processor.timeSeries().mid(0, 4), QVector<double>({0.0, -100.0, -140.0, -173.0}));
 }
 
-TEST_F(CycleTest, BundledScriptShowsEveryStateAndLongPauses)
+// Two minutes of the bundled script, recorded, and the recording replayed later in the same cycle.
+TEST_F(CycleTest, BundledScriptShowsEveryStateAndLongPausesAndItsRecordingReplaysThem)
 {
-    createCycleOnBundledScript();
-    std::set<int> seen;
+    QFile bundled(QStringLiteral(LIDORA_BUNDLED_TEST_DATA));
+    ASSERT_TRUE(bundled.open(QIODevice::ReadOnly));
+    createCycle(bundled.readAll());
+    MeasurementRecorder recorder;
+    ASSERT_TRUE(recorder.start(workDir.filePath("run.csv"), false));
+    QObject::connect(cycle.get(), &MeasurementCycle::measured, &recorder, &MeasurementRecorder::record);
+    std::vector<int> recorded;
     qint64 longestStatic = 0, staticSince = -1, longestSaver = 0, saverSince = -1;
     // How long a condition has held without a break, at its longest.
     const auto track = [this](bool holds, qint64& since, qint64& longest)
@@ -85,73 +85,24 @@ TEST_F(CycleTest, BundledScriptShowsEveryStateAndLongPauses)
         if (since >= 0)
             longest = std::max(longest, clock.now() - since);
     };
-    // Two minutes of measurements: the script loops at least once.
+    // The script loops at least once.
     for (int i = 0; i < 2 * 60 * 1000 / 33; ++i)
     {
         measure();
-        seen.insert(cycle->sample().objectState);
+        recorded.push_back(cycle->sample().objectState);
         track(cycle->sample().objectState == STATE_STATIC, staticSince, longestStatic);
         track(!cycle->sample().presenceRecent, saverSince, longestSaver);
     }
-    EXPECT_EQ(seen, (std::set<int>{STATE_NO_OBJECT, STATE_OBJECT_TOO_CLOSE, STATE_OBJECT_PRESENCE,
-                                   STATE_OBJECT_FAR, STATE_STATIC}));
+    recorder.stop();
+    EXPECT_EQ(std::set<int>(recorded.begin(), recorded.end()),
+              (std::set<int>{STATE_NO_OBJECT, STATE_OBJECT_TOO_CLOSE, STATE_OBJECT_PRESENCE, STATE_OBJECT_FAR,
+                             STATE_STATIC}));
     EXPECT_GE(longestStatic, 3000) << "static long enough for the screen saver to come on";
     EXPECT_GE(longestSaver, 5000) << "a pause in which the screen saver shows";
-}
-
-TEST_F(CycleTest, OpenModuleStreamReplacesTheScriptAndAFailedExchangeIsNoSample)
-{
-    using NoxCore::Communication::ComStream;
-    createCycle("OBJ,1500,40\n");
-    ScriptedComDriver driver;
-    ComStream stream(&driver, ComStream::theImmediateFlushPolicy);
-    cycle->setModuleStream(&stream);
-    cycle->setBoardSource(MeasurementSource::SimulatedBoard);
-
-    // One object at 500 mm.
-    const QByteArray answer = QByteArray::fromHex("0100f401000000002a1027000020 4e0000");
-    for (int i = 0; i < 4; ++i)
-        driver.addAnswer(0x02, 0, answer);
-    measure(4);
-    // How the answer decodes and reaches the records is pinned by the command and logging tests.
-    EXPECT_EQ(cycle->sample().medianDistance, 500.0);
-    EXPECT_EQ(cycle->sample().source, MeasurementSource::SimulatedBoard);
-    EXPECT_TRUE(cycle->sample().hasObject);
-
-    // No answer is no measurement: nothing enters the series, the listeners learn of a gap.
-    measure();
-    EXPECT_TRUE(cycle->sample().exchangeFailed);
-    EXPECT_FALSE(cycle->sample().hasObject);
-    EXPECT_EQ(cycle->processor().rawDistanceSeries()[0], 500.0);
-    EXPECT_EQ(cycle->sample().objectState, STATE_OBJECT_PRESENCE);
-
-    // A closed stream means test mode again. (A missing script's zero records are the script's test; the
-    // fourth equal sample deciding the median is the median's.)
-    driver.close();
-    measure();
-    EXPECT_EQ(cycle->sample().rawDistance, 1500);
-    EXPECT_EQ(cycle->sample().source, MeasurementSource::TestScript);
-}
-
-TEST_F(CycleTest, ARecordingReplayedShowsTheStatesItRecorded)
-{
-    createCycleOnBundledScript();
-    MeasurementRecorder recorder;
-    ASSERT_TRUE(recorder.start(workDir.filePath("run.csv"), false));
-    std::vector<int> recorded;
-    QObject::connect(cycle.get(), &MeasurementCycle::measured, &recorder, &MeasurementRecorder::record);
-    const QMetaObject::Connection collecting = QObject::connect(cycle.get(), &MeasurementCycle::measured,
-                                                                [&recorded](const MeasurementSample& sample)
-                                                                { recorded.push_back(sample.objectState); });
-    // One loop of the script, with every state.
-    measure(60 * 1000 / 33);
-    recorder.stop();
-    QObject::disconnect(collecting);
 
     RecordingReader reader;
     ASSERT_TRUE(reader.read(workDir.filePath("run.csv"))) << reader.errorString().toStdString();
-    ASSERT_EQ(reader.samples().size(), int(recorded.size()));
-    // Later, in another cycle that has seen other measurements before.
+    // Later, after other measurements.
     clock.advance(3600 * 1000);
     measure(100);
     cycle->restart();
@@ -162,5 +113,59 @@ TEST_F(CycleTest, ARecordingReplayedShowsTheStatesItRecorded)
         replayed.push_back(cycle->sample().objectState);
     }
     EXPECT_EQ(replayed, recorded);
-    EXPECT_EQ(std::set<int>(replayed.begin(), replayed.end()).size(), 5u);
+}
+
+// The module's samples replace the script's and reach the client; a failed exchange is no sample and no
+// record, only the refusal a request gets while no board is there.
+TEST_F(CycleTest, ModuleSamplesReachTheClientAndAFailedExchangeIsNoSampleAndNoRecord)
+{
+    using NoxCore::Communication::ComDriver;
+    using NoxCore::Communication::ComStream;
+    createCycle("OBJ,1500,40\n");
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    RawClient client(server.serverPort());
+    ASSERT_TRUE(server.waitForNewConnection(5000));
+    Logging logging(nullptr);
+    logging.writeText("#DROPPED\r\n"); // no socket yet
+    logging.setSocket(server.nextPendingConnection());
+    cycle->setLogging(&logging);
+    measure(); // test mode: the script is never streamed
+
+    ScriptedComDriver driver;
+    ComStream stream(&driver, ComStream::theImmediateFlushPolicy);
+    cycle->setModuleStream(&stream);
+    cycle->setBoardSource(MeasurementSource::SimulatedBoard);
+    // One object at 500 mm, decoded as the command test pins it.
+    for (int i = 0; i < 4; ++i)
+        driver.addAnswer(0x02, 0, QByteArray::fromHex("0100f401000000002a10270000204e0000"));
+    measure(4);
+    EXPECT_EQ(cycle->sample().medianDistance, 500.0);
+    EXPECT_EQ(cycle->sample().source, MeasurementSource::SimulatedBoard);
+    EXPECT_TRUE(cycle->sample().hasObject);
+    const QByteArray time = QByteArray::number(clock.now());
+    const QList<QByteArray> records = client.receiveLines(8).split('\n');
+    ASSERT_EQ(records.size(), 9) << "two records a measurement, nothing before them";
+    EXPECT_TRUE(records[6].startsWith("#DEMODATA;" + time + ";500;"));
+    EXPECT_EQ(records[7], "#OBJ;" + time + ";00001;00042;00500;000010000;000020000\r");
+
+    // Nothing enters the series, the listeners learn of a gap, and the stream takes the next request at once.
+    driver.failReads(ComDriver::RECEIVE_FAILED);
+    measure();
+    EXPECT_TRUE(cycle->sample().exchangeFailed);
+    EXPECT_FALSE(cycle->sample().hasObject);
+    EXPECT_EQ(cycle->processor().rawDistanceSeries()[0], 500.0);
+    EXPECT_EQ(cycle->sample().objectState, STATE_OBJECT_PRESENCE);
+    driver.failReads(ComDriver::SUCCESS);
+    driver.rewindAnswers();
+    measure();
+    const QByteArray next = client.receiveLines(3);
+    EXPECT_TRUE(next.startsWith("#ERR;;No target system connected.\r\n#DEMODATA;")) << next.toStdString();
+    EXPECT_EQ(next.count('\n'), 3);
+
+    // A closed stream means test mode again.
+    driver.close();
+    measure();
+    EXPECT_EQ(cycle->sample().rawDistance, 1500);
+    EXPECT_EQ(cycle->sample().source, MeasurementSource::TestScript);
 }

@@ -1,3 +1,4 @@
+#include "support/qtprinters.h"
 #include "support/scriptedcomdriver.h"
 
 #include "getcalibrationdatacommand.h"
@@ -22,6 +23,20 @@ std::vector<unsigned char> answerOf(const char* hex)
 {
     const QByteArray bytes = QByteArray::fromHex(hex);
     return std::vector<unsigned char>(bytes.cbegin(), bytes.cend());
+}
+
+// Every field an object answer decodes into, in answer order.
+std::vector<quint64> fieldsOf(const GetObjectsCommand& command)
+{
+    const ObjectRecord r = command.objectRecord();
+    return {command.objectCount(),  r.firstByte,        r.distance, r.distance2, r.distance3, r.confidence,
+            r.photonCountReference, r.photonCountObject};
+}
+
+QStringList textsOf(const GetSerialNumberCommand& command)
+{
+    return {command.serialNumber(), command.app0Revision(), command.driverRevision(), command.extraRevision(),
+            command.chipRevision()};
 }
 
 const char SERIAL_NUMBER_ANSWER[] = "0a1b2c3d0102000f0200010507"
@@ -59,15 +74,8 @@ TEST_F(ModuleCommandExchange, GetObjectsDecodesEveryLittleEndianFieldAndKeepsIts
     GetObjectsCommand command;
     EXPECT_EQ(exchange(command, 0x02, answerHex), QByteArray::fromHex("0200000011"));
     EXPECT_TRUE(command.valid());
-    const ObjectRecord record = command.objectRecord();
-    EXPECT_EQ(command.objectCount(), 5);
-    EXPECT_EQ(record.firstByte, 0x11);
-    EXPECT_EQ(record.distance, 0x1234);
-    EXPECT_EQ(record.distance2, 0x5678);
-    EXPECT_EQ(record.distance3, 0x9ABC);
-    EXPECT_EQ(record.confidence, 63);
-    EXPECT_EQ(record.photonCountReference, 0x01020304u);
-    EXPECT_EQ(record.photonCountObject, 0xF5F6F7F8u);
+    const std::vector<quint64> decoded = fieldsOf(command);
+    EXPECT_EQ(decoded, (std::vector<quint64>{5, 0x11, 0x1234, 0x5678, 0x9ABC, 63, 0x01020304u, 0xF5F6F7F8u}));
 
     const std::vector<unsigned char> answer = answerOf(answerHex);
     for (unsigned int size = 0; size < GetObjectsCommand::ANSWER_SIZE; ++size)
@@ -75,12 +83,10 @@ TEST_F(ModuleCommandExchange, GetObjectsDecodesEveryLittleEndianFieldAndKeepsIts
         GetObjectsCommand fresh;
         std::vector<unsigned char> shortAnswer(answer.begin(), answer.begin() + size);
         EXPECT_FALSE(fresh.deserialize(shortAnswer.data(), size)) << size;
-        EXPECT_EQ(fresh.objectCount(), 0);
-        EXPECT_EQ(fresh.objectRecord().distance, 0);
-        EXPECT_EQ(fresh.objectRecord().photonCountObject, 0u);
+        EXPECT_EQ(fieldsOf(fresh), std::vector<quint64>(8, 0)) << size;
     }
     EXPECT_FALSE(command.deserialize(nullptr, 17));
-    EXPECT_EQ(command.objectCount(), 5);
+    EXPECT_EQ(fieldsOf(command), decoded) << "kept";
 }
 
 TEST_F(ModuleCommandExchange, TargetConfigurationSendsModeAndRecordsTheRequest)
@@ -102,55 +108,42 @@ TEST_F(ModuleCommandExchange, TargetConfigurationSendsModeAndRecordsTheRequest)
     EXPECT_TRUE(both.deserialize(nullptr, 0));
 }
 
-TEST_F(ModuleCommandExchange, SerialNumberAndRevisionsBecomeTexts)
+TEST_F(ModuleCommandExchange, SerialNumberAndRevisionsBecomeTextsAndShortAnswersKeepThePlaceholders)
 {
     GetSerialNumberCommand command;
     EXPECT_EQ(exchange(command, 0x08, SERIAL_NUMBER_ANSWER), QByteArray::fromHex("080000000e"));
-    EXPECT_EQ(command.serialNumber(), "0a-1b-2c-3d");
-    EXPECT_EQ(command.app0Revision(), "1.2.0.15");
-    EXPECT_EQ(command.driverRevision(), "2.0.1.5");
-    EXPECT_EQ(command.extraRevision(), "7");
-    EXPECT_EQ(command.chipRevision(), "3");
+    EXPECT_EQ(textsOf(command), QStringList({"0a-1b-2c-3d", "1.2.0.15", "2.0.1.5", "7", "3"}));
     EXPECT_EQ(command.description(), "#DTX;GET_SERIAL_NUMBER;08\n"
                                      "#DRX;GET_SERIAL_NUMBER;0a;1b;2c;3d;01;02;00;0f;02;00;01;05;07;03");
-}
 
-TEST(GetSerialNumberCommand, AShortAnswerKeepsThePlaceholdersAndRecordsItsLength)
-{
+    // A short answer keeps the placeholders and records its length.
     std::vector<unsigned char> answer = answerOf(SERIAL_NUMBER_ANSWER);
     answer.pop_back();
-    GetSerialNumberCommand command;
-    EXPECT_FALSE(command.deserialize(answer.data(), unsigned(answer.size())));
-    EXPECT_EQ(command.serialNumber(), "00-00-00-00");
-    EXPECT_EQ(command.app0Revision(), "11.11.11.11");
-    EXPECT_EQ(command.driverRevision(), "22.22.22.22");
-    EXPECT_EQ(command.extraRevision(), "0");
-    EXPECT_EQ(command.chipRevision(), "0");
-    EXPECT_EQ(command.description(), "GET_SERIAL_NUMBER not deserialized. Response length: 0d");
+    GetSerialNumberCommand shortened;
+    EXPECT_FALSE(shortened.deserialize(answer.data(), unsigned(answer.size())));
+    EXPECT_EQ(textsOf(shortened), QStringList({"00-00-00-00", "11.11.11.11", "22.22.22.22", "0", "0"}));
+    EXPECT_EQ(shortened.description(), "GET_SERIAL_NUMBER not deserialized. Response length: 0d");
 
     GetSerialNumberCommand empty;
     EXPECT_FALSE(empty.deserialize(nullptr, 14));
     EXPECT_EQ(empty.description(), "GET_SERIAL_NUMBER not deserialized. Response length: 00");
 }
 
-TEST_F(ModuleCommandExchange, CalibrationBlockComesBackInUpperCase)
+TEST_F(ModuleCommandExchange, CalibrationBlockComesBackInUpperCaseAndAShortOneWithItsLengthAndBytes)
 {
     GetCalibrationDataCommand command(2);
     EXPECT_EQ(exchange(command, 0x09, "0aff000102030405060708090a0b"), QByteArray::fromHex("090001000e02"));
     EXPECT_EQ(command.calibrationData(), ";0A;FF;00;01;02;03;04;05;06;07;08;09;0A;0B");
     EXPECT_EQ(command.description(), "#DTX;GET_CALIBRATION_DATA;09;02"
                                      "#DRX;GET_CALIBRATION_DATA;0A;FF;00;01;02;03;04;05;06;07;08;09;0A;0B");
-}
 
-TEST(GetCalibrationDataCommand, AShortAnswerRecordsItsLengthAndBytes)
-{
     std::vector<unsigned char> answer = answerOf("01020304ff");
-    GetCalibrationDataCommand command(2);
-    EXPECT_FALSE(command.deserialize(answer.data(), unsigned(answer.size())));
-    EXPECT_EQ(command.calibrationData(), "\r\n");
-    EXPECT_EQ(command.description(),
+    GetCalibrationDataCommand shortened(2);
+    EXPECT_FALSE(shortened.deserialize(answer.data(), unsigned(answer.size())));
+    EXPECT_EQ(shortened.calibrationData(), "\r\n");
+    EXPECT_EQ(shortened.description(),
               "#DRX;GET_CALIBRATION_DATA not deserialized. Response length: 0x05. Data: ;01;02;03;04;FF");
-    EXPECT_FALSE(command.serialize(nullptr, 1));
+    EXPECT_FALSE(shortened.serialize(nullptr, 1));
     unsigned char buffer[1] = {};
-    EXPECT_FALSE(command.serialize(buffer, 0));
+    EXPECT_FALSE(shortened.serialize(buffer, 0));
 }

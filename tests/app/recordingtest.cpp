@@ -67,13 +67,12 @@ TEST(Recording, BadRecordingsAreRefusedWithTheirLine)
     const QByteArray header = RecordingFormat::header();
     QByteArray textInNumber = rowAt(T0);
     textInNumber.replace(",500,", ",5OO,");
-    struct Case
+    const struct
     {
         const char* what;
         QByteArray content;
         const char* message;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"empty", "", "Cannot play run.csv: the file is empty."},
         {"wrong header", "time;distance\r\n" + rowAt(T0), "run.csv, line 1: not a recording: the first line"},
         {"header only", header, "run.csv: no measurements after the header."},
@@ -89,7 +88,7 @@ TEST(Recording, BadRecordingsAreRefusedWithTheirLine)
         {"time going back", header + rowAt(T0 + 33) + rowAt(T0), "line 3: the time goes back."},
     };
     TempWorkDir dir;
-    for (const Case& c : cases)
+    for (const auto& c : cases)
     {
         dir.writeFile("run.csv", c.content);
         RecordingReader reader;
@@ -131,18 +130,17 @@ TEST(Recording, FilesThatCannotBeWrittenStopTheRecordingAndKeepWhatWasWritten)
 {
     TempWorkDir dir;
     dir.writeFile("kept.csv", "earlier work\n");
-    struct Case
+    const struct
     {
         QString path;
         bool replace;
         const char* message;
-    };
-    const Case refused[] = {
+    } refused[] = {
         {dir.filePath("kept.csv"), false, "kept.csv exists already"},
         {"/dev/full", true, "cannot write /dev/full: No space left on device"},
         {dir.filePath("no/such/folder/run.csv"), false, "cannot write"},
     };
-    for (const Case& c : refused)
+    for (const auto& c : refused)
     {
         MeasurementRecorder recorder;
         EXPECT_FALSE(recorder.start(c.path, c.replace)) << c.message;

@@ -7,35 +7,33 @@
 
 #include <QFileInfo>
 
-#include <limits>
+#include <algorithm>
 
 namespace
 {
 
 const qint64 T0 = 1700000000000;
 
-struct Replayed
-{
-    quint16 distance;
-    quint8 confidence;
-};
+using Values = std::vector<int>;
 
-// Replays `count` measurements, one every `stepMs`, starting at T0.
-std::vector<Replayed> replay(TestScript& script, int count, qint64 stepMs = 33)
+// The distances of `count` measurements, one every 33 ms from T0, and their confidences.
+Values replay(TestScript& script, int count, Values* confidences = nullptr)
 {
-    std::vector<Replayed> result;
+    Values distances;
     for (int i = 0; i < count; ++i)
     {
         ObjectRecord record;
         record.photonCountObject = 99; // must be cleared by the replay
-        script.replay(record, T0 + i * stepMs);
+        script.replay(record, T0 + i * 33);
         EXPECT_EQ(record.distance2, record.distance);
         EXPECT_EQ(record.distance3, record.distance);
         EXPECT_EQ(record.photonCountObject, 0u);
         EXPECT_EQ(record.firstByte, 0u);
-        result.push_back({record.distance, record.confidence});
+        distances.push_back(record.distance);
+        if (confidences != nullptr)
+            confidences->push_back(record.confidence);
     }
-    return result;
+    return distances;
 }
 
 TestScript loaded(const TempWorkDir& dir, const QByteArray& content)
@@ -63,42 +61,23 @@ TEST(TestScript, KeepsOnlyObjAndWaitLinesAndReadsTheirFields)
                                     "OBJ,400\r\n"        // wrong field count, Windows line end
                                     "OBJ,250,10\r\n");   // Windows line end
     ASSERT_EQ(script.lineCount(), 8);
-
-    const auto played = replay(script, 8);
-    const std::vector<std::pair<int, int>> expected = {{1500, 40}, {600, 36}, {0, 0},  {0, 0},
-                                                       {0, 63},    {0, 63},   {0, 63}, {250, 10}};
-    for (size_t i = 0; i < expected.size(); ++i)
-    {
-        EXPECT_EQ(played[i].distance, expected[i].first) << "measurement " << i;
-        EXPECT_EQ(played[i].confidence, expected[i].second) << "measurement " << i;
-    }
+    Values confidences;
+    EXPECT_EQ(replay(script, 8, &confidences), Values({1500, 600, 0, 0, 0, 0, 0, 250}));
+    EXPECT_EQ(confidences, Values({40, 36, 0, 0, 63, 63, 63, 10}));
 }
 
-TEST(TestScript, WaitHoldsTheLastObjectAndAWaitRestartsTheWait)
+TEST(TestScript, WaitsHoldTheLastObjectNeitherSkipLinesNorOverflow)
 {
     TempWorkDir dir;
-    TestScript script = loaded(dir, "OBJ,500,30\nWAIT,100\nWAIT,100\nOBJ,900,50\n");
-
-    // 0: OBJ 500. 33: WAIT until 133. 66: second WAIT restarts: until 166. 99..165: still waiting on
+    // 0: OBJ 500. 33: WAIT until 133. 66: the second WAIT restarts: until 166. 99..165: still waiting on
     // the OBJ,900 line, 500 is repeated. 198: OBJ 900 taken. 231: loops back to OBJ 500, for ever.
-    const auto played = replay(script, 8);
-    const int expected[] = {500, 500, 500, 500, 500, 500, 900, 500};
-    for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(played[i].distance, expected[i]) << "measurement " << i;
-}
-
-TEST(TestScript, OddWaitsNeitherSkipLinesNorOverflow)
-{
-    TempWorkDir dir;
+    TestScript restarted = loaded(dir, "OBJ,500,30\nWAIT,100\nWAIT,100\nOBJ,900,50\n");
+    EXPECT_EQ(replay(restarted, 8), Values({500, 500, 500, 500, 500, 500, 900, 500}));
     // A negative wait counts as no wait (it would otherwise skip the next line); a malformed WAIT line
     // is consumed like any other; a huge wait saturates instead of overflowing into the past.
-    TestScript script =
-        loaded(dir, "OBJ,300,1\nWAIT,-500\nOBJ,400,2\nWAIT\nOBJ,700,3\nWAIT,9223372036854775807\n"
-                    "OBJ,800,4\n");
-    const auto played = replay(script, 12);
-    const int expected[] = {300, 300, 400, 400, 700, 700, 700, 700, 700, 700, 700, 700};
-    for (int i = 0; i < 12; ++i)
-        EXPECT_EQ(played[i].distance, expected[i]) << "measurement " << i;
+    TestScript odd = loaded(
+        dir, "OBJ,300,1\nWAIT,-500\nOBJ,400,2\nWAIT\nOBJ,700,3\nWAIT,9223372036854775807\nOBJ,800,4\n");
+    EXPECT_EQ(replay(odd, 12), Values({300, 300, 400, 400, 700, 700, 700, 700, 700, 700, 700, 700}));
 }
 
 TEST(TestScript, MissingEmptyOrBinaryFilesGiveZeroRecords)
@@ -106,18 +85,19 @@ TEST(TestScript, MissingEmptyOrBinaryFilesGiveZeroRecords)
     TempWorkDir dir;
     TestScript missing;
     EXPECT_FALSE(missing.load(dir.filePath("no_such_file.txt")));
-    EXPECT_EQ(replay(missing, 1)[0].distance, 0);
+    EXPECT_EQ(replay(missing, 1), Values{0});
 
     TestScript empty = loaded(dir, "");
     EXPECT_EQ(empty.lineCount(), 0);
-    EXPECT_EQ(replay(empty, 1)[0].distance, 0);
+    EXPECT_EQ(replay(empty, 1), Values{0});
 
     QByteArray binary;
     for (int i = 0; i < 100000; ++i)
         binary.append(char((i * 7919) % 256));
     TestScript junk = loaded(dir, binary);
-    for (const Replayed& played : replay(junk, 50))
-        EXPECT_LE(played.confidence, 63);
+    Values confidences;
+    replay(junk, 50, &confidences);
+    EXPECT_LE(*std::max_element(confidences.begin(), confidences.end()), 63);
 }
 
 TEST(TestScript, VeryLargeFilesAndOverlongLinesAreBounded)
@@ -135,7 +115,7 @@ TEST(TestScript, VeryLargeFilesAndOverlongLinesAreBounded)
 
     EXPECT_LE(script.lineCount(), int(TestScript::MAX_FILE_BYTES / filler.size()) + 1);
     EXPECT_GE(script.lineCount(), int((TestScript::MAX_FILE_BYTES - prefixSize) / filler.size()));
-    EXPECT_EQ(replay(script, 1)[0].distance, 42);
+    EXPECT_EQ(replay(script, 1), Values{42});
 }
 
 TEST(TestScript, WorkingFolderScriptWinsOverTheInstalledOne)

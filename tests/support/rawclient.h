@@ -14,9 +14,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-// A TCP client on plain sockets, for what QTcpSocket never does: closing with a reset (SO_LINGER 0, as port
-// probes and killed programs do) and half-closing. Never blocks: the server under test runs in this thread's
-// event loop, which waitUntil() turns while it waits.
+// A TCP client on plain sockets that never blocks: the server under test runs in this thread's event loop,
+// which waitUntil() turns while it waits. It can also do what QTcpSocket never does: close with a reset
+// (SO_LINGER 0, as port probes and killed programs do) and half-close.
 class RawClient
 {
 public:
@@ -60,6 +60,12 @@ public:
         QByteArray received;
         waitUntil([&] { return (received += receive()).count('\n') >= lines; }, timeoutMs);
         return received;
+    }
+    // True once the other side has closed and everything it sent before has been received.
+    bool peerClosed()
+    {
+        char next = 0;
+        return isOpen() && ::recv(itsFd, &next, 1, MSG_DONTWAIT | MSG_PEEK) == 0;
     }
     void halfClose() { ::shutdown(itsFd, SHUT_WR); }
     void reset()
