@@ -72,20 +72,22 @@ std::string FakeHidrawTree::addInterface(int node, const FakeHidInterface& inter
     const QString hidDevice = usbInterface + "/0003:" + (ids + '.' + hex(node + 1, 4)).toUpper();
     const QString hidrawEntry = hidDevice + "/hidraw/" + nodeName;
     QDir().mkpath(hidrawEntry);
-    itsNodes[node].hidDevice = hidDevice;
 
     if (interface.hasInterfaceAttribute)
         writeFile(usbInterface + "/bInterfaceNumber", (hex(interface.interfaceNumber, 2) + '\n').toLatin1());
-    setUevent(node, QString("DRIVER=hid-generic\n"
-                            "HID_ID=0003:%1:%2\n"
-                            "HID_NAME=%3\n"
-                            "HID_PHYS=usb-0000:00:14.0-%4/input%5\n"
-                            "HID_UNIQ=\n")
-                        .arg(hex(interface.vendorId, 8), hex(interface.productId, 8),
-                             QString::fromUtf8(interface.name), QString::number(node + 1),
-                             QString::number(interface.interfaceNumber))
-                        .toUtf8());
-    setReportDescriptor(node, interface.reportDescriptor);
+    QByteArray uevent = interface.uevent;
+    if (uevent.isEmpty())
+        uevent = QString("DRIVER=hid-generic\n"
+                         "HID_ID=0003:%1:%2\n"
+                         "HID_NAME=%3\n"
+                         "HID_PHYS=usb-0000:00:14.0-%4/input%5\n"
+                         "HID_UNIQ=\n")
+                     .arg(hex(interface.vendorId, 8), hex(interface.productId, 8),
+                          QString::fromUtf8(interface.name), QString::number(node + 1),
+                          QString::number(interface.interfaceNumber))
+                     .toUtf8();
+    writeFile(hidDevice + "/uevent", uevent);
+    writeFile(hidDevice + "/report_descriptor", interface.reportDescriptor);
     QFile::link("../..", hidrawEntry + "/device");
     QFile::link(hidrawEntry, itsDir.filePath("sys/class/hidraw/" + nodeName));
     writeFile(QString::fromStdString(nodePath(node)), QByteArray());
@@ -95,16 +97,6 @@ std::string FakeHidrawTree::addInterface(int node, const FakeHidInterface& inter
     if (interface.interfaceNumber < 0)
         return path.toStdString();
     return (path + "&mi_" + hex(interface.interfaceNumber, 2)).toStdString();
-}
-
-void FakeHidrawTree::setUevent(int node, const QByteArray& text)
-{
-    writeFile(itsNodes[node].hidDevice + "/uevent", text);
-}
-
-void FakeHidrawTree::setReportDescriptor(int node, const QByteArray& descriptor)
-{
-    writeFile(itsNodes[node].hidDevice + "/report_descriptor", descriptor);
 }
 
 int FakeHidrawTree::attachBoard(int node)

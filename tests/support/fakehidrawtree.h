@@ -26,6 +26,8 @@ struct FakeHidInterface
     bool hasInterfaceAttribute = true;
     QByteArray name = "Nox Sensor Systems Lidora Board";
     QByteArray reportDescriptor = vendorReportDescriptor(64, 64);
+    // Replaces the uevent the kernel would write for these values when not empty.
+    QByteArray uevent = QByteArray();
 };
 
 // A private sysfs and /dev tree laid out as the kernel lays them out for hidraw nodes, with a
@@ -44,8 +46,6 @@ public:
 
     // Adds hidraw<node>; returns its interface path as the back end reports it.
     std::string addInterface(int node, const FakeHidInterface& interface = FakeHidInterface());
-    void setUevent(int node, const QByteArray& text);
-    void setReportDescriptor(int node, const QByteArray& descriptor);
     // The board's end of the socket pair that opens of the node get from now on; owned by the tree.
     int attachBoard(int node);
     // Opens of the node fail with this errno.
@@ -56,12 +56,10 @@ public:
     // The seed generator copies the sysfs files from here.
     QString sysfsRoot() const;
     QString devRoot() const;
-    std::string nodePath(int node) const;
 
 private:
     struct Node
     {
-        QString hidDevice;
         // The socket ends of an attached board: the one the device's opens duplicate, and the board's.
         int deviceEnd = -1;
         int boardEnd = -1;
@@ -69,6 +67,7 @@ private:
         int openError = 0;
     };
 
+    std::string nodePath(int node) const;
     void detachBoard(int node);
     int openNode(const std::string& nodePath);
 
