@@ -57,8 +57,10 @@ FakeHidrawTree::FakeHidrawTree() : itsBackend(itsDir.filePath("sys"), itsDir.fil
 FakeHidrawTree::~FakeHidrawTree()
 {
     NoxHid::HidBackend::install(itsPreviousBackend);
-    for (const int node : itsNodes.keys())
-        detachBoard(node);
+    for (const Node& node : qAsConst(itsNodes))
+        for (const int end : {node.deviceEnd, node.boardEnd})
+            if (end >= 0)
+                ::close(end);
 }
 
 std::string FakeHidrawTree::addInterface(int node, const FakeHidInterface& interface)
@@ -113,13 +115,6 @@ void FakeHidrawTree::failOpen(int node, int error)
     itsNodes[node].openError = error;
 }
 
-void FakeHidrawTree::unplug(int node)
-{
-    QFile::remove(itsDir.filePath(QString("sys/class/hidraw/hidraw%1").arg(node)));
-    QFile::remove(QString::fromStdString(nodePath(node)));
-    detachBoard(node);
-}
-
 QString FakeHidrawTree::sysfsRoot() const
 {
     return itsDir.filePath("sys");
@@ -133,16 +128,6 @@ QString FakeHidrawTree::devRoot() const
 std::string FakeHidrawTree::nodePath(int node) const
 {
     return QString("%1/hidraw%2").arg(devRoot()).arg(node).toStdString();
-}
-
-void FakeHidrawTree::detachBoard(int node)
-{
-    Node& entry = itsNodes[node];
-    if (entry.boardEnd < 0)
-        return;
-    ::close(entry.deviceEnd);
-    ::close(entry.boardEnd);
-    entry.deviceEnd = entry.boardEnd = -1;
 }
 
 int FakeHidrawTree::openNode(const std::string& nodePath)

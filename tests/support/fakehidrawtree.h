@@ -46,12 +46,11 @@ public:
 
     // Adds hidraw<node>; returns its interface path as the back end reports it.
     std::string addInterface(int node, const FakeHidInterface& interface = FakeHidInterface());
-    // The board's end of the socket pair that opens of the node get from now on; owned by the tree.
+    // The board's end of the socket pair that opens of the node get from now on; owned by the tree. Shut
+    // down, it stands for a board that was unplugged.
     int attachBoard(int node);
     // Opens of the node fail with this errno.
     void failOpen(int node, int error);
-    // The device goes away: sysfs entry and node vanish, the board's end of its socket pair closes.
-    void unplug(int node);
 
     // The seed generator copies the sysfs files from here.
     QString sysfsRoot() const;
@@ -68,7 +67,6 @@ private:
     };
 
     std::string nodePath(int node) const;
-    void detachBoard(int node);
     int openNode(const std::string& nodePath);
 
     QTemporaryDir itsDir;
