@@ -30,9 +30,6 @@ QString hex(int value, int digits)
 
 QByteArray vendorReportDescriptor(int inputBytes, int outputBytes, int reportId)
 {
-    // Report count with a two-byte value.
-    const auto count = [](int bytes)
-    { return QByteArray::fromHex("96") + char(bytes & 0xFF) + char(bytes >> 8); };
     QByteArray descriptor = QByteArray::fromHex("0600ff" // usage page: vendor defined
                                                 "0901"   // usage
                                                 "a101"); // collection: application
@@ -41,8 +38,9 @@ QByteArray vendorReportDescriptor(int inputBytes, int outputBytes, int reportId)
     descriptor += QByteArray::fromHex("1500"   // logical minimum 0
                                       "2600ff" // logical maximum 255
                                       "7508"); // report size: 8 bits
-    descriptor += QByteArray::fromHex("0902") + count(inputBytes) + QByteArray::fromHex("8102");  // input
-    descriptor += QByteArray::fromHex("0903") + count(outputBytes) + QByteArray::fromHex("9102"); // output
+    // Report counts take one byte: the board's reports are 64 bytes long.
+    descriptor += QByteArray::fromHex("090295") + char(inputBytes) + QByteArray::fromHex("8102");  // input
+    descriptor += QByteArray::fromHex("090395") + char(outputBytes) + QByteArray::fromHex("9102"); // output
     return descriptor + QByteArray::fromHex("c0");
 }
 

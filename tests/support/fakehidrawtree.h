@@ -12,7 +12,7 @@
 #include <string>
 
 // A report descriptor of the kind the board has: one vendor-defined collection with one input and one
-// output report of the given byte counts, numbered with reportId when it is not 0.
+// output report of the given byte counts (below 256), numbered with reportId when it is not 0.
 QByteArray vendorReportDescriptor(int inputBytes, int outputBytes, int reportId = 0);
 
 // One HID interface as sysfs shows it.
