@@ -123,7 +123,8 @@ TEST_F(HidDeviceTest, ListsInterfacesInNodeOrderByVendorProductAndPathFilter)
     const QStringList otherProduct = {itsOtherProduct.c_str()};
     EXPECT_EQ(pathsOf(HidDevice::listDevices(VENDOR, PRODUCT)), boardInterfaces);
     EXPECT_EQ(pathsOf(HidDevice::listDevices(VENDOR)), boardInterfaces + otherProduct);
-    EXPECT_EQ(pathsOf(HidDevice::listDevices()), QStringList(itsMouse.c_str()) + boardInterfaces + otherProduct);
+    EXPECT_EQ(pathsOf(HidDevice::listDevices()),
+              QStringList(itsMouse.c_str()) + boardInterfaces + otherProduct);
     EXPECT_EQ(pathsOf(HidDevice::listDevices(VENDOR, PRODUCT, "mi_03")),
               QStringList({boardInterfaces[0], boardInterfaces[3]}));
     EXPECT_EQ(HidDevice::listDevices(0x046D).value(0).productId(), 0xC52B);
