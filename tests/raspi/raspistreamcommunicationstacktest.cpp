@@ -88,22 +88,27 @@ protected:
 
 } // namespace
 
-TEST_F(BoardStack, InitBuildsTheChainAndDeinitTakesAllOfItDown)
+TEST_F(BoardStack, InitBuildsTheChainOnceAndDeinitTakesAllOfItDown)
 {
+    const std::string file = "raspistreamcommunicationstack";
     stack.deinit(); // never initialised: nothing happens
-    // Built again after a deinit: the whole chain anew.
-    for (int round = 0; round < 2; ++round)
-    {
-        stack.init(0x0C08, 0x40, &config, nullptr);
-        EXPECT_EQ(stack.rootElement()->name(), "CONTROL_HID");
-        std::set<QString> tops;
-        for (CommunicationStackElement* element : stack.topElements())
-            tops.insert(element->name());
-        EXPECT_EQ(tops, (std::set<QString>{"CONTROL_STREAM", "IcComCore", "SerialComDriver"}));
-        EXPECT_EQ(stack.elementNames().size(), 6);
-        stack.deinit();
-        EXPECT_TRUE(stack.elementNames().isEmpty());
-    }
+    EXPECT_DEATH(stack.setActive(true),
+                 assertionPattern(file, "itsIsInitialized", "CommunicationStack is not initialized."));
+    stack.init(0x0C08, 0x40, &config, nullptr);
+    EXPECT_EQ(stack.rootElement()->name(), "CONTROL_HID");
+    std::set<QString> tops;
+    for (CommunicationStackElement* element : stack.topElements())
+        tops.insert(element->name());
+    EXPECT_EQ(tops, (std::set<QString>{"CONTROL_STREAM", "IcComCore", "SerialComDriver"}));
+    EXPECT_EQ(stack.elementNames().size(), 6);
+    stack.deinit();
+    EXPECT_TRUE(stack.elementNames().isEmpty());
+
+    // Built anew after a deinit, and only once.
+    stack.init(0x0C08, 0x40, &config, nullptr);
+    EXPECT_EQ(stack.elementNames().size(), 6);
+    EXPECT_DEATH(stack.init(0x0C08, 0x40, &config, nullptr),
+                 assertionPattern(file, "!itsIsInitialized", "CommunicationStack is already initialized."));
 }
 
 TEST_F(BoardStack, OneActivationBringsEveryLevelUpChecksTheChipOnceAndTracesTheModuleStream)
@@ -146,21 +151,4 @@ TEST_F(BoardStack, UnplugClosesEveryLevelAndReplugBringsTheChainBack)
     EXPECT_TRUE(QTest::qWaitFor([&] { return everyLevelIs(NodeState::Closed); }, 3000));
     usb.backend.replug();
     EXPECT_TRUE(QTest::qWaitFor([&] { return everyLevelIs(NodeState::Open); }, 3000));
-}
-
-TEST(BoardStackDeathTest, PreconditionsStopWithTheirMessages)
-{
-    I2c::I2cConfigComObject config(2, 2, 0, 0x08000000);
-    const auto stop = [](const std::string& expression, const std::string& message)
-    { return assertionPattern("raspistreamcommunicationstack", expression, message); };
-    EXPECT_DEATH(RasPiStreamCommunicationStack(nullptr).setActive(true),
-                 stop("itsIsInitialized", "CommunicationStack is not initialized."));
-    EXPECT_DEATH(
-        {
-            SimulatedUsb usb(false);
-            RasPiStreamCommunicationStack stack(nullptr);
-            stack.init(0x0C08, 0x40, &config, nullptr);
-            stack.init(0x0C08, 0x40, &config, nullptr);
-        },
-        stop("!itsIsInitialized", "CommunicationStack is already initialized."));
 }
