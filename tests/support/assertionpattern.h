@@ -1,6 +1,7 @@
 #ifndef LIDORA_TESTS_ASSERTIONPATTERN_H
 #define LIDORA_TESTS_ASSERTIONPATTERN_H
 
+#include <regex>
 #include <string>
 
 // The regular expression for EXPECT_DEATH that matches the three lines of a failed NOX_ASSERT in the source
@@ -8,17 +9,9 @@
 inline std::string assertionPattern(const std::string& fileStem, const std::string& expression,
                                     const std::string& message)
 {
+    // Every character the pattern syntax gives a meaning stands for itself.
     const auto literal = [](const std::string& text)
-    {
-        std::string escaped;
-        for (const char character : text)
-        {
-            if (std::string("\\^$.|?*+()[]{}").find(character) != std::string::npos)
-                escaped += '\\';
-            escaped += character;
-        }
-        return escaped;
-    };
+    { return std::regex_replace(text, std::regex(R"([\\^$.|?*+()[\]{}])"), R"(\$&)"); };
     return "Assert in: [^\n]*" + literal(fileStem) +
            "\\.cpp, line [0-9]+\\.\nAssert expression:  " + literal(expression) +
            "\nMessage: " + literal(message) + "\n";

@@ -1,27 +1,14 @@
 #include "scriptedcomdriver.h"
 
-#include "Communication/frameformat.h"
-
 #include <algorithm>
 
 using namespace NoxCore::Communication;
 
-ScriptedComDriver::ScriptedComDriver(bool isOpen)
+void ScriptedComDriver::addAnswer(unsigned char protocol, unsigned char status, const QByteArray& payload)
 {
-    itsIsOpen = isOpen;
-    // Room for a few whole frames, so that written frames do not reallocate.
-    itsWritten.reserve(4 * FRAME_SIZE);
-}
-
-ScriptedComDriver::~ScriptedComDriver() = default;
-
-void ScriptedComDriver::addAnswer(unsigned char protocol, unsigned char status, unsigned int announcedLength,
-                                  const QByteArray& payload)
-{
-    const unsigned char header[FRAME_HEADER_SIZE] = {protocol, 0, status,
-                                                     static_cast<unsigned char>(announcedLength >> 8),
-                                                     static_cast<unsigned char>(announcedLength)};
-    itsAnswers.insert(itsAnswers.end(), header, header + FRAME_HEADER_SIZE);
+    const auto length = unsigned(payload.size());
+    itsAnswers.insert(itsAnswers.end(), {protocol, 0, status, static_cast<unsigned char>(length >> 8),
+                                         static_cast<unsigned char>(length)});
     itsAnswers.insert(itsAnswers.end(), payload.cbegin(), payload.cend());
 }
 
@@ -52,46 +39,34 @@ bool ScriptedComDriver::close()
 
 int ScriptedComDriver::flush()
 {
-    ++itsFlushCount;
-    if (!itsIsOpen)
-        return recordResult(CHANNEL_NOT_OPEN);
-    return recordResult(itsFlushError);
+    return step(&itsFlushCount, itsFlushError);
 }
 
 int ScriptedComDriver::write(const unsigned char* data, unsigned int size)
 {
-    ++itsWriteCount;
-    if (!itsIsOpen)
-        return recordResult(CHANNEL_NOT_OPEN);
-    if (itsWriteError != SUCCESS)
-        return recordResult(itsWriteError);
-    itsWritten.insert(itsWritten.end(), data, data + size);
-    return SUCCESS;
+    const int result = step(&itsWriteCount, itsWriteError);
+    if (result == SUCCESS)
+        itsWritten.insert(itsWritten.end(), data, data + size);
+    return result;
 }
 
 int ScriptedComDriver::read(unsigned char* data, unsigned int size)
 {
-    ++itsReadCount;
-    if (!itsIsOpen)
-        return recordResult(CHANNEL_NOT_OPEN);
-    if (itsReadError != SUCCESS)
-        return recordResult(itsReadError);
-    if (itsAnswers.size() - itsReadPosition < size)
-        return recordResult(RECEIVE_FAILED);
-    std::copy_n(itsAnswers.data() + itsReadPosition, size, data);
-    itsReadPosition += size;
-    return SUCCESS;
+    const bool tooFew = itsAnswers.size() - itsReadPosition < size;
+    const int result = step(&itsReadCount, itsReadError == SUCCESS && tooFew ? RECEIVE_FAILED : itsReadError);
+    if (result == SUCCESS)
+    {
+        std::copy_n(itsAnswers.data() + itsReadPosition, size, data);
+        itsReadPosition += size;
+    }
+    return result;
 }
 
-void ScriptedComDriver::resetBuffers()
+int ScriptedComDriver::step(int* count, int failure)
 {
-    ++itsResetBuffersCount;
-    itsReadPosition = itsAnswers.size();
-}
-
-int ScriptedComDriver::recordResult(int code)
-{
-    if (code != SUCCESS)
-        itsLastError = code;
-    return code;
+    ++*count;
+    const int result = itsIsOpen ? failure : CHANNEL_NOT_OPEN;
+    if (result != SUCCESS)
+        itsLastError = result;
+    return result;
 }

@@ -7,17 +7,17 @@
 
 #include <vector>
 
-// An in-memory channel for tests and benchmarks: keeps what the stream writes and hands out scripted answer
-// bytes. Every step can be made to fail with a chosen code. A read asks for exact byte counts: when fewer
-// scripted bytes are left it fails with RECEIVE_FAILED and hands out nothing, as a real channel times out.
+// An open in-memory channel for tests and benchmarks: keeps what the stream writes and hands out scripted
+// answer bytes. Every step can be made to fail with a chosen code. A read asks for exact byte counts: when
+// fewer scripted bytes are left it fails with RECEIVE_FAILED and hands out nothing, as a real channel times
+// out.
 //
 // Writing and reading reuse their buffers, so after the first exchange a loop of exchanges allocates
 // nothing here (call clearWritten() and rewindAnswers() between rounds).
 class ScriptedComDriver : public NoxCore::Communication::ComDriver
 {
 public:
-    explicit ScriptedComDriver(bool isOpen = true);
-    ~ScriptedComDriver() override;
+    ScriptedComDriver() { itsIsOpen = true; }
 
     // Raw bytes, appended to what read() hands out.
     void addAnswerBytes(const QByteArray& bytes)
@@ -25,13 +25,7 @@ public:
         itsAnswers.insert(itsAnswers.end(), bytes.cbegin(), bytes.cend());
     }
     // One answer frame: protocol id, an unexamined byte, status, the payload length big-endian, the payload.
-    void addAnswer(unsigned char protocol, unsigned char status, const QByteArray& payload)
-    {
-        addAnswer(protocol, status, unsigned(payload.size()), payload);
-    }
-    // The same with a length field that need not match the payload.
-    void addAnswer(unsigned char protocol, unsigned char status, unsigned int announcedLength,
-                   const QByteArray& payload);
+    void addAnswer(unsigned char protocol, unsigned char status, const QByteArray& payload);
     // Hands the scripted bytes out once more from the start.
     void rewindAnswers() { itsReadPosition = 0; }
     QByteArray unreadAnswerBytes() const;
@@ -50,7 +44,6 @@ public:
     int writeCount() const { return itsWriteCount; }
     int flushCount() const { return itsFlushCount; }
     int readCount() const { return itsReadCount; }
-    int resetBuffersCount() const { return itsResetBuffersCount; }
 
     bool open() override;
     bool close() override;
@@ -58,12 +51,13 @@ public:
     int write(const unsigned char* data, unsigned int size) override;
     int read(unsigned char* data, unsigned int size) override;
     int updateDeviceState() override { return itsDeviceState; }
-    void resetBuffers() override;
+    void resetBuffers() override { itsReadPosition = itsAnswers.size(); }
     void abortTransfer() override {}
 
 private:
-    // Keeps a failure as the driver's last error, as real drivers do.
-    int recordResult(int code);
+    // Counts the step and gives its result: CHANNEL_NOT_OPEN while closed, else the chosen failure. A
+    // failure is kept as the driver's last error, as real drivers do.
+    int step(int* count, int failure);
 
     std::vector<unsigned char> itsWritten;
     std::vector<unsigned char> itsAnswers;
@@ -77,7 +71,6 @@ private:
     int itsWriteCount = 0;
     int itsFlushCount = 0;
     int itsReadCount = 0;
-    int itsResetBuffersCount = 0;
 };
 
 #endif
