@@ -63,8 +63,6 @@ TEST_F(CommunicationStackTest, ChainsEachNodeToItsNextElement)
     EXPECT_FALSE(stack.insertNode("STRANGER", &stranger, "NOWHERE"));
     EXPECT_FALSE(stack.insertNode("STRANGER", &stranger, &stream));
     EXPECT_FALSE(stack.insertNode("STREAM", &stream, "ROOT"));
-    EXPECT_EQ(stack.findElement("STRANGER"), nullptr);
-    EXPECT_EQ(stack.findElement("STREAM"), nullptr);
     EXPECT_EQ(namesOf(stack.topElements()), (QStringList{"LEFT", "RIGHT"}));
 }
 
@@ -95,10 +93,10 @@ TEST_F(CommunicationStackTest, ClearElementsTakesTheStackDownFromTheHeadsToTheRo
                          [&closed](NodeStateContext context, int, int) { closed << context.nodeName(); });
     EXPECT_TRUE(stack.clearElements(false));
     EXPECT_EQ(closed, (QStringList{"LEFT", "RIGHT", "MIDDLE", "ROOT"}));
-    EXPECT_EQ(stack.rootElement(), nullptr);
     EXPECT_TRUE(stack.topElements().isEmpty());
     EXPECT_TRUE(stack.clearElements(true)) << "empty stack";
 
+    // A new root is taken only once the old one is gone.
     bool deleted = false;
     ASSERT_TRUE(stack.insertNode("ROOT", new FakeCommunicationNode(&deleted), QString()));
     EXPECT_TRUE(stack.clearElements(true));

@@ -5,7 +5,6 @@
 #include "Communication/streamflushobject.h"
 
 #include <QXmlStreamReader>
-#include <QXmlStreamWriter>
 
 #include <gtest/gtest.h>
 
@@ -83,20 +82,4 @@ TEST(Telegram, CommentFollowsTheOpeningTagEscaped)
     EXPECT_TRUE(telegramOf(&flush, 1).contains("TelegramType=\"Response\" Trace=\"80000000\">\n"
                                                "    <Comment>flush &lt;all&gt;</Comment>\n"
                                                "    <StreamFlush/>\n"));
-}
-
-TEST(Telegram, OpeningTagOfObjectsWithoutProtocolOrKnownCallingType)
-{
-    BareComObject bare;
-    bare.setCallingType(static_cast<IComObject::CallingType>(5));
-    bare.setTracePattern(0xABC);
-    QString text;
-    QXmlStreamWriter writer(&text);
-    ComObjectHelper::writeOpeningTag(&bare, &writer, 7);
-    ComObjectHelper::writeTextElementWithType(&writer, QStringLiteral("Value"), QStringLiteral("1f"),
-                                              QString());
-    ComObjectHelper::writeClosingTag(&writer);
-    EXPECT_EQ(text,
-              "<Telegram Pid=\"0\" CallingType=\"Unknown\" TelegramType=\"Response\" Trace=\"00000abc\">"
-              "<Value type=\"\">1f</Value></Telegram>");
 }

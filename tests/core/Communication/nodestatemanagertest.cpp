@@ -64,15 +64,6 @@ protected:
 
 } // namespace
 
-TEST(NodeState, Texts)
-{
-    const QStringList texts{"unknown", "opening", "open", "closing", "closed"};
-    for (int state = NodeState::Unknown; state <= NodeState::Closed; ++state)
-        EXPECT_EQ(NodeState::stateToString(state), texts[state]);
-    for (int state : {-1, 5, 6})
-        EXPECT_STREQ(NodeState::stateToString(state), "invalid state (out of bounds)") << state;
-}
-
 TEST_F(NodeStateManagerTest, ActivatingChecksAtOnceAndReportsOnlyChanges)
 {
     node.opened = true;

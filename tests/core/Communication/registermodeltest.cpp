@@ -35,9 +35,6 @@ TEST(RegisterInfoStd, IdentifiesAndOrdersItsRegisterByAddress)
     const RegisterInfoStd info(0x1A, 8, 8, 0xFF);
     EXPECT_EQ(info.id(), "0x1a");
     const RegisterInfoStd noBits(0x1A, 8, 8, 0);
-    EXPECT_FALSE(info.isReadOnly() || info.isWriteOnly());
-    EXPECT_TRUE(noBits.isReadOnly() && noBits.isWriteOnly());
-
     EXPECT_TRUE(info.equals(&noBits));
     EXPECT_FALSE(info.equals(nullptr));
     const RegisterInfoStd higher(0x1B, 8, 8, 0xFF);

@@ -57,6 +57,12 @@ inline QString writeTelegram(unsigned int address, unsigned int value, unsigned 
     return NoxCore::Communication::CommandManager::instance()->convertToXml(&write);
 }
 
+// The write of value 2 to register 2 with its Address element replaced, for telegrams broken inside.
+inline QString writeTelegramWithAddress(const QString& element)
+{
+    return writeTelegram(0x02, 2).replace("<Address>2</Address>", element);
+}
+
 // A read telegram: the request as the stream traces it when sending, the response with its answer.
 inline QString readTelegram(unsigned int address, unsigned int value, unsigned int telegramType)
 {

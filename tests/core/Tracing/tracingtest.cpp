@@ -104,30 +104,13 @@ protected:
 
 const int DEEP = 100000;
 
-const QString WRITE_ATTRIBUTES =
-    QStringLiteral("Pid=\"61\" CallingType=\"FireAndForget\" TelegramType=\"Request\" Trace=\"08000000\"");
-
-QString writeTelegramWith(const QString& attributes, const QString& parameters)
-{
-    return QStringLiteral("<Telegram %1><I2cWriteRegister>%2</I2cWriteRegister></Telegram>")
-        .arg(attributes, parameters);
-}
-
-QString parameters(const QString& address)
-{
-    return QStringLiteral("<SlaveAddress>40</SlaveAddress><AddressSize>1</AddressSize><Address>%1</Address>"
-                          "<DataSize>1</DataSize><Data>2</Data>")
-        .arg(address);
-}
-
 QString nested(const QString& name, int depth)
 {
     return QString("<%1>").arg(name).repeated(depth) + QString("</%1>").arg(name).repeated(depth);
 }
 
-const QString UNKNOWN_COMMAND =
-    QStringLiteral("<Telegram %1><I2cTeleport/></Telegram>").arg(WRITE_ATTRIBUTES);
-const QString ENORMOUS = writeTelegramWith(WRITE_ATTRIBUTES, parameters(QString(4 * 1024 * 1024, '0')));
+const QString UNKNOWN_COMMAND = writeTelegram(0x02, 2).replace("I2cWriteRegister", "I2cTeleport");
+const QString ENORMOUS = writeTelegramWithAddress("<Address>" + QString(4 * 1024 * 1024, '0') + "</Address>");
 
 using BadInput = TraceFileTest;
 
@@ -401,19 +384,19 @@ TEST_F(BadInput, TelegramTextsThatAreNotWholeTelegramsConvertToNothing)
         {"not XML", QStringLiteral("Address=2, please"), false},
         {"empty", QString(), false},
         {"binary", QString::fromLatin1("\x01\x7f<\x02\xff", 5), false},
-        {"deeply nested parameter", writeTelegramWith(WRITE_ATTRIBUTES, nested("Address", DEEP)), false},
-        {"deeply nested command", writeTelegramWith(WRITE_ATTRIBUTES, nested("Deeper", DEEP)), false},
+        {"deeply nested parameter", writeTelegramWithAddress(nested("Address", DEEP)), false},
+        {"deeply nested command", writeTelegramWithAddress(nested("Deeper", DEEP)), false},
         {"enormous", ENORMOUS, false},
-        {"duplicate attribute", writeTelegramWith(WRITE_ATTRIBUTES + " Trace=\"1\"", parameters("2")), false},
-        {"duplicate parameter", writeTelegramWith(WRITE_ATTRIBUTES, parameters("2") + "<Address>3</Address>"),
+        {"duplicate attribute", writeTelegram(0x02, 2).replace("<Telegram ", "<Telegram Trace=\"1\" "),
          false},
+        {"duplicate parameter", writeTelegramWithAddress("<Address>2</Address><Address>3</Address>"), false},
         {"two commands", writeTelegram(0x02, 2).replace("</Telegram>", "<StreamFlush/></Telegram>"), false},
         {"trailing element", writeTelegram(0x02, 2) + "<Telegram/>", false},
         {"entity from a document type",
-         "<!DOCTYPE Telegram [<!ENTITY a \"2\">]>" + writeTelegramWith(WRITE_ATTRIBUTES, parameters("&a;")),
+         "<!DOCTYPE Telegram [<!ENTITY a \"2\">]>" + writeTelegramWithAddress("<Address>&a;</Address>"),
          false},
         {"unknown command", UNKNOWN_COMMAND, true},
-        {"non-hexadecimal value", writeTelegramWith(WRITE_ATTRIBUTES, parameters("1z")), true},
+        {"non-hexadecimal value", writeTelegramWithAddress("<Address>1z</Address>"), true},
     };
     for (const auto& bad : cases)
     {
@@ -459,7 +442,7 @@ TEST_F(BadInput, PlayerStopsAtTheFirstBadTelegramAndSendsNothingOfIt)
         {"garbage between telegrams", traceFile({first, "<<>>", last}), firstFrame, Broken, 0},
         {"enormous", traceFile({first, ENORMOUS, last}), firstFrame, Broken, 0},
         {"exponential entities",
-         traceFile({first, writeTelegramWith(WRITE_ATTRIBUTES, parameters("&d;")), last})
+         traceFile({first, writeTelegramWithAddress("<Address>&d;</Address>"), last})
              .replace("<!DOCTYPE LogData>", laughs),
          firstFrame, Broken, 0},
         {"unknown command", traceFile({first, UNKNOWN_COMMAND, last}), firstFrame, WellFormed, 0},
