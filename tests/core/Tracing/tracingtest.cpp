@@ -466,7 +466,9 @@ TEST_F(BadInput, PlayerStopsAtTheFirstBadTelegramAndSendsNothingOfIt)
             EXPECT_EQ(driver.written().toHex(), testCase.frames.toHex());
         }
         if (testCase.reading == Broken || testCase.reading == CutShort)
+        {
             EXPECT_FALSE(player.playNext()) << "a broken file gives nothing more";
+        }
 
         TraceProgrammer programmer;
         QSignalSpy cutShort(&programmer, &TraceProgrammer::programCutShort);
