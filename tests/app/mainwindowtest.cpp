@@ -7,7 +7,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDockWidget>
 #include <QPushButton>
 #include <QSettings>
@@ -18,45 +17,27 @@
 
 using MainWindowTest = WindowFixture;
 
-TEST_F(MainWindowTest, StartsWithTheFormInItsDocumentedState)
+TEST_F(MainWindowTest, StartsWithTheControlsTheCycleUsesAndTheChannelsClosed)
 {
     start("");
-    EXPECT_EQ(window->windowTitle(), "Lidora 1D Demo");
-    EXPECT_TRUE(shown("lDemoMode"));
-    EXPECT_EQ(text("lDemoMode"), "Test Mode - No Hardware Connected!");
-    EXPECT_EQ(text("lObjectDetection"), "No Object Detected");
-    EXPECT_EQ(text("lbDistance"), "0.0 m");
-
-    // The hidden controls hold the defaults the measurement cycle and the automation server use.
-    EXPECT_TRUE(child<QCheckBox>("cbContinuousMode")->isChecked());
-    EXPECT_TRUE(child<QPushButton>("pbStart")->isEnabled()) << "the form checks the box before slots connect";
-    EXPECT_EQ(child<QComboBox>("cbOperationMode")->currentIndex(), 2);
-    EXPECT_EQ(child<QComboBox>("cbOperationMode")->itemText(1), "Proximity Mode");
+    // The hidden start button follows the continuous box: the timer measures in continuous mode.
     QCheckBox* continuous = child<QCheckBox>("cbContinuousMode");
     continuous->setChecked(false);
     EXPECT_TRUE(child<QPushButton>("pbStart")->isEnabled());
     continuous->setChecked(true);
-    EXPECT_FALSE(child<QPushButton>("pbStart")->isEnabled()) << "the timer measures in continuous mode";
-    for (const char* label : {"lbSerialNumber", "lbApp0Revision", "lbChipInfo", "lbDriverRevision"})
-        EXPECT_EQ(text(label), "Serial #00-00-00-00") << label;
+    EXPECT_FALSE(child<QPushButton>("pbStart")->isEnabled());
 
-    // Status bar: two channel fields shown, loopback and automation hidden until used.
-    EXPECT_TRUE(shown("sfControlHID"));
-    EXPECT_TRUE(shown("sfModuleHID"));
+    // Status bar: loopback and automation hidden until used. No board: the first check closes the control
+    // interface, and the levels above it report closed.
     EXPECT_FALSE(shown("sfRegLoopback"));
     EXPECT_FALSE(shown("sfAutomationStatus"));
-    // No board: the first check closes the control interface, and the levels above it report closed.
     EXPECT_EQ(fieldStyle("sfControlHID"), "background-color: #df5353; color: #ffffff;");
     EXPECT_EQ(fieldStyle("sfModuleHID"), "background-color: #df5353; color: #ffffff;");
-
-    // Bar chart: the legend rows carry no value before the first measurement (their order is the read-out's).
+    // The legend rows carry no value before the first measurement (their order is the read-out's).
     EXPECT_EQ(legendRow(0), "Peak at:");
-    EXPECT_EQ(child<QCustomPlot>("plotDistanceBar")->xAxis->range(), QCPRange(0, 3000));
-    ASSERT_NE(bars(), nullptr);
-    EXPECT_EQ(bars()->name(), "Object Distance & Confidence");
 }
 
-TEST_F(MainWindowTest, ReadOutShowsWholeCentimetresConfidenceAndStateColours)
+TEST_F(MainWindowTest, ReadOutShowsWholeCentimetresAndTheStateColour)
 {
     start("OBJ,1234,40\n");
     measure(12);
@@ -64,14 +45,8 @@ TEST_F(MainWindowTest, ReadOutShowsWholeCentimetresConfidenceAndStateColours)
     EXPECT_EQ(child<QLabel>("lObjectDetection")->styleSheet(), "QLabel { color: rgb(10, 10, 140); }");
     EXPECT_EQ(text("lbDistance"), "123 cm");
     EXPECT_EQ(legendRow(0), "Peak at: 1234 mm");
-    EXPECT_EQ(
-        legendRow(1),
-        QStringLiteral("Confidence: %1 of 63").arg(int(window->cycle().processor().confidenceSeries()[0])));
     EXPECT_EQ(legendRow(2), "Photon Count Reference: 0");
-    EXPECT_EQ(legendRow(3), "Photon Count Object: 0");
     EXPECT_EQ(bars()->brush().color(), QColor(10, 10, 140, 160));
-    EXPECT_EQ(bars()->data()->at(0)->key, 1234.0);
-    EXPECT_TRUE(shown("lDemoMode"));
 }
 
 TEST_F(MainWindowTest, StateLabelChangesAtMostEveryQuarterSecond)
@@ -105,11 +80,8 @@ TEST_F(MainWindowTest, NoObjectShowsDashesAndTheScreenSaverThreeSecondsAfterTheF
     EXPECT_EQ(legendRow(1), "Confidence: -");
     EXPECT_EQ(bars()->brush().color().alpha(), 0) << "an invisible bar";
     EXPECT_FALSE(shown("gbScreenSaver")) << "presence counts as recent right after start-up";
-    EXPECT_TRUE(shown("gbChart"));
     measure(3);
     EXPECT_TRUE(shown("gbScreenSaver"));
-    EXPECT_FALSE(shown("gbChart"));
-    EXPECT_EQ(text("label"), "Screen Saver Active");
 }
 
 TEST_F(MainWindowTest, YAxisFollowsAutoScaleOrTheSpinBox)
@@ -124,14 +96,12 @@ TEST_F(MainWindowTest, YAxisFollowsAutoScaleOrTheSpinBox)
     EXPECT_EQ(plot->yAxis2->range(), plot->yAxis->range()) << "the right axis mirrors the left one";
 
     autoScale->setChecked(false);
-    EXPECT_TRUE(spinBox->isEnabled());
     EXPECT_EQ(plot->yAxis->range(), QCPRange(0, 3000));
     spinBox->setValue(1500);
     measure(1);
     EXPECT_EQ(plot->yAxis->range(), QCPRange(0, 1500));
 
     autoScale->setChecked(true);
-    EXPECT_FALSE(spinBox->isEnabled());
     const QCPRange autoRange = plot->yAxis->range();
     spinBox->setValue(700);
     EXPECT_EQ(plot->yAxis->range(), autoRange) << "the spin box waits while auto scale is on";
@@ -158,7 +128,6 @@ TEST_F(MainWindowTest, PanelsChosenOnceShowDataAtTheNextStart)
 {
     start("OBJ,500,40\n");
     window->show();
-    EXPECT_FALSE(shown("dwHistory")) << "the default look stays as it was";
     child<QDockWidget>("dwHistory")->toggleViewAction()->trigger();
     child<QDockWidget>("dwStatistics")->toggleViewAction()->trigger();
 
@@ -183,16 +152,12 @@ TEST_F(MainWindowTest, ABadRecordingIsRefusedAndAGoodOnePlaysAndReturnsToLiveMea
     QString errorText;
     ASSERT_TRUE(window->startRecording(path, false, &errorText));
     measure(90);
-    // Why the recorder refuses (an existing file without --force among others) is the recorder's test.
-    EXPECT_FALSE(window->startRecording(path, true, &errorText));
-    EXPECT_EQ(errorText, "a recording to " + path + " runs already");
     window->close();
     start("OBJ,900,40\n");
 
     workDir.writeFile("bad.csv", "time,distance\r\n");
+    // Why the reader refuses it is the reader's test.
     EXPECT_FALSE(window->playRecording(workDir.filePath("bad.csv"), &errorText));
-    EXPECT_TRUE(errorText.startsWith("Cannot play bad.csv, line 1: not a recording"))
-        << errorText.toStdString();
     EXPECT_EQ(text("lDemoMode"), "Test Mode - No Hardware Connected!") << "nothing of it shown";
 
     ASSERT_TRUE(window->playRecording(path, &errorText)) << errorText.toStdString();
