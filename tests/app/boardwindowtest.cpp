@@ -60,7 +60,6 @@ TEST_F(BoardWindowTest, StartsOnTheBoardFallsBackToTheScriptOnUnplugAndReadsTheI
     EXPECT_TRUE(shown("lDemoMode"));
     // The banner has its row already: the chart is not laid out again (a new paint buffer every unplug).
     EXPECT_EQ(barPlot->size(), chartSize);
-    EXPECT_EQ(window->cycle().processor().rawDistanceSeries()[0], 1500.0) << "the script again";
     // A mode chosen with the board gone sends nothing (the last check); the chart still follows.
     mode->setCurrentIndex(1);
     EXPECT_EQ(barPlot->xAxis->range(), QCPRange(0, 100));
@@ -117,7 +116,6 @@ TEST_F(BoardWindowTest, MenusOfferExitAndTheAboutDialogWhichIsReusedAndClosedWit
 
     NoxGui::Intents::IIntent* about =
         NoxGui::Intents::IntentManager::instance()->findIntent("intOpenAboutDialog");
-    ASSERT_NE(about, nullptr);
     const auto aboutDialogs = []
     {
         QList<QWidget*> dialogs;

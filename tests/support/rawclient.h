@@ -16,7 +16,7 @@
 
 // A TCP client on plain sockets that never blocks: the server under test runs in this thread's event loop,
 // which waitUntil() turns while it waits. It can also do what QTcpSocket never does: close with a reset
-// (SO_LINGER 0, as port probes and killed programs do) and half-close.
+// (SO_LINGER 0, as port probes and killed programs do).
 class RawClient
 {
 public:
@@ -67,7 +67,6 @@ public:
         char next = 0;
         return isOpen() && ::recv(itsFd, &next, 1, MSG_DONTWAIT | MSG_PEEK) == 0;
     }
-    void halfClose() { ::shutdown(itsFd, SHUT_WR); }
     void reset()
     {
         const linger abortive = {1, 0};
