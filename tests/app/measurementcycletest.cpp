@@ -130,7 +130,6 @@ TEST_F(CycleTest, ModuleSamplesReachTheClientAndAFailedExchangeIsNoSampleAndNoRe
     for (int i = 0; i < 4; ++i)
         driver.addAnswer(0x02, 0, QByteArray::fromHex("0100f401000000002a10270000204e0000"));
     measure(4);
-    EXPECT_EQ(cycle->sample().medianDistance, 500.0);
     const QByteArray time = QByteArray::number(clock.now());
     const QList<QByteArray> records = client.receiveLines(8).split('\n');
     ASSERT_EQ(records.size(), 9) << "two records a measurement, nothing before them";

@@ -44,21 +44,19 @@ public:
         return isOpen() ? ::send(itsFd, bytes.constData(), size_t(bytes.size()), MSG_DONTWAIT | MSG_NOSIGNAL)
                         : -1;
     }
-    // What has arrived, without waiting.
-    QByteArray receive()
-    {
-        QByteArray received;
-        char buffer[4096];
-        ssize_t count = 0;
-        while (isOpen() && (count = ::recv(itsFd, buffer, sizeof(buffer), MSG_DONTWAIT)) > 0)
-            received.append(buffer, int(count));
-        return received;
-    }
     // Turns the event loop until lines (or more) complete lines have arrived after what came before.
     QByteArray receiveLines(int lines, int timeoutMs = 5000)
     {
         QByteArray received;
-        waitUntil([&] { return (received += receive()).count('\n') >= lines; }, timeoutMs);
+        char buffer[4096];
+        ssize_t count = 0;
+        const auto complete = [&]
+        {
+            while (isOpen() && (count = ::recv(itsFd, buffer, sizeof(buffer), MSG_DONTWAIT)) > 0)
+                received.append(buffer, int(count));
+            return received.count('\n') >= lines;
+        };
+        waitUntil(complete, timeoutMs);
         return received;
     }
     // True once the other side has closed and everything it sent before has been received.
