@@ -45,8 +45,8 @@ TEST_F(BoardWindowTest, StartsOnTheBoardFallsBackToTheScriptOnUnplugAndReadsTheI
     EXPECT_EQ(barPlot->xAxis->range(), QCPRange(0, 3000));
     EXPECT_EQ(bars()->width(), 60.0);
     EXPECT_EQ(moduleFrames(0x07), QList<QByteArray>({QByteArray::fromHex("0700030000010002"),
-                                                      QByteArray::fromHex("0700030000010001"),
-                                                      QByteArray::fromHex("0700030000010000")}));
+                                                     QByteArray::fromHex("0700030000010001"),
+                                                     QByteArray::fromHex("0700030000010000")}));
 
     const QSize chartSize = barPlot->size();
     usb->backend.clearReceivedFrames();

@@ -102,8 +102,9 @@ TEST_F(MainWindowTest, YAxisFollowsAutoScaleOrTheSpinBox)
 // The first instance's mark is set and cleared in the real run of the program window test.
 TEST_F(MainWindowTest, ASecondInstanceWarnsAndLeavesTheMarkAlone)
 {
-    QSettings(QSettings::NativeFormat, QSettings::SystemScope, "nox", "LIDORA")
-        .setValue("AlreadyRunning", true);
+    QSettings mark(QSettings::NativeFormat, QSettings::SystemScope, "nox", "LIDORA");
+    mark.setValue("AlreadyRunning", true);
+    mark.sync();
     QString warning;
     answerNextMessageBox(&warning);
     start("");
@@ -111,9 +112,8 @@ TEST_F(MainWindowTest, ASecondInstanceWarnsAndLeavesTheMarkAlone)
         warning,
         "Lidora 1D Demo|Could not connect to target. Is another instance of the GUI already running?\n");
     window.reset();
-    EXPECT_TRUE(QSettings(QSettings::NativeFormat, QSettings::SystemScope, "nox", "LIDORA")
-                    .value("AlreadyRunning")
-                    .toBool());
+    mark.sync();
+    EXPECT_TRUE(mark.value("AlreadyRunning").toBool());
 }
 
 TEST_F(MainWindowTest, PanelsChosenOnceShowDataAtTheNextStart)

@@ -75,18 +75,17 @@ TEST_F(ProcessorTest, MedianOfSevenIgnoresUpToThreeOutliers)
 
 TEST_F(ProcessorTest, ClassifiesEveryZoneAtItsBoundaries)
 {
-    struct Case
+    // Each case starts from a fresh plot, so the jump from 0 makes the object "moving".
+    const struct
     {
         quint16 distance;
         ObjectState expected;
-    };
-    // Each case starts from a fresh plot, so the jump from 0 makes the object "moving".
-    const Case cases[] = {
+    } cases[] = {
         {0, STATE_NO_OBJECT},         {1, STATE_OBJECT_TOO_CLOSE},   {200, STATE_OBJECT_TOO_CLOSE},
         {201, STATE_OBJECT_PRESENCE}, {1000, STATE_OBJECT_PRESENCE}, {1001, STATE_OBJECT_FAR},
         {2500, STATE_OBJECT_FAR},     {2501, STATE_NO_OBJECT},       {65535, STATE_NO_OBJECT},
     };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
     {
         createProcessor();
         feed(c.distance, 4);
