@@ -1,6 +1,4 @@
 // The main window with the simulated board on the USB: the device side of the demo.
-#include "qdistanceplot.h"
-
 #include "intents/iintent.h"
 #include "intents/intentmanager.h"
 #include "support/qtprinters.h"
