@@ -125,7 +125,6 @@ TEST_F(CycleTest, ModuleSamplesReachTheClientAndAFailedExchangeIsNoSampleAndNoRe
     ScriptedComDriver driver;
     ComStream stream(&driver, ComStream::theImmediateFlushPolicy);
     cycle->setModuleStream(&stream);
-    cycle->setBoardSource(MeasurementSource::SimulatedBoard);
     // One object at 500 mm, decoded as the command test pins it.
     for (int i = 0; i < 4; ++i)
         driver.addAnswer(0x02, 0, QByteArray::fromHex("0100f401000000002a10270000204e0000"));

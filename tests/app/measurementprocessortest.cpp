@@ -150,8 +150,7 @@ TEST_F(ProcessorTest, TwentyMillimetresTooCloseOrFarEndTheStaticPeriodADropoutBe
 
 TEST_F(ProcessorTest, DemoDataRecordCarriesTheProcessingStateInGeneralFormat)
 {
-    for (int i = 0; i < 4; ++i)
-        feed(objectAt(1500, 40));
+    feed(1500, 4);
     // Median once four of seven samples are 1500, smoothed confidence after four samples, what is left of
     // the jump from 0 in the movement, no static period, the start as the last presence (far is none).
     EXPECT_EQ(demoFields(),
