@@ -16,7 +16,7 @@
 
 // A TCP client on plain sockets that never blocks: the server under test runs in this thread's event loop,
 // which waitUntil() turns while it waits. It can also do what QTcpSocket never does: close with a reset
-// (SO_LINGER 0, as port probes and killed programs do).
+// (SO_LINGER 0, as port probes and killed programs do) and half-close.
 class RawClient
 {
 public:
@@ -44,19 +44,21 @@ public:
         return isOpen() ? ::send(itsFd, bytes.constData(), size_t(bytes.size()), MSG_DONTWAIT | MSG_NOSIGNAL)
                         : -1;
     }
-    // Turns the event loop until lines (or more) complete lines have arrived after what came before.
-    QByteArray receiveLines(int lines, int timeoutMs = 5000)
+    // What has arrived, without waiting.
+    QByteArray receive()
     {
         QByteArray received;
         char buffer[4096];
         ssize_t count = 0;
-        const auto complete = [&]
-        {
-            while (isOpen() && (count = ::recv(itsFd, buffer, sizeof(buffer), MSG_DONTWAIT)) > 0)
-                received.append(buffer, int(count));
-            return received.count('\n') >= lines;
-        };
-        waitUntil(complete, timeoutMs);
+        while (isOpen() && (count = ::recv(itsFd, buffer, sizeof(buffer), MSG_DONTWAIT)) > 0)
+            received.append(buffer, int(count));
+        return received;
+    }
+    // Turns the event loop until lines (or more) complete lines have arrived after what came before.
+    QByteArray receiveLines(int lines, int timeoutMs = 5000)
+    {
+        QByteArray received;
+        waitUntil([&] { return (received += receive()).count('\n') >= lines; }, timeoutMs);
         return received;
     }
     // True once the other side has closed and everything it sent before has been received.
@@ -65,6 +67,7 @@ public:
         char next = 0;
         return isOpen() && ::recv(itsFd, &next, 1, MSG_DONTWAIT | MSG_PEEK) == 0;
     }
+    void halfClose() { ::shutdown(itsFd, SHUT_WR); }
     void reset()
     {
         const linger abortive = {1, 0};
