@@ -91,7 +91,6 @@ TEST(AutomationCommandParser, SplitsAtLineBreaksTrimsDropsEmptyAndStopsAtZero)
         {"without line breaks the chunk is one command", " start now\t", {"start now"}},
         {"CR LF, LF and CR all end lines", "d\r\np\nb\rgo", {"d", "p", "b", "go"}},
         {"empty and blank lines are dropped", "\r\n\r\n  \nd\n\n", {"d"}},
-        {"nothing", "", {}},
         {"a zero byte ends the chunk", QByteArray("d\np\0b\n", 6), {"d", "p"}},
         {"a zero byte first leaves nothing", QByteArray("\0d\n", 3), {}},
         {"bytes above 0x7f are Latin-1", "\xe9t\xe9\n", {QString::fromLatin1("\xe9t\xe9")}},

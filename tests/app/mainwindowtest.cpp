@@ -84,7 +84,6 @@ TEST_F(MainWindowTest, YAxisFollowsAutoScaleOrTheSpinBox)
     EXPECT_EQ(plot->yAxis2->range(), plot->yAxis->range()) << "the right axis mirrors the left one";
 
     autoScale->setChecked(false);
-    EXPECT_EQ(plot->yAxis->range(), QCPRange(0, 3000));
     spinBox->setValue(1500);
     measure(1);
     EXPECT_EQ(plot->yAxis->range(), QCPRange(0, 1500));
@@ -140,8 +139,7 @@ TEST_F(MainWindowTest, ABadRecordingIsRefusedAndAGoodOnePlaysAndReturnsToLiveMea
     QString errorText;
     ASSERT_TRUE(window->startRecording(path, false, &errorText));
     measure(90);
-    window->close();
-    start("OBJ,900,40\n");
+    start("OBJ,900,40\n"); // the old window's recording ends with it
 
     workDir.writeFile("bad.csv", "time,distance\r\n");
     // Why the reader refuses it is the reader's test.
