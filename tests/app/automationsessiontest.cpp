@@ -1,6 +1,7 @@
 // The automation port: how a chunk splits into commands, the records' texts, and the session and server as a
 // client sees them, over real loopback sockets with the real record writer and a stand-in target. What the
-// window adds for a client is pinned by the automation test, how the cycle streams records by the cycle's.
+// window adds for a client is pinned by the window's automation tests, how the cycle streams records by the
+// cycle's.
 #include "automationsession.h"
 #include "automationcommandparser.h"
 #include "automationserver.h"

@@ -41,7 +41,6 @@ TEST(InstanceMark, FallsBackToTheUserStoreWhenTheSystemStoreIsReadOnly)
     InstanceMark mark;
     EXPECT_FALSE(mark.check(false));
     EXPECT_TRUE(markIn(QSettings::UserScope));
-    EXPECT_TRUE(mark.storeLocation().startsWith(dir.filePath("user")));
     mark.release();
     EXPECT_FALSE(markIn(QSettings::UserScope));
 }
