@@ -1,18 +1,21 @@
-// The main window with the simulated board on the USB: the device side of the demo.
-#include "qdistanceplot.h"
-
+// The main window's device side: the simulated board on the USB, and the automation port as the window
+// serves it over a real TCP connection on 127.0.0.1. How commands are queued, bounded and refused and how
+// rude clients are let go is pinned by the session's test; here what the window adds: its look during
+// automation, the board's identification, modes and measurements.
+#include "automationserver.h"
 #include "intents/iintent.h"
 #include "intents/intentmanager.h"
 #include "support/qtprinters.h"
+#include "support/rawclient.h"
 #include "windowfixture.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
-
-#include <functional>
 
 namespace
 {
@@ -22,27 +25,19 @@ const QString RED = QStringLiteral("background-color: #df5353; color: #ffffff;")
 
 using BoardWindowTest = WindowFixture;
 
-} // namespace
-
-TEST_F(BoardWindowTest, ModeComboSendsTheModeAndScalesTheBarChart)
+class AutomationTest : public WindowFixture
 {
-    start("", true);
-    QComboBox* mode = child<QComboBox>("cbOperationMode");
-    QCustomPlot* barPlot = child<QCustomPlot>("plotDistanceBar");
-    mode->setCurrentIndex(1);
-    EXPECT_EQ(moduleFrames(0x07).last(), QByteArray::fromHex("0700030000010001"));
-    EXPECT_EQ(barPlot->xAxis->range(), QCPRange(0, 100));
-    EXPECT_EQ(bars()->width(), 2.0);
-    mode->setCurrentIndex(0);
-    EXPECT_EQ(moduleFrames(0x07).last(), QByteArray::fromHex("0700030000010000"));
-    EXPECT_EQ(barPlot->xAxis->range(), QCPRange(0, 3000));
-    EXPECT_EQ(bars()->width(), 60.0);
+protected:
+    // Continuous measurement, as without a client.
+    bool inNormalLook() const
+    {
+        QCheckBox* continuous = child<QCheckBox>("cbContinuousMode");
+        return continuous->isChecked() && continuous->isEnabled() &&
+               child<QPushButton>("pbStart")->isEnabled() && !shown("sfAutomationStatus");
+    }
+};
 
-    // A board that is gone by the time the mode changes: nothing is sent, the chart still follows.
-    usb->backend.unplug();
-    mode->setCurrentIndex(1);
-    EXPECT_EQ(barPlot->xAxis->range(), QCPRange(0, 100));
-}
+} // namespace
 
 TEST_F(BoardWindowTest, StartsOnTheBoardFallsBackToTheScriptOnUnplugAndReadsTheIdentificationOnReplug)
 {
@@ -55,12 +50,22 @@ TEST_F(BoardWindowTest, StartsOnTheBoardFallsBackToTheScriptOnUnplugAndReadsTheI
     EXPECT_EQ(text("lbApp0Revision"), "App0 Rev. 1.3.0.12");
     EXPECT_EQ(text("lbDriverRevision"), "Drv. Rev. 2.1.0.4");
     EXPECT_EQ(text("lbChipInfo"), "Chip Revision: 3");
-    EXPECT_EQ(moduleFrames(0x07), QList<QByteArray>{QByteArray::fromHex("0700030000010002")})
-        << "mode 2 sent once at start-up";
-    EXPECT_EQ(fieldStyle("sfModuleHID"), GREEN);
     EXPECT_NE(window->cycle().processor().rawDistanceSeries()[0], 1500.0) << "not the script";
 
-    const QSize chartSize = child<QCustomPlot>("plotDistanceBar")->size();
+    // Mode 2 once at start-up, then the combo's modes; the bar chart follows.
+    QComboBox* mode = child<QComboBox>("cbOperationMode");
+    QCustomPlot* barPlot = child<QCustomPlot>("plotDistanceBar");
+    mode->setCurrentIndex(1);
+    EXPECT_EQ(barPlot->xAxis->range(), QCPRange(0, 100));
+    EXPECT_EQ(bars()->width(), 2.0);
+    mode->setCurrentIndex(0);
+    EXPECT_EQ(barPlot->xAxis->range(), QCPRange(0, 3000));
+    EXPECT_EQ(bars()->width(), 60.0);
+    EXPECT_EQ(moduleFrames(0x07), QList<QByteArray>({QByteArray::fromHex("0700030000010002"),
+                                                     QByteArray::fromHex("0700030000010001"),
+                                                     QByteArray::fromHex("0700030000010000")}));
+
+    const QSize chartSize = barPlot->size();
     usb->backend.clearReceivedFrames();
     usb->backend.unplug();
     // Each level's state is pinned by the stack's test; the fields must follow them.
@@ -69,8 +74,10 @@ TEST_F(BoardWindowTest, StartsOnTheBoardFallsBackToTheScriptOnUnplugAndReadsTheI
     QTest::qWait(0);
     EXPECT_TRUE(shown("lDemoMode"));
     // The banner has its row already: the chart is not laid out again (a new paint buffer every unplug).
-    EXPECT_EQ(child<QCustomPlot>("plotDistanceBar")->size(), chartSize);
-    EXPECT_EQ(window->cycle().processor().rawDistanceSeries()[0], 1500.0) << "the script again";
+    EXPECT_EQ(barPlot->size(), chartSize);
+    // A mode chosen with the board gone sends nothing (the last check); the chart still follows.
+    mode->setCurrentIndex(1);
+    EXPECT_EQ(barPlot->xAxis->range(), QCPRange(0, 100));
 
     usb->backend.replug();
     EXPECT_TRUE(QTest::qWaitFor([this] { return fieldStyle("sfModuleHID") == GREEN; }, 3000));
@@ -82,26 +89,21 @@ TEST_F(BoardWindowTest, StartsOnTheBoardFallsBackToTheScriptOnUnplugAndReadsTheI
 
 TEST_F(BoardWindowTest, FailedIdentificationOrCalibrationReadIsAFailureWhateverTheError)
 {
-    const struct
-    {
-        const char* fault;
-        std::function<void(LidoraSim::SimulatedHidBackend&)> apply;
-    } cases[] = {
-        {"unplugged", [](LidoraSim::SimulatedHidBackend& usb) { usb.unplug(); }},
-        {"silent", [](LidoraSim::SimulatedHidBackend& usb)
-         { usb.setHidFault(LidoraSim::SimulatedHidBackend::HidFault::NoAnswer); }},
-    };
-    for (const auto& c : cases)
+    // A board gone and one that never answers end the exchange with different errors.
+    for (const bool unplugged : {true, false})
     {
         start("", true);
         const QString before = text("lbSerialNumber");
-        c.apply(usb->backend);
+        if (unplugged)
+            usb->backend.unplug();
+        else
+            usb->backend.setHidFault(LidoraSim::SimulatedHidBackend::HidFault::NoAnswer);
         QString warning;
         answerNextMessageBox(&warning);
         window->onToFModuleActivated();
-        EXPECT_EQ(warning, "Warning|Could not retrieve serial number.") << c.fault;
-        EXPECT_EQ(text("lbSerialNumber"), before) << c.fault;
-        EXPECT_TRUE(window->calibrationLines().isEmpty()) << c.fault;
+        EXPECT_EQ(warning, "Warning|Could not retrieve serial number.") << "unplugged " << unplugged;
+        EXPECT_EQ(text("lbSerialNumber"), before) << "unplugged " << unplugged;
+        EXPECT_TRUE(window->calibrationLines().isEmpty()) << "unplugged " << unplugged;
     }
 }
 
@@ -124,7 +126,6 @@ TEST_F(BoardWindowTest, MenusOfferExitAndTheAboutDialogWhichIsReusedAndClosedWit
 
     NoxGui::Intents::IIntent* about =
         NoxGui::Intents::IntentManager::instance()->findIntent("intOpenAboutDialog");
-    ASSERT_NE(about, nullptr);
     const auto aboutDialogs = []
     {
         QList<QWidget*> dialogs;
@@ -144,4 +145,49 @@ TEST_F(BoardWindowTest, MenusOfferExitAndTheAboutDialogWhichIsReusedAndClosedWit
     QTimer::singleShot(0,
                        [] { NoxGui::Intents::IntentManager::instance()->findIntent("intExit")->execute(); });
     EXPECT_EQ(qApp->exec(), 0);
+}
+
+TEST_F(AutomationTest, AClientConnectingDuringATickGetsOnlyWhatItAsksForAndSwitchesModesAndMeasures)
+{
+    start("", true);
+    RawClient client(AutomationServer::PORT);
+    // A continuous tick lets events run: the client is taken on there and must not get that tick's
+    // measurement.
+    window->clickpbStartContinuous();
+    EXPECT_FALSE(child<QCheckBox>("cbContinuousMode")->isChecked());
+    EXPECT_FALSE(child<QCheckBox>("cbContinuousMode")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>("pbStart")->isEnabled());
+    EXPECT_TRUE(shown("sfAutomationStatus"));
+
+    const int modesAtStart = moduleFrames(0x07).size();
+    clock.advance(1000);
+    client.send("p\np\nm\n");
+    // The record layouts are pinned by the logging and processor tests.
+    const QList<QByteArray> records = client.receiveLines(3).split('\n');
+    ASSERT_EQ(records.size(), 4) << "the version record and one measurement";
+    EXPECT_EQ(records[0], "#VER;4c-31-44-07;1.3.0.12;1.0.0;2.1.0.4;1;3\r");
+    EXPECT_TRUE(records[1].startsWith("#DEMODATA;" + QByteArray::number(clock.now()) + ";"))
+        << "not the tick's";
+    EXPECT_EQ(child<QComboBox>("cbOperationMode")->currentIndex(), 1);
+    EXPECT_EQ(moduleFrames(0x07).size(), modesAtStart + 1) << "the same mode again sends nothing";
+
+    // Killed with a command on its way.
+    client.send("m\n");
+    client.reset();
+    EXPECT_TRUE(RawClient::waitUntil([this] { return inNormalLook(); }));
+}
+
+TEST_F(AutomationTest, WithoutABoardAClientThatResetsLeavesTheNormalLookAndTheNextIsRefusedMeasurements)
+{
+    start("OBJ,1500,40\n");
+    RawClient rude(AutomationServer::PORT);
+    rude.receiveLines(1);
+    rude.send("m\r\n");
+    rude.reset();
+    EXPECT_TRUE(RawClient::waitUntil([this] { return inNormalLook(); }));
+
+    RawClient client(AutomationServer::PORT);
+    client.send("m\n");
+    EXPECT_EQ(client.receiveLines(2), "#VER;;;1.0.0;;;\r\n#ERR;;No target system connected.\r\n")
+        << "no identification and no measurement without a module";
 }

@@ -7,74 +7,34 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDockWidget>
 #include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTest>
 
-#include <gtest/gtest.h>
-
 using MainWindowTest = WindowFixture;
 
-TEST_F(MainWindowTest, StartsWithTheFormInItsDocumentedState)
+TEST_F(MainWindowTest, StartsWithTheControlsTheCycleUsesAndTheChannelsClosed)
 {
     start("");
-    EXPECT_EQ(window->windowTitle(), "Lidora 1D Demo");
-    EXPECT_TRUE(shown("lDemoMode"));
-    EXPECT_EQ(text("lDemoMode"), "Test Mode - No Hardware Connected!");
-    EXPECT_EQ(text("lObjectDetection"), "No Object Detected");
-    EXPECT_EQ(text("lbDistance"), "0.0 m");
-
-    // The hidden controls hold the defaults the measurement cycle and the automation server use.
-    EXPECT_TRUE(child<QCheckBox>("cbContinuousMode")->isChecked());
-    EXPECT_TRUE(child<QPushButton>("pbStart")->isEnabled()) << "the form checks the box before slots connect";
-    EXPECT_EQ(child<QComboBox>("cbOperationMode")->currentIndex(), 2);
-    EXPECT_EQ(child<QComboBox>("cbOperationMode")->itemText(1), "Proximity Mode");
+    // The hidden start button follows the continuous box: the timer measures in continuous mode.
     QCheckBox* continuous = child<QCheckBox>("cbContinuousMode");
     continuous->setChecked(false);
     EXPECT_TRUE(child<QPushButton>("pbStart")->isEnabled());
     continuous->setChecked(true);
-    EXPECT_FALSE(child<QPushButton>("pbStart")->isEnabled()) << "the timer measures in continuous mode";
-    for (const char* label : {"lbSerialNumber", "lbApp0Revision", "lbChipInfo", "lbDriverRevision"})
-        EXPECT_EQ(text(label), "Serial #00-00-00-00") << label;
+    EXPECT_FALSE(child<QPushButton>("pbStart")->isEnabled());
 
-    // Status bar: two channel fields shown, loopback and automation hidden until used.
-    EXPECT_TRUE(shown("sfControlHID"));
-    EXPECT_TRUE(shown("sfModuleHID"));
+    // Status bar: the loopback field hidden until used. No board: the first check closes the control
+    // interface, and the levels above it report closed.
     EXPECT_FALSE(shown("sfRegLoopback"));
-    EXPECT_FALSE(shown("sfAutomationStatus"));
-    // No board: the first check closes the control interface, and the levels above it report closed.
     EXPECT_EQ(fieldStyle("sfControlHID"), "background-color: #df5353; color: #ffffff;");
     EXPECT_EQ(fieldStyle("sfModuleHID"), "background-color: #df5353; color: #ffffff;");
-
-    // Bar chart: the legend rows carry no value before the first measurement (their order is the read-out's).
+    // The legend rows carry no value before the first measurement (their order is the read-out's).
     EXPECT_EQ(legendRow(0), "Peak at:");
-    EXPECT_EQ(child<QCustomPlot>("plotDistanceBar")->xAxis->range(), QCPRange(0, 3000));
-    ASSERT_NE(bars(), nullptr);
-    EXPECT_EQ(bars()->name(), "Object Distance & Confidence");
 }
 
-TEST_F(MainWindowTest, ReadOutShowsWholeCentimetresConfidenceAndStateColours)
-{
-    start("OBJ,1234,40\n");
-    measure(12);
-    EXPECT_EQ(text("lObjectDetection"), "Far Object Detected");
-    EXPECT_EQ(child<QLabel>("lObjectDetection")->styleSheet(), "QLabel { color: rgb(10, 10, 140); }");
-    EXPECT_EQ(text("lbDistance"), "123 cm");
-    EXPECT_EQ(legendRow(0), "Peak at: 1234 mm");
-    EXPECT_EQ(
-        legendRow(1),
-        QStringLiteral("Confidence: %1 of 63").arg(int(window->cycle().processor().confidenceSeries()[0])));
-    EXPECT_EQ(legendRow(2), "Photon Count Reference: 0");
-    EXPECT_EQ(legendRow(3), "Photon Count Object: 0");
-    EXPECT_EQ(bars()->brush().color(), QColor(10, 10, 140, 160));
-    EXPECT_EQ(bars()->data()->at(0)->key, 1234.0);
-    EXPECT_TRUE(shown("lDemoMode"));
-}
-
-TEST_F(MainWindowTest, StateLabelChangesAtMostEveryQuarterSecond)
+TEST_F(MainWindowTest, StateLabelChangesAtMostEveryQuarterSecondAndTheReadOutShowsWholeCentimetres)
 {
     start("OBJ,150,50\nWAIT,100000\n");
     measure(10);
@@ -83,7 +43,7 @@ TEST_F(MainWindowTest, StateLabelChangesAtMostEveryQuarterSecond)
 
     // The label was refreshed during the last 250 ms; a new state waits for the next refresh.
     qint64 sinceChange = 0;
-    start("OBJ,1800,30\n");
+    start("OBJ,1234,40\n");
     measure(1); // creation counts as the last label update
     while (text("lObjectDetection") != "Far Object Detected" && sinceChange < 1000)
     {
@@ -92,6 +52,10 @@ TEST_F(MainWindowTest, StateLabelChangesAtMostEveryQuarterSecond)
     }
     EXPECT_GT(sinceChange, 250 - 2 * MainWindow::MEASUREMENT_PERIOD_MS);
     EXPECT_LE(sinceChange, 300);
+    EXPECT_EQ(child<QLabel>("lObjectDetection")->styleSheet(), "QLabel { color: rgb(10, 10, 140); }");
+    EXPECT_EQ(text("lbDistance"), "123 cm");
+    EXPECT_EQ(legendRow(0), "Peak at: 1234 mm");
+    EXPECT_EQ(bars()->brush().color(), QColor(10, 10, 140, 160));
 }
 
 TEST_F(MainWindowTest, NoObjectShowsDashesAndTheScreenSaverThreeSecondsAfterTheFirstMeasurement)
@@ -101,15 +65,11 @@ TEST_F(MainWindowTest, NoObjectShowsDashesAndTheScreenSaverThreeSecondsAfterTheF
     measure(3000 / MainWindow::MEASUREMENT_PERIOD_MS - 1);
     EXPECT_EQ(text("lObjectDetection"), "No Object Detected");
     EXPECT_EQ(text("lbDistance"), "-");
-    EXPECT_EQ(legendRow(0), "Peak at: -");
     EXPECT_EQ(legendRow(1), "Confidence: -");
     EXPECT_EQ(bars()->brush().color().alpha(), 0) << "an invisible bar";
     EXPECT_FALSE(shown("gbScreenSaver")) << "presence counts as recent right after start-up";
-    EXPECT_TRUE(shown("gbChart"));
     measure(3);
     EXPECT_TRUE(shown("gbScreenSaver"));
-    EXPECT_FALSE(shown("gbChart"));
-    EXPECT_EQ(text("label"), "Screen Saver Active");
 }
 
 TEST_F(MainWindowTest, YAxisFollowsAutoScaleOrTheSpinBox)
@@ -124,14 +84,11 @@ TEST_F(MainWindowTest, YAxisFollowsAutoScaleOrTheSpinBox)
     EXPECT_EQ(plot->yAxis2->range(), plot->yAxis->range()) << "the right axis mirrors the left one";
 
     autoScale->setChecked(false);
-    EXPECT_TRUE(spinBox->isEnabled());
-    EXPECT_EQ(plot->yAxis->range(), QCPRange(0, 3000));
     spinBox->setValue(1500);
     measure(1);
     EXPECT_EQ(plot->yAxis->range(), QCPRange(0, 1500));
 
     autoScale->setChecked(true);
-    EXPECT_FALSE(spinBox->isEnabled());
     const QCPRange autoRange = plot->yAxis->range();
     spinBox->setValue(700);
     EXPECT_EQ(plot->yAxis->range(), autoRange) << "the spin box waits while auto scale is on";
@@ -140,8 +97,9 @@ TEST_F(MainWindowTest, YAxisFollowsAutoScaleOrTheSpinBox)
 // The first instance's mark is set and cleared in the real run of the program window test.
 TEST_F(MainWindowTest, ASecondInstanceWarnsAndLeavesTheMarkAlone)
 {
-    QSettings(QSettings::NativeFormat, QSettings::SystemScope, "nox", "LIDORA")
-        .setValue("AlreadyRunning", true);
+    QSettings mark(QSettings::NativeFormat, QSettings::SystemScope, "nox", "LIDORA");
+    mark.setValue("AlreadyRunning", true);
+    mark.sync();
     QString warning;
     answerNextMessageBox(&warning);
     start("");
@@ -149,16 +107,14 @@ TEST_F(MainWindowTest, ASecondInstanceWarnsAndLeavesTheMarkAlone)
         warning,
         "Lidora 1D Demo|Could not connect to target. Is another instance of the GUI already running?\n");
     window.reset();
-    EXPECT_TRUE(QSettings(QSettings::NativeFormat, QSettings::SystemScope, "nox", "LIDORA")
-                    .value("AlreadyRunning")
-                    .toBool());
+    mark.sync();
+    EXPECT_TRUE(mark.value("AlreadyRunning").toBool());
 }
 
 TEST_F(MainWindowTest, PanelsChosenOnceShowDataAtTheNextStart)
 {
     start("OBJ,500,40\n");
     window->show();
-    EXPECT_FALSE(shown("dwHistory")) << "the default look stays as it was";
     child<QDockWidget>("dwHistory")->toggleViewAction()->trigger();
     child<QDockWidget>("dwStatistics")->toggleViewAction()->trigger();
 
@@ -183,16 +139,11 @@ TEST_F(MainWindowTest, ABadRecordingIsRefusedAndAGoodOnePlaysAndReturnsToLiveMea
     QString errorText;
     ASSERT_TRUE(window->startRecording(path, false, &errorText));
     measure(90);
-    // Why the recorder refuses (an existing file without --force among others) is the recorder's test.
-    EXPECT_FALSE(window->startRecording(path, true, &errorText));
-    EXPECT_EQ(errorText, "a recording to " + path + " runs already");
-    window->close();
-    start("OBJ,900,40\n");
+    start("OBJ,900,40\n"); // the old window's recording ends with it
 
     workDir.writeFile("bad.csv", "time,distance\r\n");
+    // Why the reader refuses it is the reader's test.
     EXPECT_FALSE(window->playRecording(workDir.filePath("bad.csv"), &errorText));
-    EXPECT_TRUE(errorText.startsWith("Cannot play bad.csv, line 1: not a recording"))
-        << errorText.toStdString();
     EXPECT_EQ(text("lDemoMode"), "Test Mode - No Hardware Connected!") << "nothing of it shown";
 
     ASSERT_TRUE(window->playRecording(path, &errorText)) << errorText.toStdString();

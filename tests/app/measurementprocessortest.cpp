@@ -67,9 +67,7 @@ protected:
 TEST_F(ProcessorTest, MedianOfSevenIgnoresUpToThreeOutliers)
 {
     feed(500, 7);
-    feed(3000);
-    EXPECT_EQ(processor->distanceSeries()[0], 500.0) << "one spike";
-    feed(3000, 2);
+    feed(3000, 3);
     EXPECT_EQ(processor->distanceSeries()[0], 500.0) << "three spikes";
     feed(3000);
     EXPECT_EQ(processor->distanceSeries()[0], 3000.0) << "four of seven are the new value";
@@ -77,18 +75,17 @@ TEST_F(ProcessorTest, MedianOfSevenIgnoresUpToThreeOutliers)
 
 TEST_F(ProcessorTest, ClassifiesEveryZoneAtItsBoundaries)
 {
-    struct Case
+    // Each case starts from a fresh plot, so the jump from 0 makes the object "moving".
+    const struct
     {
         quint16 distance;
         ObjectState expected;
-    };
-    // Each case starts from a fresh plot, so the jump from 0 makes the object "moving".
-    const Case cases[] = {
+    } cases[] = {
         {0, STATE_NO_OBJECT},         {1, STATE_OBJECT_TOO_CLOSE},   {200, STATE_OBJECT_TOO_CLOSE},
         {201, STATE_OBJECT_PRESENCE}, {1000, STATE_OBJECT_PRESENCE}, {1001, STATE_OBJECT_FAR},
         {2500, STATE_OBJECT_FAR},     {2501, STATE_NO_OBJECT},       {65535, STATE_NO_OBJECT},
     };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
     {
         createProcessor();
         feed(c.distance, 4);
@@ -99,7 +96,6 @@ TEST_F(ProcessorTest, ClassifiesEveryZoneAtItsBoundaries)
 TEST_F(ProcessorTest, StillObjectBecomesStaticAfterMoreThanTenSeconds)
 {
     settle(500);
-    ASSERT_EQ(processor->objectState(), STATE_OBJECT_PRESENCE);
     const qint64 start = now; // the first still sample starts the static candidate period
 
     now = start + 10000 - 33;
@@ -108,7 +104,6 @@ TEST_F(ProcessorTest, StillObjectBecomesStaticAfterMoreThanTenSeconds)
     const qint64 lastPresence = now;
     feed(objectAt(500), /*cycleMs=*/1);
     EXPECT_EQ(processor->objectState(), STATE_STATIC) << "10001 ms";
-    EXPECT_EQ(processor->isPresenceRecent(), 1);
 
     // Presence stays recent for 3 s after the last presence sample, then the screen saver may start.
     now = lastPresence + 3000;
@@ -128,7 +123,6 @@ TEST_F(ProcessorTest, TwentyMillimetresTooCloseOrFarEndTheStaticPeriodADropoutBe
     for (quint16 distance = 501; distance <= 519; ++distance)
         feed(distance);
     feed(519, 4);
-    EXPECT_LT(processor->movementSeries()[0], 3.0);
     EXPECT_EQ(demoFields().mid(10, 2), QStringList({"519", "500"})) << "19 mm";
     feed(520, 8);
     EXPECT_EQ(demoFields().mid(10, 2), QStringList({"520", "520"}))
@@ -156,8 +150,7 @@ TEST_F(ProcessorTest, TwentyMillimetresTooCloseOrFarEndTheStaticPeriodADropoutBe
 
 TEST_F(ProcessorTest, DemoDataRecordCarriesTheProcessingStateInGeneralFormat)
 {
-    for (int i = 0; i < 4; ++i)
-        feed(objectAt(1500, 40));
+    feed(1500, 4);
     // Median once four of seven samples are 1500, smoothed confidence after four samples, what is left of
     // the jump from 0 in the movement, no static period, the start as the last presence (far is none).
     EXPECT_EQ(demoFields(),

@@ -65,37 +65,32 @@ TEST(Recording, ColumnsAreThePromisedOnesAndAGapLeavesTheObjectFieldsEmpty)
 TEST(Recording, BadRecordingsAreRefusedWithTheirLine)
 {
     const QByteArray header = RecordingFormat::header();
-    QByteArray textInNumber = rowAt(T0);
-    textInNumber.replace(",500,", ",5OO,");
     const struct
     {
-        const char* what;
         QByteArray content;
         const char* message;
     } cases[] = {
-        {"empty", "", "Cannot play run.csv: the file is empty."},
-        {"wrong header", "time;distance\r\n" + rowAt(T0), "run.csv, line 1: not a recording: the first line"},
-        {"header only", header, "run.csv: no measurements after the header."},
-        {"missing fields", header + rowAt(T0) + "2023-11-14,1700000000040,500\r\n",
-         "run.csv, line 3: 3 fields, a row has 13."},
-        {"text in a number", header + textInNumber,
+        {"", "Cannot play run.csv: the file is empty."},
+        {"time;distance\r\n" + rowAt(T0), "run.csv, line 1: not a recording: the first line"},
+        {header, "run.csv: no measurements after the header."},
+        {header + rowAt(T0) + "2023-11-14,1700000000040,500\r\n", "run.csv, line 3: 3 fields, a row has 13."},
+        {header + rowAt(T0).replace(",500,", ",5OO,"),
          "line 2: raw_distance_mm \"5OO\" is not empty or a number"},
-        {"unknown state", header + rowAt(T0).replace("STATE_NO_OBJECT", "STATE_SLEEPY"),
+        {header + rowAt(T0).replace("STATE_NO_OBJECT", "STATE_SLEEPY"),
          "line 2: object_state \"STATE_SLEEPY\" is not a known value."},
-        {"huge line", header + QByteArray(100000, '7') + "\r\n", "line 2: longer than 1024 characters."},
-        {"zeros", QByteArray(100, '\0'), "line 1: holds zero bytes"},
-        {"many zeros", QByteArray(1 << 20, '\0'), "line 1: longer than 1024 characters."},
-        {"time going back", header + rowAt(T0 + 33) + rowAt(T0), "line 3: the time goes back."},
+        {header + QByteArray(100000, '7') + "\r\n", "line 2: longer than 1024 characters."},
+        {QByteArray(100, '\0'), "line 1: holds zero bytes"},
+        {header + rowAt(T0 + 33) + rowAt(T0), "line 3: the time goes back."},
     };
     TempWorkDir dir;
     for (const auto& c : cases)
     {
         dir.writeFile("run.csv", c.content);
         RecordingReader reader;
-        EXPECT_FALSE(reader.read(dir.filePath("run.csv"))) << c.what;
+        EXPECT_FALSE(reader.read(dir.filePath("run.csv"))) << c.message;
         EXPECT_TRUE(reader.errorString().contains(QLatin1String(c.message)))
-            << c.what << ": " << reader.errorString().toStdString();
-        EXPECT_TRUE(reader.samples().isEmpty()) << c.what;
+            << reader.errorString().toStdString();
+        EXPECT_TRUE(reader.samples().isEmpty()) << c.message;
     }
 
     // What later versions add at the end, and what a spreadsheet adds around it, is read.
@@ -121,6 +116,9 @@ TEST(Recording, RowsReachTheFileWithinASecondAndAllOfThemOnStop)
         clock.advance(33);
     }
     EXPECT_GE(rowsIn(path), 40 - 1000 / 33) << "at most a second of rows waits in memory";
+    // A second recording, even one allowed to replace its file, leaves the running one alone.
+    EXPECT_FALSE(recorder.start(path, true));
+    EXPECT_EQ(recorder.errorString(), "a recording to " + path + " runs already");
     recorder.stop();
     EXPECT_EQ(rowsIn(path), 40);
     EXPECT_EQ(recorder.lengthMs(), 39 * 33);
@@ -164,7 +162,6 @@ TEST(Recording, FilesThatCannotBeWrittenStopTheRecordingAndKeepWhatWasWritten)
         full.record(sampleAt(clock.now(), 500));
     };
     recordTwice();
-    ASSERT_EQ(rowsIn(fullPath), 2);
     rlimit limit{};
     getrlimit(RLIMIT_FSIZE, &limit);
     const rlimit filled{rlim_t(QFileInfo(fullPath).size()), limit.rlim_max};
