@@ -422,6 +422,13 @@ void MainWindow::automationEnded()
     ui->pbStart->setEnabled(true);
 }
 
+bool MainWindow::isTargetConnected()
+{
+    // A replay holds the read-out and measures nothing: a client's command is refused rather than left
+    // waiting for a measurement that never comes.
+    return isModuleStreamOpen() && !itsPlayer->isPlaying();
+}
+
 QString MainWindow::versionRecord()
 {
     return Logging::versionRecord(itsSerialNumber, itsApp0Revision, itsVersionInfo->productVersionString(),

@@ -106,7 +106,7 @@ public:
 
     void automationStarted(Logging* writer) override;
     void automationEnded() override;
-    bool isTargetConnected() override { return isModuleStreamOpen(); }
+    bool isTargetConnected() override;
     QString versionRecord() override;
     QStringList calibrationLines() override;
     void selectOperationMode(int mode) override;

@@ -191,3 +191,19 @@ TEST_F(AutomationTest, WithoutABoardAClientThatResetsLeavesTheNormalLookAndTheNe
     EXPECT_EQ(client.receiveLines(2), "#VER;;;1.0.0;;;\r\n#ERR;;No target system connected.\r\n")
         << "no identification and no measurement without a module";
 }
+
+// Fault guarded: during a replay the window measured nothing, so a client's request got no answer at all.
+TEST_F(AutomationTest, DuringAReplayAClientsCommandsAreRefusedNotLeftWaiting)
+{
+    start("", true);
+    const QString path = workDir.filePath("run.csv");
+    QString errorText;
+    ASSERT_TRUE(window->startRecording(path, false, &errorText));
+    measure(30);
+    start("", true); // the old window's recording ends with it
+    ASSERT_TRUE(window->playRecording(path, &errorText)) << errorText.toStdString();
+
+    RawClient client(AutomationServer::PORT);
+    client.send("m\n");
+    EXPECT_TRUE(client.receiveLines(2).endsWith("\r\n#ERR;;No target system connected.\r\n"));
+}
