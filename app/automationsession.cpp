@@ -11,8 +11,6 @@
 namespace
 {
 
-const QString NO_TARGET = QStringLiteral("#ERR;;No target system connected.\r\n");
-
 int modeOf(const QString& command)
 {
     if (command == QLatin1String("d"))
@@ -164,7 +162,7 @@ void AutomationSession::execute(const QString& command)
 {
     if (!itsTarget.isTargetConnected())
     {
-        itsWriter->writeText(NO_TARGET);
+        itsWriter->writeText(Logging::noTargetRecord());
         return;
     }
     const int mode = modeOf(command);

@@ -40,6 +40,8 @@ public:
     static QString versionRecord(const QString& serialNumber, const QString& app0Revision,
                                  const QString& productVersion, const QString& driverRevision,
                                  const QString& extraRevision, const QString& chipRevision);
+    // The refusal a command gets while there is no board to measure with.
+    static QString noTargetRecord() { return QStringLiteral("#ERR;;No target system connected.\r\n"); }
     static QString objectsRecord(qint64 timeMs, quint8 objectCount, quint8 confidence, quint16 distance,
                                  quint32 photonCountReference, quint32 photonCountObject);
 

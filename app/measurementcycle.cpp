@@ -60,7 +60,7 @@ void MeasurementCycle::measure()
             // A client still gets one answer to its request, also when the board was pulled during the
             // exchange: the refusal a request gets while no board is there.
             if (itsLogging != nullptr)
-                itsLogging->writeText(QStringLiteral("#ERR;;No target system connected.\r\n"));
+                itsLogging->writeText(Logging::noTargetRecord());
             skipFailedExchange(sample);
             return;
         }
