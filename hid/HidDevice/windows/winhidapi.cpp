@@ -3,8 +3,12 @@
 // windows.h first: the SetupAPI and HID headers build on its types.
 #include <windows.h>
 
-#include <hidsdi.h>
 #include <setupapi.h>
+// MinGW's HID headers declare C functions without saying so to C++.
+extern "C"
+{
+#include <hidsdi.h>
+}
 
 #include <cstddef>
 #include <cstring>

@@ -3,6 +3,9 @@
 // windows.h first: the SetupAPI header builds on its types.
 #include <windows.h>
 
+// Defines the class GUIDs here; MinGW's import libraries do not carry them.
+#include <initguid.h>
+
 #include <devguid.h>
 #include <setupapi.h>
 
