@@ -1,31 +1,26 @@
 #include "overlappedfile.h"
 
+#include "Tools/scopeexit.h"
+
 namespace NoxCore
 {
 namespace Tools
 {
 
 OverlappedFile::OverlappedFile(IWinFileApi& api, IWinFileApi::Handle file, const std::string& path)
-    : itsApi(api), itsFile(file), itsEvent(IWinFileApi::INVALID), itsPath(path)
+    : itsApi(api), itsFile(file), itsPath(path)
 {
-    if (itsFile == IWinFileApi::INVALID)
-        return;
-    itsEvent = itsApi.createEvent();
-    if (itsEvent == IWinFileApi::INVALID)
-        fail("CreateEvent", itsApi.lastError());
 }
 
 OverlappedFile::~OverlappedFile()
 {
-    if (itsEvent != IWinFileApi::INVALID)
-        itsApi.closeHandle(itsEvent);
     if (itsFile != IWinFileApi::INVALID)
         itsApi.closeHandle(itsFile);
 }
 
 bool OverlappedFile::isValid() const
 {
-    return itsFile != IWinFileApi::INVALID && itsEvent != IWinFileApi::INVALID;
+    return itsFile != IWinFileApi::INVALID;
 }
 
 IWinFileApi::Handle OverlappedFile::handle() const
@@ -41,17 +36,21 @@ const std::string& OverlappedFile::path() const
 OverlappedFile::Result OverlappedFile::read(void* buffer, quint32 size, quint32 timeoutMs,
                                             quint32* transferred)
 {
-    IWinFileApi::Overlapped overlapped;
-    const bool started = isValid() && itsApi.readFile(itsFile, buffer, size, &overlapped, itsEvent);
-    return finish(started, &overlapped, timeoutMs, transferred, "ReadFile");
+    return transfer(
+        "ReadFile",
+        [&](IWinFileApi::Overlapped* overlapped, IWinFileApi::Handle event)
+        { return itsApi.readFile(itsFile, buffer, size, overlapped, event); },
+        timeoutMs, transferred);
 }
 
 OverlappedFile::Result OverlappedFile::write(const void* data, quint32 size, quint32 timeoutMs,
                                              quint32* transferred)
 {
-    IWinFileApi::Overlapped overlapped;
-    const bool started = isValid() && itsApi.writeFile(itsFile, data, size, &overlapped, itsEvent);
-    return finish(started, &overlapped, timeoutMs, transferred, "WriteFile");
+    return transfer(
+        "WriteFile",
+        [&](IWinFileApi::Overlapped* overlapped, IWinFileApi::Handle event)
+        { return itsApi.writeFile(itsFile, data, size, overlapped, event); },
+        timeoutMs, transferred);
 }
 
 QString OverlappedFile::lastErrorText() const
@@ -67,13 +66,29 @@ QString OverlappedFile::describe(IWinFileApi& api, const std::string& path, cons
         .arg(error);
 }
 
-OverlappedFile::Result OverlappedFile::finish(bool started, IWinFileApi::Overlapped* overlapped,
-                                              quint32 timeoutMs, quint32* transferred, const char* operation)
+OverlappedFile::Result OverlappedFile::transfer(const char* operation, const Start& start, quint32 timeoutMs,
+                                                quint32* transferred)
 {
     *transferred = 0;
     itsLastErrorText.clear();
     if (!isValid())
         return Result::Failed;
+    // A fresh event for every transfer: one left signalled by an earlier transfer can never end this one's
+    // wait before it is done.
+    const IWinFileApi::Handle event = itsApi.createEvent();
+    if (event == IWinFileApi::INVALID)
+        return fail("CreateEvent", itsApi.lastError());
+    // Closed after the transfer has ended, whichever way it ends.
+    const ScopeExit closeEvent([this, event] { itsApi.closeHandle(event); });
+    IWinFileApi::Overlapped overlapped;
+    const bool started = start(&overlapped, event);
+    return finish(started, &overlapped, event, timeoutMs, transferred, operation);
+}
+
+OverlappedFile::Result OverlappedFile::finish(bool started, IWinFileApi::Overlapped* overlapped,
+                                              IWinFileApi::Handle event, quint32 timeoutMs,
+                                              quint32* transferred, const char* operation)
+{
     if (!started)
     {
         const IWinFileApi::Error error = itsApi.lastError();
@@ -83,7 +98,7 @@ OverlappedFile::Result OverlappedFile::finish(bool started, IWinFileApi::Overlap
 
     // A transfer that ended at once still tells its count through the record only.
     const IWinFileApi::Wait waited =
-        started ? IWinFileApi::Wait::Signalled : itsApi.waitFor(itsEvent, timeoutMs);
+        started ? IWinFileApi::Wait::Signalled : itsApi.waitFor(event, timeoutMs);
     if (waited == IWinFileApi::Wait::Signalled)
     {
         if (itsApi.overlappedResult(itsFile, overlapped, transferred, false))

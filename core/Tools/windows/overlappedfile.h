@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <string>
 
 namespace NoxCore
@@ -12,8 +13,8 @@ namespace NoxCore
 namespace Tools
 {
 
-// A device opened for overlapped I/O (a HID interface, a serial port) and the event its transfers signal.
-// Owns both handles and closes them when destroyed. Every transfer waits at most its time-out; one that
+// A device opened for overlapped I/O (a HID interface, a serial port). Owns the handle and closes it when
+// destroyed. Every transfer has an event of its own and waits at most its time-out; one that
 // does not end in time is cancelled, and the cancellation is waited for, because the system writes to the
 // transfer's record and buffer until it is over and both live on the caller's stack. The texts of failures
 // all come from describe(), so that every message names the device and the system's reason.
@@ -36,7 +37,7 @@ public:
     OverlappedFile(const OverlappedFile&) = delete;
     OverlappedFile& operator=(const OverlappedFile&) = delete;
 
-    // False when the file or its event could not be had; lastErrorText() tells why.
+    // False when nothing was opened.
     bool isValid() const;
     IWinFileApi::Handle handle() const;
     const std::string& path() const;
@@ -45,20 +46,23 @@ public:
     Result read(void* buffer, quint32 size, quint32 timeoutMs, quint32* transferred);
     Result write(const void* data, quint32 size, quint32 timeoutMs, quint32* transferred);
 
-    // Why the last transfer failed, or why the file is not valid; empty after a success or a time-out.
+    // Why the last transfer failed; empty after a success or a time-out.
     QString lastErrorText() const;
     // "<path>: <operation> failed: <system text> (error <code>)".
     static QString describe(IWinFileApi& api, const std::string& path, const char* operation,
                             IWinFileApi::Error error);
 
 private:
-    Result finish(bool started, IWinFileApi::Overlapped* overlapped, quint32 timeoutMs, quint32* transferred,
-                  const char* operation);
+    // Starts ReadFile or WriteFile with the record and event given.
+    using Start = std::function<bool(IWinFileApi::Overlapped*, IWinFileApi::Handle)>;
+
+    Result transfer(const char* operation, const Start& start, quint32 timeoutMs, quint32* transferred);
+    Result finish(bool started, IWinFileApi::Overlapped* overlapped, IWinFileApi::Handle event,
+                  quint32 timeoutMs, quint32* transferred, const char* operation);
     Result fail(const char* operation, IWinFileApi::Error error);
 
     IWinFileApi& itsApi;
     IWinFileApi::Handle itsFile;
-    IWinFileApi::Handle itsEvent;
     std::string itsPath;
     QString itsLastErrorText;
 };

@@ -74,8 +74,6 @@ std::unique_ptr<IHidConnection> WinHidBackend::open(const std::string& path)
     IWinHidApi::PreparsedData capabilities = 0;
     if (file->handle() == IWinHidApi::INVALID)
         failed = "CreateFile";
-    else if (!file->isValid())
-        failed = "CreateEvent";
     else if (!itsApi.attributes(file->handle(), &description.vendorId, &description.productId))
         failed = "HidD_GetAttributes";
     else if (!itsApi.preparsedData(file->handle(), &capabilities))
@@ -95,10 +93,7 @@ std::unique_ptr<IHidConnection> WinHidBackend::open(const std::string& path)
     {
         if (error == 0)
             error = itsApi.lastError();
-        // The event's failure was described when it happened; later calls may have changed the last error.
-        const QString text = file->handle() != IWinHidApi::INVALID && !file->isValid()
-                                 ? file->lastErrorText()
-                                 : OverlappedFile::describe(itsApi, path, failed, error);
+        const QString text = OverlappedFile::describe(itsApi, path, failed, error);
         file.reset();
         itsApi.closeHandle(mutex);
         reportOpenFailure(path, error, text);

@@ -63,11 +63,6 @@ std::unique_ptr<ISerialConnection> WinSerialBackend::open(const QString& name, Q
             *failure += " Another program holds the port; close it there.";
         return nullptr;
     }
-    if (!file->isValid())
-    {
-        *failure = file->lastErrorText() + '.';
-        return nullptr;
-    }
     IWinSerialApi::Line line;
     line.baudRate = BOARD_BAUD_RATE;
     line.dataBits = 8;

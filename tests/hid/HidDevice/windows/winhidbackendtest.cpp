@@ -157,7 +157,6 @@ TEST_F(WinHidBackendTest, AnInterfaceThatCannotBeDescribedIsClosedAgain)
         {"attributes fail", [](FakeWinHidApi& api) { api.interface(CONTROL).attributesFail = true; }},
         {"capabilities fail", [](FakeWinHidApi& api) { api.interface(CONTROL).capabilitiesFail = true; }},
         {"no output report", [](FakeWinHidApi& api) { api.interface(CONTROL).outputReportLength = 0; }},
-        {"no event", [](FakeWinHidApi& api) { api.failNextEvent = true; }},
         {"open fails", [](FakeWinHidApi& api) { api.device(CONTROL).openError = 31; }},
     };
     CapturedWarnings warnings;
@@ -225,6 +224,16 @@ TEST_F(WinHidBackendTest, TransfersEndInTimeAndACancelledOneIsWaitedFor)
     EXPECT_EQ(api.device(CONTROL).written[0], sent);
     api.device(CONTROL).writes = Completion::Never;
     EXPECT_EQ(device.write(command, sizeof command), HID_TIMED_OUT);
+
+    // Every transfer has an event of its own; one that cannot be had fails that transfer only.
+    CapturedWarnings warnings;
+    api.failNextEvent = true;
+    api.device(CONTROL).reads = Completion::AtOnce;
+    api.device(CONTROL).input.push_back(report(4));
+    EXPECT_EQ(read(), HID_TRANSFER_FAILED);
+    EXPECT_EQ(read(), HID_SUCCESS);
+    ASSERT_EQ(warnings.list().size(), 1);
+    EXPECT_TRUE(warnings.list()[0].contains(": CreateEvent failed: ")) << warnings.list()[0].toStdString();
 }
 
 TEST_F(WinHidBackendTest, AVanishedDeviceFailsTransfersAndTheProductStringAndSaysWhichOnce)
