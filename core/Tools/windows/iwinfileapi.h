@@ -61,8 +61,7 @@ public:
     // CreateFileA for reading and writing, no sharing, existing devices only, overlapped I/O.
     virtual Handle openExclusive(const std::string& path) = 0;
     virtual bool closeHandle(Handle handle) = 0;
-    // CreateEventW: manual reset, not signalled, no name. ReadFile and WriteFile reset it when they start,
-    // so one event serves every transfer of a file in turn.
+    // CreateEventW: manual reset (as GetOverlappedResult wants it), not signalled, no name.
     virtual Handle createEvent() = 0;
     // ReadFile and WriteFile with overlapped and event; false with IO_PENDING while the transfer runs.
     virtual bool readFile(Handle file, void* buffer, quint32 size, Overlapped* overlapped, Handle event) = 0;
