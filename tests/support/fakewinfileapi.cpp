@@ -93,6 +93,8 @@ bool FakeWinFileApi::closeHandle(Handle handle)
         if (found != itsDevices.end())
             --found->second.openFiles;
     }
+    if (isOpen(handle, Kind::Mutex) && --itsMutexes[QString::fromStdString(pathOf(handle))] == 0)
+        itsMutexes.erase(QString::fromStdString(pathOf(handle)));
     return releaseHandle(handle);
 }
 
@@ -171,6 +173,14 @@ bool FakeWinFileApi::overlappedResult(Handle, Overlapped* overlapped, quint32* t
     itsTransfers.erase(found);
     *transferred = ended.transferred;
     return ended.error == 0 || fail(ended.error);
+}
+
+FakeWinFileApi::Handle FakeWinFileApi::createNamedMutex(const QString& name)
+{
+    const bool existed = itsMutexes[name]++ > 0;
+    const Handle mutex = newHandle(Kind::Mutex, name.toStdString());
+    itsLastError = existed ? ALREADY_EXISTS : 0;
+    return mutex;
 }
 
 FakeWinFileApi::Error FakeWinFileApi::lastError()

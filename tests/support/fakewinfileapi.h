@@ -17,6 +17,7 @@
 //
 // It keeps the books a test needs to catch what would go wrong on Windows: handles still open, handles
 // closed twice, and transfers the caller left behind while the system could still write to their record.
+// Named mutexes exist while a handle to them is open, as in Windows.
 class FakeWinFileApi : public virtual NoxCore::Tools::IWinFileApi
 {
 public:
@@ -85,6 +86,7 @@ public:
     Wait waitFor(Handle object, quint32 timeoutMs) override;
     bool cancelIo(Handle file) override;
     bool overlappedResult(Handle file, Overlapped* overlapped, quint32* transferred, bool wait) override;
+    Handle createNamedMutex(const QString& name) override;
     Error lastError() override;
     QString errorMessage(Error error) override;
 
@@ -93,6 +95,7 @@ protected:
     {
         File,
         Event,
+        Mutex,
         Other
     };
 
@@ -137,6 +140,8 @@ private:
     std::map<std::string, Device> itsDevices;
     std::map<Handle, OpenHandle> itsHandles;
     std::map<Overlapped*, Transfer> itsTransfers;
+    // Open handles of each named mutex; it exists while one is open.
+    std::map<QString, int> itsMutexes;
     Handle itsNextHandle = 0x100;
     int itsUnknownCloses = 0;
     int itsCancels = 0;

@@ -140,28 +140,6 @@ bool FakeWinHidApi::productString(Handle file, char16_t* buffer, quint32 size)
     return true;
 }
 
-FakeWinHidApi::Handle FakeWinHidApi::createNamedMutex(const QString& name)
-{
-    const bool existed = itsMutexes.value(name) > 0;
-    ++itsMutexes[name];
-    const Handle mutex = newHandle(Kind::Other, name.toStdString());
-    itsMutexHandles[mutex] = name;
-    itsLastError = existed ? ALREADY_EXISTS : 0;
-    return mutex;
-}
-
-bool FakeWinHidApi::closeHandle(Handle handle)
-{
-    const auto mutex = itsMutexHandles.find(handle);
-    if (mutex != itsMutexHandles.end())
-    {
-        if (--itsMutexes[mutex->second] == 0)
-            itsMutexes.remove(mutex->second);
-        itsMutexHandles.erase(mutex);
-    }
-    return FakeWinFileApi::closeHandle(handle);
-}
-
 const FakeWinHidApi::Interface* FakeWinHidApi::presentInterfaceOf(Handle file)
 {
     if (presentDeviceOf(file) == nullptr)

@@ -5,12 +5,11 @@
 
 #include "HidDevice/windows/iwinhidapi.h"
 
-#include <QMap>
 #include <QString>
 
 // SetupAPI and hid.dll as the Windows HID back end meets them: the HID class lists the interfaces added,
 // in the order they were added, each with its ids, report lengths and product string. Keeps the books on
-// device sets, preparsed data and named mutexes as well, so a test sees what a code path left behind.
+// device sets and preparsed data as well, so a test sees what a code path left behind.
 class FakeWinHidApi : public FakeWinFileApi, public virtual NoxHid::IWinHidApi
 {
 public:
@@ -46,8 +45,6 @@ public:
     bool reportLengths(PreparsedData data, quint16* inputLength, quint16* outputLength) override;
     bool freePreparsedData(PreparsedData data) override;
     bool productString(Handle file, char16_t* buffer, quint32 size) override;
-    Handle createNamedMutex(const QString& name) override;
-    bool closeHandle(Handle handle) override;
 
 private:
     const Interface* presentInterfaceOf(Handle file);
@@ -57,8 +54,6 @@ private:
     std::map<Handle, std::vector<std::string>> itsSets;
     std::map<PreparsedData, std::string> itsPreparsedData;
     PreparsedData itsNextPreparsedData = 1;
-    std::map<Handle, QString> itsMutexHandles;
-    QMap<QString, int> itsMutexes;
 };
 
 #endif

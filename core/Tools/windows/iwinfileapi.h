@@ -74,6 +74,8 @@ public:
     virtual bool cancelIo(Handle file) = 0;
     // GetOverlappedResult; with wait it blocks until the transfer has ended.
     virtual bool overlappedResult(Handle file, Overlapped* overlapped, quint32* transferred, bool wait) = 0;
+    // CreateMutexW, not owned, under this name; ALREADY_EXISTS as the last error when it existed before.
+    virtual Handle createNamedMutex(const QString& name) = 0;
     virtual Error lastError() = 0;
     // The system's text for error (FormatMessageW), without the line break it ends with.
     virtual QString errorMessage(Error error) = 0;

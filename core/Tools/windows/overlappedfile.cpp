@@ -2,25 +2,61 @@
 
 #include "Tools/scopeexit.h"
 
+#include <QCryptographicHash>
+
 namespace NoxCore
 {
 namespace Tools
 {
 
-OverlappedFile::OverlappedFile(IWinFileApi& api, IWinFileApi::Handle file, const std::string& path)
-    : itsApi(api), itsFile(file), itsPath(path)
+std::unique_ptr<OverlappedFile> OverlappedFile::openExclusive(IWinFileApi& api, const std::string& path)
 {
+    std::unique_ptr<OverlappedFile> file(new OverlappedFile(api, path));
+    file->open();
+    return file;
 }
+
+OverlappedFile::OverlappedFile(IWinFileApi& api, const std::string& path) : itsApi(api), itsPath(path) {}
 
 OverlappedFile::~OverlappedFile()
 {
     if (itsFile != IWinFileApi::INVALID)
         itsApi.closeHandle(itsFile);
+    if (itsGuard != IWinFileApi::INVALID)
+        itsApi.closeHandle(itsGuard);
+}
+
+void OverlappedFile::open()
+{
+    itsGuard = itsApi.createNamedMutex(guardName(itsPath));
+    if (itsGuard == IWinFileApi::INVALID)
+    {
+        itsOpenError = itsApi.lastError();
+        fail("CreateMutex", itsOpenError);
+        return;
+    }
+    if (itsApi.lastError() == IWinFileApi::ALREADY_EXISTS)
+    {
+        itsOpenError = IWinFileApi::SHARING_VIOLATION;
+        itsLastErrorText = QString("%1: another opener holds it").arg(QString::fromStdString(itsPath));
+        return;
+    }
+    itsFile = itsApi.openExclusive(itsPath);
+    if (itsFile == IWinFileApi::INVALID)
+    {
+        itsOpenError = itsApi.lastError();
+        fail("CreateFile", itsOpenError);
+    }
 }
 
 bool OverlappedFile::isValid() const
 {
     return itsFile != IWinFileApi::INVALID;
+}
+
+IWinFileApi::Error OverlappedFile::openError() const
+{
+    return itsOpenError;
 }
 
 IWinFileApi::Handle OverlappedFile::handle() const
@@ -64,6 +100,14 @@ QString OverlappedFile::describe(IWinFileApi& api, const std::string& path, cons
     return QString("%1: %2 failed: %3 (error %4)")
         .arg(QString::fromStdString(path), QString::fromLatin1(operation), api.errorMessage(error))
         .arg(error);
+}
+
+QString OverlappedFile::guardName(const std::string& path)
+{
+    // Mutex names take no backslash and at most MAX_PATH characters; a digest of the path has neither.
+    const QByteArray digest =
+        QCryptographicHash::hash(QByteArray::fromStdString(path).toLower(), QCryptographicHash::Sha1);
+    return QStringLiteral("Local\\Lidora.Device.") + QString::fromLatin1(digest.toHex());
 }
 
 OverlappedFile::Result OverlappedFile::transfer(const char* operation, const Start& start, quint32 timeoutMs,

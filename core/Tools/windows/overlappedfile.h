@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace NoxCore
@@ -13,8 +14,13 @@ namespace NoxCore
 namespace Tools
 {
 
-// A device opened for overlapped I/O (a HID interface, a serial port). Owns the handle and closes it when
-// destroyed. Every transfer has an event of its own and waits at most its time-out; one that
+// A device opened exclusively for overlapped I/O (a HID interface, a serial port). Windows refuses a second
+// opener of a device opened with share mode 0; Wine lets one in (seen with COM ports and not held to for
+// HID on every version), so a named mutex per device path, taken before the device is opened, keeps a
+// second opener out there too. The mutex goes away with the process that holds it, like a lock file.
+// Closes the device, then gives up the mutex, when destroyed.
+//
+// Every transfer has an event of its own and waits at most its time-out; one that
 // does not end in time is cancelled, and the cancellation is waited for, because the system writes to the
 // transfer's record and buffer until it is over and both live on the caller's stack. The texts of failures
 // all come from describe(), so that every message names the device and the system's reason.
@@ -31,14 +37,16 @@ public:
         Failed
     };
 
-    // Takes over file, an overlapped handle of the device at path (INVALID: nothing was opened).
-    OverlappedFile(IWinFileApi& api, IWinFileApi::Handle file, const std::string& path);
+    // Opens the device at path for reading and writing. Never null; isValid() tells whether it opened.
+    static std::unique_ptr<OverlappedFile> openExclusive(IWinFileApi& api, const std::string& path);
     ~OverlappedFile();
     OverlappedFile(const OverlappedFile&) = delete;
     OverlappedFile& operator=(const OverlappedFile&) = delete;
 
-    // False when nothing was opened.
+    // False when the device did not open; openError() and lastErrorText() tell why.
     bool isValid() const;
+    // The system's error of a failed open; SHARING_VIOLATION also when another opener holds the mutex.
+    IWinFileApi::Error openError() const;
     IWinFileApi::Handle handle() const;
     const std::string& path() const;
 
@@ -51,8 +59,14 @@ public:
     // "<path>: <operation> failed: <system text> (error <code>)".
     static QString describe(IWinFileApi& api, const std::string& path, const char* operation,
                             IWinFileApi::Error error);
+    // The name of the mutex that guards the device at path; the same for every spelling of the path, since
+    // Windows does not tell upper from lower case in it.
+    static QString guardName(const std::string& path);
 
 private:
+    OverlappedFile(IWinFileApi& api, const std::string& path);
+    void open();
+
     // Starts ReadFile or WriteFile with the record and event given.
     using Start = std::function<bool(IWinFileApi::Overlapped*, IWinFileApi::Handle)>;
 
@@ -62,7 +76,9 @@ private:
     Result fail(const char* operation, IWinFileApi::Error error);
 
     IWinFileApi& itsApi;
-    IWinFileApi::Handle itsFile;
+    IWinFileApi::Handle itsGuard = IWinFileApi::INVALID;
+    IWinFileApi::Handle itsFile = IWinFileApi::INVALID;
+    IWinFileApi::Error itsOpenError = 0;
     std::string itsPath;
     QString itsLastErrorText;
 };

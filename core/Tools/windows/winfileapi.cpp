@@ -88,6 +88,11 @@ bool WinFileApi::overlappedResult(Handle file, Overlapped* overlapped, quint32* 
     return done != FALSE;
 }
 
+IWinFileApi::Handle WinFileApi::createNamedMutex(const QString& name)
+{
+    return fromNative(::CreateMutexW(nullptr, FALSE, reinterpret_cast<const wchar_t*>(name.utf16())));
+}
+
 void* WinFileApi::native(Handle handle)
 {
     return reinterpret_cast<void*>(handle);

@@ -21,6 +21,7 @@ public:
     Wait waitFor(Handle object, quint32 timeoutMs) override;
     bool cancelIo(Handle file) override;
     bool overlappedResult(Handle file, Overlapped* overlapped, quint32* transferred, bool wait) override;
+    Handle createNamedMutex(const QString& name) override;
     Error lastError() override;
     QString errorMessage(Error error) override;
 

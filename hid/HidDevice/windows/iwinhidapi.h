@@ -44,9 +44,6 @@ public:
     virtual bool freePreparsedData(PreparsedData data) = 0;
     // HidD_GetProductString; size in bytes.
     virtual bool productString(Handle file, char16_t* buffer, quint32 size) = 0;
-
-    // CreateMutexW, not owned, under this name; ALREADY_EXISTS as the last error when it existed before.
-    virtual Handle createNamedMutex(const QString& name) = 0;
 };
 
 } // namespace NoxHid

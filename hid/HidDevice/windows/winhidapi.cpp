@@ -125,10 +125,4 @@ bool WinHidApi::productString(Handle file, char16_t* buffer, quint32 size)
     return ::HidD_GetProductString(native(file), buffer, size) != FALSE;
 }
 
-IWinHidApi::Handle WinHidApi::createNamedMutex(const QString& name)
-{
-    const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, reinterpret_cast<const wchar_t*>(name.utf16()));
-    return fromNative(mutex);
-}
-
 } // namespace NoxHid

@@ -22,7 +22,6 @@ public:
     bool reportLengths(PreparsedData data, quint16* inputLength, quint16* outputLength) override;
     bool freePreparsedData(PreparsedData data) override;
     bool productString(Handle file, char16_t* buffer, quint32 size) override;
-    Handle createNamedMutex(const QString& name) override;
 };
 
 } // namespace NoxHid

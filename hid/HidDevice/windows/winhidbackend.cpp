@@ -5,7 +5,6 @@
 #include "Tools/scopeexit.h"
 #include "Tools/windows/overlappedfile.h"
 
-#include <QCryptographicHash>
 #include <QtDebug>
 
 #include <cstring>
@@ -53,28 +52,17 @@ std::vector<std::string> WinHidBackend::interfacePaths()
 
 std::unique_ptr<IHidConnection> WinHidBackend::open(const std::string& path)
 {
-    const IWinHidApi::Handle mutex = itsApi.createNamedMutex(guardName(path));
-    if (mutex == IWinHidApi::INVALID)
+    std::unique_ptr<OverlappedFile> file = OverlappedFile::openExclusive(itsApi, path);
+    if (!file->isValid())
     {
-        const IWinHidApi::Error error = itsApi.lastError();
-        reportOpenFailure(path, error, OverlappedFile::describe(itsApi, path, "CreateMutex", error));
+        reportOpenFailure(path, file->openError(), file->lastErrorText());
         return nullptr;
     }
-    // The mutex existed before: another opener holds the interface.
-    if (itsApi.lastError() == IWinHidApi::ALREADY_EXISTS)
-    {
-        itsApi.closeHandle(mutex);
-        return nullptr;
-    }
-
-    auto file = std::make_unique<OverlappedFile>(itsApi, itsApi.openExclusive(path), path);
     const char* failed = nullptr;
     IWinHidApi::Error error = 0;
     WinHidConnection::Description description;
     IWinHidApi::PreparsedData capabilities = 0;
-    if (file->handle() == IWinHidApi::INVALID)
-        failed = "CreateFile";
-    else if (!itsApi.attributes(file->handle(), &description.vendorId, &description.productId))
+    if (!itsApi.attributes(file->handle(), &description.vendorId, &description.productId))
         failed = "HidD_GetAttributes";
     else if (!itsApi.preparsedData(file->handle(), &capabilities))
         failed = "HidD_GetPreparsedData";
@@ -93,21 +81,10 @@ std::unique_ptr<IHidConnection> WinHidBackend::open(const std::string& path)
     {
         if (error == 0)
             error = itsApi.lastError();
-        const QString text = OverlappedFile::describe(itsApi, path, failed, error);
-        file.reset();
-        itsApi.closeHandle(mutex);
-        reportOpenFailure(path, error, text);
+        reportOpenFailure(path, error, OverlappedFile::describe(itsApi, path, failed, error));
         return nullptr;
     }
-    return std::make_unique<WinHidConnection>(itsApi, std::move(file), mutex, description);
-}
-
-QString WinHidBackend::guardName(const std::string& path)
-{
-    // Mutex names take no backslash and at most MAX_PATH characters; a digest of the path has neither.
-    const QByteArray digest =
-        QCryptographicHash::hash(QByteArray::fromStdString(path).toLower(), QCryptographicHash::Sha1);
-    return QStringLiteral("Local\\Lidora.HidInterface.") + QString::fromLatin1(digest.toHex());
+    return std::make_unique<WinHidConnection>(std::move(file), description, itsApi);
 }
 
 bool WinHidBackend::interfacePath(IWinHidApi::DeviceSet set, quint32 index, std::string* path)

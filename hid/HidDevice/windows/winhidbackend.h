@@ -18,9 +18,8 @@ namespace NoxHid
 //   \\?\hid#vid_7a3c&pid_0c08&mi_03#8&1f2a3b4c&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}
 // and come in SetupAPI's index order, which stays the same until a device is plugged in or out.
 //
-// Opening shares nothing (share mode 0), so that a second opener is refused by the class driver. Wine's
-// HID stack does not hold to share modes on every version, so a named mutex per interface path keeps a
-// second opener out as well; it goes away with the process that holds it, like the lock on Linux.
+// Interfaces open exclusively (see OverlappedFile::openExclusive): a second opener, in this process or
+// another, is refused.
 class WinHidBackend : public virtual IHidBackend
 {
 public:
@@ -29,10 +28,6 @@ public:
 
     std::vector<std::string> interfacePaths() override;
     std::unique_ptr<IHidConnection> open(const std::string& path) override;
-
-    // The name of the mutex that guards the interface at path; the same for every spelling of the path,
-    // since Windows does not tell upper from lower case in it.
-    static QString guardName(const std::string& path);
 
 private:
     bool interfacePath(IWinHidApi::DeviceSet set, quint32 index, std::string* path);

@@ -16,17 +16,13 @@ const quint32 PRODUCT_STRING_CHARS = 256;
 
 } // namespace
 
-WinHidConnection::WinHidConnection(IWinHidApi& api, std::unique_ptr<NoxCore::Tools::OverlappedFile> file,
-                                   IWinHidApi::Handle mutex, const Description& description)
-    : itsApi(api), itsFile(std::move(file)), itsMutex(mutex), itsDescription(description)
+WinHidConnection::WinHidConnection(std::unique_ptr<NoxCore::Tools::OverlappedFile> file,
+                                   const Description& description, IWinHidApi& api)
+    : itsApi(api), itsFile(std::move(file)), itsDescription(description)
 {
 }
 
-WinHidConnection::~WinHidConnection()
-{
-    itsFile.reset();
-    itsApi.closeHandle(itsMutex);
-}
+WinHidConnection::~WinHidConnection() = default;
 
 quint16 WinHidConnection::vendorId() const
 {

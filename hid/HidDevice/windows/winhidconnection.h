@@ -11,9 +11,7 @@
 namespace NoxHid
 {
 
-// One HID interface opened by WinHidBackend: its overlapped file handle and the named mutex that keeps
-// other openers out. Closes the file first and then gives up the mutex, so that the next opener finds the
-// interface free once it can take the mutex.
+// One HID interface opened exclusively by WinHidBackend.
 //
 // Windows hands out reports with their report-id byte in front, 0 for unnumbered ones, which is the form
 // HidDevice expects, so reads pass through unchanged. Writes shorter than the output report are filled up
@@ -29,8 +27,8 @@ public:
         quint16 outputReportLength = 0;
     };
 
-    WinHidConnection(IWinHidApi& api, std::unique_ptr<NoxCore::Tools::OverlappedFile> file,
-                     IWinHidApi::Handle mutex, const Description& description);
+    WinHidConnection(std::unique_ptr<NoxCore::Tools::OverlappedFile> file, const Description& description,
+                     IWinHidApi& api);
     ~WinHidConnection() override;
     WinHidConnection(const WinHidConnection&) = delete;
     WinHidConnection& operator=(const WinHidConnection&) = delete;
@@ -49,7 +47,6 @@ private:
 
     IWinHidApi& itsApi;
     std::unique_ptr<NoxCore::Tools::OverlappedFile> itsFile;
-    IWinHidApi::Handle itsMutex;
     Description itsDescription;
     // One warning per connection: a device that went away fails every transfer until the driver closes it.
     bool itsFailureReported = false;

@@ -54,12 +54,13 @@ QList<SerialComDeviceInfo> WinSerialBackend::presentPorts(quint16)
 std::unique_ptr<ISerialConnection> WinSerialBackend::open(const QString& name, QString* failure)
 {
     const std::string path = "\\\\.\\" + name.toStdString();
-    auto file = std::make_unique<OverlappedFile>(itsApi, itsApi.openExclusive(path), path);
-    if (file->handle() == IWinSerialApi::INVALID)
+    std::unique_ptr<OverlappedFile> file = OverlappedFile::openExclusive(itsApi, path);
+    if (!file->isValid())
     {
-        const IWinSerialApi::Error error = itsApi.lastError();
-        *failure = OverlappedFile::describe(itsApi, path, "CreateFile", error) + '.';
-        if (error == IWinSerialApi::ACCESS_DENIED)
+        *failure = file->lastErrorText() + '.';
+        // Windows refuses a COM port that another program holds with "access denied".
+        if (file->openError() == IWinSerialApi::ACCESS_DENIED ||
+            file->openError() == IWinSerialApi::SHARING_VIOLATION)
             *failure += " Another program holds the port; close it there.";
         return nullptr;
     }

@@ -1,6 +1,7 @@
 #include "HidDevice/windows/winhidbackend.h"
 #include "HidDevice/hidbackend.h"
 #include "HidDevice/hiddevice.h"
+#include "Tools/windows/overlappedfile.h"
 
 #include "support/capturedwarnings.h"
 #include "support/fakewinhidapi.h"
@@ -12,6 +13,7 @@
 #include <vector>
 
 using namespace NoxHid;
+using NoxCore::Tools::OverlappedFile;
 using Completion = FakeWinFileApi::Completion;
 
 namespace
@@ -142,9 +144,9 @@ TEST_F(WinHidBackendTest, ASecondOpenerIsRefusedAlsoWhereTheSystemIgnoresTheShar
         second.close();
         EXPECT_EQ(second.open(&control), HID_SUCCESS) << "closing gives the interface up";
     }
-    EXPECT_EQ(WinHidBackend::guardName(CONTROL),
-              WinHidBackend::guardName(QString::fromStdString(CONTROL).toUpper().toStdString()));
-    EXPECT_FALSE(WinHidBackend::guardName(CONTROL).mid(6).contains('\\'));
+    EXPECT_EQ(OverlappedFile::guardName(CONTROL),
+              OverlappedFile::guardName(QString::fromStdString(CONTROL).toUpper().toStdString()));
+    EXPECT_FALSE(OverlappedFile::guardName(CONTROL).mid(6).contains('\\'));
 }
 
 TEST_F(WinHidBackendTest, AnInterfaceThatCannotBeDescribedIsClosedAgain)
