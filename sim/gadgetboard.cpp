@@ -125,6 +125,14 @@ void GadgetBoard::carryOut(const QByteArray& request)
         itsControl.setReading(true);
         itsModule.setReading(true);
     }
+    else if (request == "frames")
+    {
+        QByteArray line("frames");
+        for (const QByteArray& frame : itsUsb.receivedFrames(SimulatedBoard::Channel::Module))
+            line += ' ' + frame.toHex();
+        itsUsb.clearReceivedFrames();
+        std::printf("%s\n", line.constData());
+    }
     else
     {
         std::printf("unknown request %s\n", request.constData());

@@ -22,8 +22,9 @@ namespace LidoraSim
 //
 // Takes requests, one per line, on a command channel (standard input): "unplug", "replug", "silent"
 // (the firmware takes every frame and answers none), "stall" (no output report is taken any more),
-// "normal" (back from both). Each is confirmed with a
-// line "done <request>" on standard output once carried out.
+// "normal" (back from both), "frames" (a line "frames" followed by the request frames the module channel
+// took since the last such request, each in hexadecimal: what a program sent through its stack). Each is
+// confirmed with a line "done <request>" on standard output once carried out.
 class GadgetBoard : public QObject
 {
     Q_OBJECT
