@@ -39,8 +39,8 @@ CHECKS = {
                    "open",
     "unplug-write": "a write blocked until the unplug ends because of it, within the time-out, no descriptor left "
                     "open",
-    "replug": "replug: every level back",
-    "replug-renumbered": "replug: every level back, with other hidraw numbers",
+    "replug": "every level back",
+    "replug-renumbered": "every level back, with other hidraw numbers",
     "time-out": "a silent board gives the time-out after 1500 ms and answers again afterwards",
     "permissions-rule": "with the udev rule a plugdev user opens the board's nodes and nothing else",
     "permissions-no-rule": "without the rule the program says why and runs in test mode",
