@@ -299,12 +299,12 @@ def check_unplug_during(step, gadget, stall):
     result = lines[-1] if lines else ""
     match = re.match(r"result (\d+) after \d+ ms, ended at (\d+), product string fails (\d+) ms later, "
                      r"hidraw nodes open 0$", result)
-    ended = int(match.group(2)) - unplugged_at if match else None
+    ended = int(match.group(2)) - unplugged_at if match else float("nan")
     # 5: the transfer failed (the device is gone); a time-out would be 4. Only the unplug may end it: a
     # transfer that failed before it, at once or on a time-out, tells nothing about unplugging.
     report(step, started and unplugged and replugged and match is not None and match.group(1) == "5"
            and 0 <= ended < 1500 and int(match.group(3)) < 1500,
-           f"{lines}, ended {ended} ms after the unplug, {errors.strip()[-300:]}")
+           f"{lines}, ended {ended:.0f} ms after the unplug, {errors.strip()[-300:]}")
     if match:
         note(f"{step}: the blocked transfer ended {ended:.0f} ms after the unplug, the node was gone "
              f"{match.group(3)} ms later")
@@ -476,6 +476,8 @@ def commands_sent(frames):
 IDENTIFICATION_FRAME = "080000000e"
 CALIBRATION_FRAME = "090001000e02"
 MODE_FRAMES = {mode: f"07000300000100{mode:02x}" for mode in range(3)}
+# Several times what the program takes on a busy machine; a program that takes longer has not come back.
+RECONNECT_LIMIT_S = 15
 
 
 def check_program(gadget, cycles):
@@ -560,13 +562,13 @@ def end_to_end(demo, gadget, cycles):
         exchange_for(0.3, f"unplugged {cycle}", "refused")
         gadget.ask("replug")
         replugged = time.monotonic()
-        # The stack takes 3 to 4 s under TCG to find the board again; until then requests are refused.
-        while not broken and time.monotonic() - replugged < 30:
+        # The stack takes 2 to 6 s under TCG to find the board again; until then requests are refused.
+        while not broken and time.monotonic() - replugged < RECONNECT_LIMIT_S:
             if exchange(f"replugged {cycle}", "either") == "measured":
                 reconnect_times.append(time.monotonic() - replugged)
                 break
         if len(reconnect_times) < cycle + 1:
-            broken.append((f"replugged {cycle}", "no measurement within 30 s"))
+            broken.append((f"replugged {cycle}", f"no measurement within {RECONNECT_LIMIT_S} s"))
             break
         exchange_for(0.5, f"back {cycle}", "measured")
     # The scene takes the object through every state once in 32 s; two loops at most.
