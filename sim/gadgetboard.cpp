@@ -114,6 +114,11 @@ void GadgetBoard::carryOut(const QByteArray& request)
         itsUsb.replug();
     else if (request == "silent")
         itsBoard.setFault(SimulatedBoard::Fault::Silent);
+    else if (request == "silent-sensor")
+    {
+        itsBoard.setFault(SimulatedBoard::Channel::Control, SimulatedBoard::Fault::None);
+        itsBoard.setFault(SimulatedBoard::Channel::Module, SimulatedBoard::Fault::SilentSensor);
+    }
     else if (request == "stall")
     {
         itsControl.setReading(false);
