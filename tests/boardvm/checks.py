@@ -46,6 +46,8 @@ CHECKS = {
     "permissions-no-rule": "without the rule the program says why and runs in test mode",
     "silent-board": "the program beside a board that stays silent: not taken for connected, asked again and "
                     "again, every request refused in time",
+    "silent-sensor": "the program beside a board whose sensor stays silent: the board taken, its identification "
+                     "asked for once and not made up, every measurement refused in time",
     "program-opens-board": "the program run as the plugdev user opens the board once it answers",
     "program-commands": "the identification and calibration reads and the operation-mode commands reach the "
                         "board through the stack, byte for byte",
@@ -481,8 +483,8 @@ RECONNECT_LIMIT_S = 15
 
 
 def check_program(gadget, cycles):
-    """One run of the program beside the board as the plugdev user: first with the board silent, then
-    answering, then unplugged and plugged in again and again."""
+    """One run of the program beside the board as the plugdev user: first with the board silent, then with
+    its sensor silent, then answering, then unplugged and plugged in again and again."""
     gadget.frames()
     gadget.ask("silent")
     demo = Demo(user=True)
@@ -491,8 +493,9 @@ def check_program(gadget, cycles):
         # A board that takes every request and answers none is not a board to measure with.
         record = demo.connect(None, 60)
         silent_answers, slowest = [], 0.0
-        end = time.monotonic() + 8
-        while time.monotonic() < end and demo.process.poll() is None:
+        began = time.monotonic()
+        while demo.process.poll() is None and time.monotonic() - began < 30 and (
+                time.monotonic() - began < 5 or len(silent_answers) < 2):
             asked = time.monotonic()
             silent_answers.append(demo.measure())
             slowest = max(slowest, time.monotonic() - asked)
@@ -506,7 +509,28 @@ def check_program(gadget, cycles):
         note(f"silent board: {len(silent_answers)} requests refused, the slowest after {slowest:.1f} s; the "
              f"program asked the board {asked_again} times in {time.monotonic() - started:.0f} s")
 
+        # A controller that answers and a sensor that does not: the program takes the board and asks for
+        # the identification, which never comes (the window warns "Could not retrieve serial number.").
+        gadget.ask("silent-sensor")
+        sensor_frames = []
+        end = time.monotonic() + 30
+        while IDENTIFICATION_FRAME not in sensor_frames and time.monotonic() < end:
+            time.sleep(0.5)
+            sensor_frames += gadget.frames()
+        record = demo.connect(None, 30)
+        sensor_answers = [demo.measure() for _ in range(3)]
+        sensor_frames += gadget.frames()
+        report("silent-sensor", commands_sent(sensor_frames).count(IDENTIFICATION_FRAME) == 1
+               and record.startswith("#VER;;;") and all(answer == (NO_TARGET,) for answer in sensor_answers)
+               and demo.process.poll() is None,
+               f"{record!r}, answers {sensor_answers}, the board took {commands_sent(sensor_frames)}")
+        note(f"silent sensor: the board took {commands_sent(sensor_frames)} and answered none of them")
+
+        # The program reads the identification when it takes the board; it takes it again after a replug.
         gadget.ask("normal")
+        gadget.ask("unplug")
+        gadget.frames()
+        gadget.ask("replug")
         record = demo.connect(BOARD_SERIAL, 60)
         report("program-opens-board", record.startswith(f"#VER;{BOARD_SERIAL};"), f"{record!r}")
 
@@ -595,7 +619,8 @@ STEPS = [
     ("replug", ["replug", "replug-renumbered"]),
     ("timeouts", ["time-out"]),
     ("permissions", ["permissions-rule", "permissions-no-rule"]),
-    ("program", ["silent-board", "program-opens-board", "program-commands", "program-end-to-end"]),
+    ("program", ["silent-board", "silent-sensor", "program-opens-board", "program-commands",
+                 "program-end-to-end"]),
 ]
 
 
@@ -611,6 +636,9 @@ def declared(names):
 
 def main():
     if DECLARING:
+        unknown = {name.split("/")[-1] for name in sys.argv[2:]} - set(CHECKS)
+        if unknown:
+            sys.exit(f"checks.py: no check is named {' '.join(sorted(unknown))}")
         print("\n".join(f"{LEG}/{check}" for check in declared(sys.argv[2:]) if check in CHECKS))
         return
     started = time.monotonic()
@@ -643,7 +671,7 @@ def main():
         "replug": lambda: check_replug(gadget, foreign_udc),
         "timeouts": lambda: check_timeouts(gadget),
         "permissions": check_permissions,
-        "program": lambda: check_program(gadget, 12),
+        "program": lambda: check_program(gadget, 8),
     }
     for step, checks in selected_steps(sys.argv[4:]):
         began = time.monotonic()
