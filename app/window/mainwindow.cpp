@@ -1,25 +1,18 @@
 #include "mainwindow.h"
 
-#include "automationserver.h"
-#include "getcalibrationdatacommand.h"
-#include "getserialnumbercommand.h"
-#include "logging.h"
-#include "measurementrecorder.h"
+#include "chartexport.h"
 #include "objectstate.h"
 #include "qcpstringlegenditem.h"
-#include "recordingplayer.h"
-#include "targetconfigurationcommand.h"
+#include "recordingmenu.h"
 #include "ui_mainwindow.h"
+#include "viewmenu.h"
 
-#include "Communication/communicationstackelement.h"
-#include "Communication/comstream.h"
 #include "Communication/nodestatemanager.h"
 #include "Tools/clock.h"
 #include "Tools/versioninfo.h"
 #include "barcreator.h"
 #include "controls/aboutdialog.h"
 #include "controls/noxstatusfield.h"
-#include "hidcomdriver.h"
 #include "intents/iintent.h"
 #include "intents/intentmanager.h"
 #include "tools/windowhelper.h"
@@ -27,17 +20,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDockWidget>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QImage>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPageSize>
-#include <QPdfWriter>
-#include <QSettings>
-#include <QTimer>
 
 #include <cmath>
 
@@ -61,7 +46,6 @@ namespace
 // States of the automation status field.
 const int AUTOMATION_LOCAL_STATE = 1;
 const int AUTOMATION_ON_STATE = 2;
-const int SLOW_CALIBRATION_TIMEOUT_MS = 5000;
 
 // How each object state looks in the read-out, indexed by its value.
 struct StateLook
@@ -95,36 +79,15 @@ const double PROXIMITY_BAR_WIDTH = 2.0;
 // With auto scale the distance plot shows the newest three seconds.
 const double DISTANCE_PLOT_SPAN_MS = 3000.0;
 
-// Which panels the user chose to see, kept in the user's settings.
-const char* const SETTINGS_ORGANISATION = "nox";
-const char* const SETTINGS_APPLICATION = "LIDORA";
-const char* const VIEW_HISTORY_KEY = "View/History";
-const char* const VIEW_STATISTICS_KEY = "View/Statistics";
-const char* const VIEW_MEASUREMENT_PANEL_KEY = "View/MeasurementPanel";
-
-QSettings userSettings()
-{
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope,
-                     QString::fromLatin1(SETTINGS_ORGANISATION), QString::fromLatin1(SETTINGS_APPLICATION));
-}
-
-// "1:05" for 65 s; hours only when there are any.
-QString lengthText(qint64 ms)
-{
-    const qint64 seconds = ms / 1000;
-    return seconds >= 3600
-               ? QString::asprintf("%lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60)
-               : QString::asprintf("%lld:%02lld", seconds / 60, seconds % 60);
-}
-
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent, NoxCore::Tracing::Tracer* tracer)
-    : QMainWindow(parent), itsToolBarIntentGroup(QStringLiteral("ToolBar")), itsDeviceStatusBar(this),
-      ui(new Ui::MainWindow), itsLastStateLabelUpdateMs(Clock::currentMSecsSinceEpoch())
+    : QMainWindow(parent), itsToolBarIntentGroup(QStringLiteral("ToolBar")), itsEngine(tracer),
+      itsDeviceStatusBar(this), ui(new Ui::MainWindow),
+      itsLastStateLabelUpdateMs(Clock::currentMSecsSinceEpoch())
 {
-    // The order matters: the stack must exist before the status fields are bound, and the module stream
-    // must be known before the plot and the single-instance check use it.
+    // The order matters: the status fields are bound before the engine opens the board, so that they see
+    // its first state changes, and everything that shows the engine is connected before it starts.
     NoxGui::WindowHelper::loadStyleSheet(qApp);
     ensureAppResources();
     ui->setupUi(this);
@@ -138,7 +101,6 @@ MainWindow::MainWindow(QWidget* parent, NoxCore::Tracing::Tracer* tracer)
     ui->menuBar->setStyleSheet(QStringLiteral("background-color: white;"));
 
     NoxGui::Intents::IntentManager::instance()->addExecutor(this);
-    itsControlLogic.initialize(tracer);
 
     statusBar()->addPermanentWidget(&itsDeviceStatusBar, 0);
     NoxGui::Controls::NoxStatusField* automationField = itsDeviceStatusBar.automationField();
@@ -146,100 +108,74 @@ MainWindow::MainWindow(QWidget* parent, NoxCore::Tracing::Tracer* tracer)
                                  QStringLiteral("#ffffff"));
     automationField->appendState(QStringLiteral("Automation On"), QStringLiteral("#0075b0"),
                                  QStringLiteral("#ffffff"));
-    bindStatusFields(itsControlLogic);
+    bindStatusFields(itsEngine.controlLogic());
 
-    itsControlLogic.communicationInitialized().set(this, SLOT(on_communicationInitialized()));
-    itsControlLogic.communicationDeinitialized().set(this, SLOT(on_communicationDeinitialized()));
+    itsEngine.controlLogic().communicationInitialized().set(this, SLOT(on_communicationInitialized()));
+    itsEngine.controlLogic().communicationDeinitialized().set(this, SLOT(on_communicationDeinitialized()));
 
     buildMenus();
     ui->mainToolBar->hide();
-
-    itsModuleStream = itsControlLogic.moduleStream();
-    connect(&itsControlLogic, &ControlLogic::tofModuleActivated, this, &MainWindow::onToFModuleActivated);
-
-    // Opens the nodes synchronously while the board answers: afterwards the module stream tells whether a
-    // board was found.
-    itsControlLogic.activate();
-    itsCycle.setModuleStream(itsModuleStream);
-    // Every sample reaches the statistics, the history and the recording, also while they are not shown.
-    itsRecorder = new MeasurementRecorder(this);
-    itsPlayer = new RecordingPlayer(this);
-    connect(&itsCycle, &MeasurementCycle::measured, this, &MainWindow::onItsCycleMeasured);
-    connect(&itsCycle, &MeasurementCycle::measured, ui->plotHistory, &HistoryChart::addSample);
-    connect(&itsCycle, &MeasurementCycle::measured, itsRecorder, &MeasurementRecorder::record);
-    connect(itsRecorder, &MeasurementRecorder::failed, this, &MainWindow::onItsRecorderFailed);
-    connect(itsPlayer, &RecordingPlayer::sampleDue, &itsCycle, &MeasurementCycle::replay);
-    connect(itsPlayer, &RecordingPlayer::finished, this, &MainWindow::onItsPlayerFinished);
     itsBannerText = ui->lDemoMode->text();
-    itsRecordingLabel = new QLabel(this);
-    statusBar()->addWidget(itsRecordingLabel);
-    buildRecordingMenu();
+    buildFileMenu();
     buildViewMenu();
-
-    itsVersionInfo = new NoxCore::Tools::VersionInfo();
-    itsVersionInfo->retrieveInfo();
-    setWindowTitle(itsVersionInfo->productNameString());
+    setWindowTitle(itsEngine.versionInfo().productNameString());
 
     ui->gbDistanceGraph->hide();
     ui->sbYAxisMaxDist->setEnabled(false);
-
-    // Runs for the whole life of the window; the continuous-mode check box decides whether a tick measures.
-    itsContinuousTimer = new QTimer(this);
-    connect(itsContinuousTimer, &QTimer::timeout, this, &MainWindow::clickpbStartContinuous);
-    itsContinuousTimer->start(MEASUREMENT_PERIOD_MS);
 
     setUpBarChart();
     itsDisplayTimer.start();
     itsHistoryTimer.start();
     itsStatisticsTimer.start();
-    sendTargetConfiguration();
-    startAutomationServer();
-    checkSingleInstance();
+    connectEngine();
+    itsEngine.start();
 }
 
 MainWindow::~MainWindow()
 {
-    itsInstanceMark.release();
-    unbindStatusFields(itsControlLogic);
+    unbindStatusFields(itsEngine.controlLogic());
     NoxGui::Intents::IntentManager::instance()->removeExecutor(this);
-    // The client's session must not call back into a window that is half gone.
-    itsCycle.setLogging(nullptr);
+    // The engine outlives the form: nothing it says may reach widgets that are gone.
+    itsEngine.disconnect(this);
     // The panels hide as the window goes; they must not draw from what is gone by then.
     ui->dwHistory->disconnect(this);
     ui->dwStatistics->disconnect(this);
-    delete itsAutomationServer;
     delete ui;
     delete itsAboutDialog;
-    delete itsVersionInfo;
     qDeleteAll(itsIntentGroups);
 }
 
-namespace
+void MainWindow::connectEngine()
 {
-
-// Opens a log of the given kind, or says why it cannot be written.
-template <typename Log> std::unique_ptr<Log> openLog(const QString& path, QString* errorText)
-{
-    auto log = std::make_unique<Log>();
-    if (log->open(path))
-        return log;
-    if (errorText != nullptr)
-        *errorText = log->errorString();
-    return nullptr;
+    // Every sample reaches the history, also while it is not shown.
+    connect(&itsEngine, &MeasurementEngine::measured, ui->plotHistory, &HistoryChart::addSample);
+    connect(&itsEngine, &MeasurementEngine::measured, this, &MainWindow::onItsEngineMeasured);
+    connect(&itsEngine, &MeasurementEngine::moduleIdentified, this, &MainWindow::onItsEngineModuleIdentified);
+    connect(&itsEngine, &MeasurementEngine::identificationFailed, this,
+            &MainWindow::onItsEngineIdentificationFailed);
+    connect(&itsEngine, &MeasurementEngine::otherInstanceFound, this,
+            &MainWindow::onItsEngineOtherInstanceFound);
+    connect(&itsEngine, &MeasurementEngine::operationModeChanged, ui->cbOperationMode,
+            &QComboBox::setCurrentIndex);
+    connect(&itsEngine, &MeasurementEngine::automationClientConnected, this,
+            &MainWindow::onItsEngineAutomationClientConnected);
+    connect(&itsEngine, &MeasurementEngine::automationClientDisconnected, this,
+            &MainWindow::onItsEngineAutomationClientDisconnected);
+    connect(&itsEngine, &MeasurementEngine::replayStarted, this, &MainWindow::onItsEngineReplayStarted);
+    connect(&itsEngine, &MeasurementEngine::replayEnded, this, &MainWindow::onItsEngineReplayEnded);
 }
-
-} // namespace
 
 bool MainWindow::startReadoutLog(const QString& path, QString* errorText)
 {
-    itsReadoutLog = openLog<ReadoutLog>(path, errorText);
-    return itsReadoutLog != nullptr;
-}
-
-bool MainWindow::startCycleLog(const QString& path, QString* errorText)
-{
-    itsCycleLog = openLog<CycleLog>(path, errorText);
-    return itsCycleLog != nullptr;
+    auto log = std::make_unique<ReadoutLog>();
+    if (!log->open(path))
+    {
+        if (errorText != nullptr)
+            *errorText = log->errorString();
+        return false;
+    }
+    itsReadoutLog = std::move(log);
+    return true;
 }
 
 void MainWindow::setUpBarChart()
@@ -271,11 +207,6 @@ void MainWindow::setUpBarChart()
     itsConfidenceLegendItem = addRow(QStringLiteral("Confidence:"));
     itsPeakLegendItem = addRow(QStringLiteral("Peak at:"));
     plot->legend->setVisible(false);
-}
-
-bool MainWindow::isModuleStreamOpen() const
-{
-    return itsModuleStream != nullptr && itsModuleStream->isOpen();
 }
 
 void MainWindow::bindStatusFields(ControlLogic& controlLogic)
@@ -320,7 +251,7 @@ void MainWindow::intOpenAboutDialog_execute(NoxGui::Intents::IIntentExecuteParam
     if (itsAboutDialog == nullptr)
     {
         itsAboutDialog = new NoxGui::Controls::AboutDialog(nullptr);
-        itsAboutDialog->setVersionInfo(itsVersionInfo);
+        itsAboutDialog->setVersionInfo(&itsEngine.versionInfo());
     }
     itsAboutDialog->show();
     itsAboutDialog->raise();
@@ -341,42 +272,32 @@ void MainWindow::on_communicationInitialized() {}
 
 void MainWindow::on_communicationDeinitialized() {}
 
-void MainWindow::onToFModuleActivated()
+void MainWindow::onItsEngineModuleIdentified()
 {
-    if (!isModuleStreamOpen())
-        return;
-    GetSerialNumberCommand identification;
-    itsModuleStream->execute(&identification);
-    // Any failure, a time-out as much as a broken transfer, leaves the command's placeholders.
-    if (itsModuleStream->lastError() != 0)
-    {
-        QMessageBox::warning(this, tr("Warning"), tr("Could not retrieve serial number."), QMessageBox::Ok);
-        return;
-    }
-    itsSerialNumber = identification.serialNumber();
-    itsApp0Revision = identification.app0Revision();
-    itsDriverRevision = identification.driverRevision();
-    itsExtraRevision = identification.extraRevision();
-    itsChipRevision = identification.chipRevision();
-    ui->lbSerialNumber->setText(QStringLiteral("Serial #") + itsSerialNumber);
-    ui->lbApp0Revision->setText(QStringLiteral("App0 Rev. ") + itsApp0Revision);
-    ui->lbDriverRevision->setText(QStringLiteral("Drv. Rev. ") + itsDriverRevision);
-    ui->lbChipInfo->setText(QStringLiteral("Chip Revision: ") + itsChipRevision);
+    const ModuleIdentification& identification = itsEngine.identification();
+    ui->lbSerialNumber->setText(QStringLiteral("Serial #") + identification.serialNumber);
+    ui->lbApp0Revision->setText(QStringLiteral("App0 Rev. ") + identification.app0Revision);
+    ui->lbDriverRevision->setText(QStringLiteral("Drv. Rev. ") + identification.driverRevision);
+    ui->lbChipInfo->setText(QStringLiteral("Chip Revision: ") + identification.chipRevision);
 }
 
-void MainWindow::sendTargetConfiguration()
+void MainWindow::onItsEngineIdentificationFailed()
 {
-    if (!isModuleStreamOpen())
-        return;
-    TargetConfigurationCommand configuration(1, 0, quint8(ui->cbOperationMode->currentIndex()));
-    itsModuleStream->execute(&configuration);
+    QMessageBox::warning(this, tr("Warning"), tr("Could not retrieve serial number."), QMessageBox::Ok);
+}
+
+void MainWindow::onItsEngineOtherInstanceFound()
+{
+    QMessageBox::warning(this, windowTitle(),
+                         tr("Could not connect to target. Is another instance of the GUI already running?\n"),
+                         QMessageBox::Ok);
 }
 
 void MainWindow::on_cbOperationMode_currentIndexChanged(int currentIndex)
 {
-    sendTargetConfiguration();
+    itsEngine.selectOperationMode(currentIndex);
     QCustomPlot* plot = ui->plotDistanceBar;
-    if (currentIndex == PROXIMITY_MODE)
+    if (currentIndex == IAutomationTarget::PROXIMITY_MODE)
     {
         plot->xAxis->setRange(0.0, PROXIMITY_AXIS_MAX);
         itsBars->setWidth(PROXIMITY_BAR_WIDTH);
@@ -389,137 +310,37 @@ void MainWindow::on_cbOperationMode_currentIndexChanged(int currentIndex)
     plot->replot(QCustomPlot::rpRefreshHint);
 }
 
-void MainWindow::startAutomationServer()
+void MainWindow::onItsEngineAutomationClientConnected()
 {
-    itsAutomationServer = new AutomationServer(*this, this);
-    QString errorText;
-    if (!itsAutomationServer->listen(AutomationServer::PORT, &errorText))
-        qWarning("Automation port 127.0.0.1:%u is not available (%s); the demo runs without automation.",
-                 unsigned(AutomationServer::PORT), qPrintable(errorText));
-}
-
-void MainWindow::automationStarted(Logging* writer)
-{
+    // The client decides when to measure: continuous measurement and the Start button wait for it to go.
     ui->cbContinuousMode->setChecked(false);
     ui->cbContinuousMode->setEnabled(false);
     ui->pbStart->setEnabled(false);
-    itsCycle.setLogging(writer);
     NoxGui::Controls::NoxStatusField* automationField = itsDeviceStatusBar.automationField();
     automationField->setState(AUTOMATION_ON_STATE);
     automationField->show();
-    itsAutomationActive = true;
 }
 
-void MainWindow::automationEnded()
+void MainWindow::onItsEngineAutomationClientDisconnected()
 {
     NoxGui::Controls::NoxStatusField* automationField = itsDeviceStatusBar.automationField();
     automationField->setState(AUTOMATION_LOCAL_STATE);
     automationField->hide();
-    itsAutomationActive = false;
-    itsCycle.setLogging(nullptr);
     ui->cbContinuousMode->setEnabled(true);
     ui->cbContinuousMode->setChecked(true);
     ui->pbStart->setEnabled(true);
 }
 
-bool MainWindow::isTargetConnected()
-{
-    // A replay holds the read-out and measures nothing: a client's command is refused rather than left
-    // waiting for a measurement that never comes.
-    return isModuleStreamOpen() && !itsPlayer->isPlaying();
-}
-
-QString MainWindow::versionRecord()
-{
-    return Logging::versionRecord(itsSerialNumber, itsApp0Revision, itsVersionInfo->productVersionString(),
-                                  itsDriverRevision, itsExtraRevision, itsChipRevision);
-}
-
-QStringList MainWindow::calibrationLines()
-{
-    GetCalibrationDataCommand calibration(Logging::AUTOMATION_CALIBRATION_BLOCK);
-    if (!executeCalibrationRequest(calibration))
-        return {};
-    return Logging::calibrationLines(calibration);
-}
-
-void MainWindow::selectOperationMode(int mode)
-{
-    ui->cbOperationMode->setCurrentIndex(mode);
-}
-
-bool MainWindow::executeCalibrationRequest(GetCalibrationDataCommand& command)
-{
-    if (!isModuleStreamOpen())
-        return false;
-    // Other blocks than 2 take the board longer to read: more time, and the user sees the wait.
-    const bool slowBlock = command.calibrationBlock() != Logging::AUTOMATION_CALIBRATION_BLOCK;
-    auto* driver = dynamic_cast<NoxHid::HidComDriver*>(itsModuleStream->comDriver());
-    int readTimeout = 0;
-    int writeTimeout = 0;
-    if (slowBlock)
-    {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        if (driver != nullptr)
-        {
-            readTimeout = driver->readTimeout();
-            writeTimeout = driver->writeTimeout();
-            driver->setReadTimeout(SLOW_CALIBRATION_TIMEOUT_MS);
-            driver->setWriteTimeout(SLOW_CALIBRATION_TIMEOUT_MS);
-        }
-    }
-    itsModuleStream->execute(&command);
-    const bool success = itsModuleStream->lastError() == 0;
-    if (slowBlock)
-    {
-        if (driver != nullptr)
-        {
-            driver->setReadTimeout(readTimeout);
-            driver->setWriteTimeout(writeTimeout);
-        }
-        QApplication::restoreOverrideCursor();
-    }
-    return success;
-}
-
-void MainWindow::checkSingleInstance()
-{
-    // An instance that reached the board owns it, so a mark left behind by a crash is reset first.
-    if (itsInstanceMark.check(isModuleStreamOpen()))
-        QMessageBox::warning(
-            this, itsVersionInfo->productNameString(),
-            tr("Could not connect to target. Is another instance of the GUI already running?\n"),
-            QMessageBox::Ok);
-}
-
-void MainWindow::clickpbStartContinuous()
-{
-    if (ui->cbContinuousMode->checkState() != Qt::Checked)
-        return;
-    // Clicks and socket data get their turn between two synchronous measurements. An automation client
-    // that connected just now switched continuous measurement off: it gets no measurement it did not ask for.
-    QCoreApplication::processEvents();
-    if (ui->cbContinuousMode->checkState() != Qt::Checked || itsPlayer->isPlaying())
-        return;
-    on_pbStart_clicked();
-}
-
 void MainWindow::on_pbStart_clicked()
 {
-    // A replay shows the recording only; live measuring resumes at its end.
-    if (itsPlayer->isPlaying())
-        return;
-    itsCycle.measure();
-    if (itsCycleLog)
-        itsCycleLog->recordCycle();
+    itsEngine.measure();
 }
 
-void MainWindow::onItsCycleMeasured(const MeasurementSample& sample)
+void MainWindow::onItsEngineMeasured()
 {
-    itsStatistics.add(sample);
     if (!itsDrawingEnabled)
         return;
-    ui->plotDistance->updateGraph(itsCycle.processor());
+    ui->plotDistance->updateGraph(itsEngine.cycle().processor());
     on_cbAutoScaleYDist_stateChanged(ui->cbAutoScaleYDist->checkState());
 
     if (itsDisplayTimer.elapsed() > DISPLAY_REFRESH_MS)
@@ -536,14 +357,15 @@ void MainWindow::onItsCycleMeasured(const MeasurementSample& sample)
     if (itsStatisticsTimer.elapsed() >= STATISTICS_REFRESH_MS)
     {
         itsStatisticsTimer.restart();
-        ui->statisticsPanel->refresh(itsStatistics);
-        updateRecordingStatus();
+        ui->statisticsPanel->refresh(itsEngine.statistics());
+        itsRecordingMenu->updateStatus();
     }
 }
 
 void MainWindow::on_cbContinuousMode_stateChanged(int state)
 {
     ui->pbStart->setEnabled(state != Qt::Checked);
+    itsEngine.setContinuous(state == Qt::Checked);
 }
 
 void MainWindow::on_cbAutoScaleYDist_stateChanged(int state)
@@ -572,7 +394,7 @@ void MainWindow::on_sbYAxisMaxDist_valueChanged(int currentValue)
 
 void MainWindow::updateObjectDisplay()
 {
-    const MeasurementProcessor& processor = itsCycle.processor();
+    const MeasurementProcessor& processor = itsEngine.cycle().processor();
     const quint16 distance = static_cast<quint16>(std::trunc(processor.distanceSeries().first()));
     const int confidence =
         static_cast<int>(std::trunc(processor.confidenceSeries().first())) & CONFIDENCE_MASK;
@@ -597,7 +419,7 @@ void MainWindow::updateObjectDisplay()
     }
     const QString distanceText = QString::asprintf("%1.0f", distance / 10.0) + QStringLiteral(" cm");
 
-    ui->lDemoMode->setVisible(itsPlayer->isPlaying() || !isModuleStreamOpen());
+    ui->lDemoMode->setVisible(itsEngine.isReplaying() || !itsEngine.isModuleStreamOpen());
 
     const qint64 nowMs = Clock::currentMSecsSinceEpoch();
     if (nowMs - itsLastStateLabelUpdateMs > STATE_LABEL_REFRESH_MS)
@@ -612,7 +434,7 @@ void MainWindow::updateObjectDisplay()
         ui->lbDistance->setText(objectShown ? distanceText : QStringLiteral("-"));
     }
 
-    const bool screenSaverOn = processor.isPresenceRecent() == 0 && !itsAutomationActive;
+    const bool screenSaverOn = processor.isPresenceRecent() == 0 && !itsEngine.isAutomationActive();
     ui->gbScreenSaver->setVisible(screenSaverOn);
     ui->gbChart->setVisible(!screenSaverOn);
 
@@ -623,7 +445,7 @@ void MainWindow::updateObjectDisplay()
                               !ui->lDemoMode->isHidden(), !ui->gbScreenSaver->isHidden());
 }
 
-void MainWindow::buildRecordingMenu()
+void MainWindow::buildFileMenu()
 {
     // The File menu the intents built ends with Exit; the new entries go in front of it.
     QMenu* fileMenu =
@@ -631,219 +453,31 @@ void MainWindow::buildRecordingMenu()
     if (fileMenu == nullptr)
         return;
     QAction* exitAction = fileMenu->actions().value(0);
-    const auto add = [this, fileMenu, exitAction](const QString& text, void (MainWindow::*slot)())
-    {
-        auto* action = new QAction(text, this);
-        connect(action, &QAction::triggered, this, slot);
-        fileMenu->insertAction(exitAction, action);
-        return action;
-    };
-    itsStartRecordingAction = add(tr("Start Recording…"), &MainWindow::onStartRecordingTriggered);
-    itsStopRecordingAction = add(tr("Stop Recording"), &MainWindow::onStopRecordingTriggered);
-    fileMenu->insertSeparator(exitAction);
-    add(tr("Open Recording…"), &MainWindow::onOpenRecordingTriggered);
-    itsStopReplayAction = add(tr("Stop Replay"), &MainWindow::onStopReplayTriggered);
-    fileMenu->insertSeparator(exitAction);
-    add(tr("Save Chart As…"), &MainWindow::onSaveChartTriggered);
-    fileMenu->insertSeparator(exitAction);
-    updateActions();
+    itsRecordingMenu = new RecordingMenu(itsEngine, fileMenu, exitAction, statusBar(), this);
+    itsChartExport =
+        new ChartExport(ui->plotDistanceBar, ui->plotHistory, ui->dwHistory, fileMenu, exitAction, this);
 }
 
 void MainWindow::buildViewMenu()
 {
-    auto* viewMenu = new QMenu(tr("View"), menuBar());
-    menuBar()->insertMenu(menuBar()->actions().value(1), viewMenu);
-    // The measurement panel leaves the form's grid for a dock of its own on the right, which the right-hand
-    // dock area lets run the window's full height: beside the history it would be squeezed.
-    auto* measurementDock = new QDockWidget(tr("Measurement Panel"), this);
-    measurementDock->setObjectName(QStringLiteral("dwMeasurement"));
-    measurementDock->setWidget(ui->gbTof);
-    addDockWidget(Qt::RightDockWidgetArea, measurementDock);
-    setCorner(Qt::BottomRightCorner, Qt::RightDockWidgetArea);
-    setCorner(Qt::TopRightCorner, Qt::RightDockWidgetArea);
-    connect(measurementDock->toggleViewAction(), &QAction::toggled, ui->gbTof, &QWidget::setVisible);
-    ui->dwHistory->toggleViewAction()->setText(tr("History"));
-    ui->dwStatistics->toggleViewAction()->setText(tr("Statistics"));
-
-    // Nothing new shows unless the user asked for it once; then it shows at every start.
-    const QSettings settings = userSettings();
-    const std::pair<QDockWidget*, const char*> entries[] = {{ui->dwHistory, VIEW_HISTORY_KEY},
-                                                            {ui->dwStatistics, VIEW_STATISTICS_KEY},
-                                                            {measurementDock, VIEW_MEASUREMENT_PANEL_KEY}};
-    for (const auto& entry : entries)
-    {
-        const QString key = QString::fromLatin1(entry.second);
-        viewMenu->addAction(entry.first->toggleViewAction());
-        entry.first->setVisible(settings.value(key, false).toBool());
-        // Only the user's choice is kept, not a panel hidden because the window closes.
-        connect(entry.first->toggleViewAction(), &QAction::triggered, this,
-                [key](bool checked) { userSettings().setValue(key, checked); });
-    }
+    new ViewMenu(this, ui->gbTof, ui->dwHistory, ui->dwStatistics);
     // A panel just shown draws what it has at once.
     connect(ui->dwHistory, &QDockWidget::visibilityChanged, this, [this] { ui->plotHistory->refresh(); });
     connect(ui->dwStatistics, &QDockWidget::visibilityChanged, this,
-            [this] { ui->statisticsPanel->refresh(itsStatistics); });
+            [this] { ui->statisticsPanel->refresh(itsEngine.statistics()); });
 }
 
-void MainWindow::updateActions()
+void MainWindow::onItsEngineReplayStarted(const QString& fileName)
 {
-    if (itsStartRecordingAction == nullptr)
-        return;
-    itsStartRecordingAction->setEnabled(!itsRecorder->isRecording());
-    itsStopRecordingAction->setEnabled(itsRecorder->isRecording());
-    itsStopReplayAction->setEnabled(itsPlayer->isPlaying());
-}
-
-void MainWindow::showWarning(const QString& text)
-{
-    // Not modal for the event loop: measuring and recording go on while the message is read.
-    auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
-}
-
-bool MainWindow::startRecording(const QString& path, bool replace, QString* errorText)
-{
-    if (!itsRecorder->start(path, replace))
-    {
-        if (errorText != nullptr)
-            *errorText = itsRecorder->errorString();
-        return false;
-    }
-    updateActions();
-    updateRecordingStatus();
-    return true;
-}
-
-void MainWindow::updateRecordingStatus()
-{
-    if (!itsRecorder->isRecording())
-    {
-        itsRecordingLabel->clear();
-        return;
-    }
-    itsRecordingLabel->setText(tr("Recording %1: %2 rows, %3")
-                                   .arg(QFileInfo(itsRecorder->path()).fileName())
-                                   .arg(itsRecorder->rowCount())
-                                   .arg(lengthText(itsRecorder->lengthMs())));
-}
-
-void MainWindow::onStartRecordingTriggered()
-{
-    // The dialog asks before it lets the user pick a file that exists.
-    const QString path = QFileDialog::getSaveFileName(
-        this, tr("Start Recording"), QStringLiteral("recording.csv"), tr("CSV recordings (*.csv)"));
-    QString errorText;
-    if (!path.isEmpty() && !startRecording(path, true, &errorText))
-        showWarning(tr("Cannot record: %1.").arg(errorText));
-}
-
-void MainWindow::onStopRecordingTriggered()
-{
-    itsRecorder->stop();
-    updateActions();
-    updateRecordingStatus();
-}
-
-void MainWindow::onItsRecorderFailed(const QString& message)
-{
-    updateActions();
-    updateRecordingStatus();
-    showWarning(message + QLatin1Char('.'));
-}
-
-bool MainWindow::playRecording(const QString& path, QString* errorText)
-{
-    if (!itsPlayer->open(path))
-    {
-        if (errorText != nullptr)
-            *errorText = itsPlayer->errorString();
-        return false;
-    }
-    // The replay starts from a clean slate and shows the recording's own statistics and history.
-    itsCycle.restart();
-    itsStatistics.reset();
+    // The replay shows the recording's own history.
     ui->plotHistory->clear();
-    ui->lDemoMode->setText(tr("Replay - %1").arg(itsPlayer->fileName()));
+    ui->lDemoMode->setText(tr("Replay - %1").arg(fileName));
     ui->lDemoMode->show();
-    itsPlayer->start();
-    updateActions();
-    return true;
 }
 
-void MainWindow::onOpenRecordingTriggered()
+void MainWindow::onItsEngineReplayEnded()
 {
-    const QString path = QFileDialog::getOpenFileName(this, tr("Open Recording"), QString(),
-                                                      tr("CSV recordings (*.csv);;All files (*)"));
-    QString errorText;
-    if (!path.isEmpty() && !playRecording(path, &errorText))
-        showWarning(errorText);
-}
-
-void MainWindow::onStopReplayTriggered()
-{
-    itsPlayer->stop();
-    endReplay();
-}
-
-void MainWindow::onItsPlayerFinished()
-{
-    endReplay();
-}
-
-void MainWindow::endReplay()
-{
-    // Back to what ran before, from a clean slate again: the recording's samples are not this room's.
-    itsCycle.restart();
-    itsStatistics.reset();
     ui->plotHistory->clear();
     ui->lDemoMode->setText(itsBannerText);
-    ui->lDemoMode->setVisible(!isModuleStreamOpen());
-    updateActions();
-}
-
-void MainWindow::onSaveChartTriggered()
-{
-    const QString path = QFileDialog::getSaveFileName(this, tr("Save Chart As"), QStringLiteral("chart.png"),
-                                                      tr("PNG image (*.png);;PDF document (*.pdf)"));
-    if (!path.isEmpty() && !saveChart(path))
-        showWarning(tr("Cannot write the chart to %1.").arg(path));
-}
-
-bool MainWindow::saveChart(const QString& path)
-{
-    QList<QCustomPlot*> plots{ui->plotDistanceBar};
-    if (ui->dwHistory->isVisible())
-        plots.append(ui->plotHistory);
-    QSize size(0, 0);
-    for (QCustomPlot* plot : plots)
-        size = QSize(std::max(size.width(), plot->width()), size.height() + plot->height());
-    // One picture, the plots one below the other, each drawn anew at its size on the screen: vector
-    // graphics in a PDF.
-    const auto paint = [&plots](QPaintDevice& device)
-    {
-        QCPPainter painter(&device);
-        int top = 0;
-        for (QCustomPlot* plot : plots)
-        {
-            painter.save();
-            painter.translate(0, top);
-            plot->toPainter(&painter, plot->width(), plot->height());
-            painter.restore();
-            top += plot->height();
-        }
-        return painter.end();
-    };
-    if (path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-    {
-        const int screenDpi = 96;
-        QPdfWriter writer(path);
-        writer.setResolution(screenDpi);
-        writer.setPageMargins(QMarginsF());
-        writer.setPageSize(QPageSize(QSizeF(size) * 72.0 / screenDpi, QPageSize::Point));
-        return paint(writer) && QFileInfo(path).size() > 0;
-    }
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(Qt::white);
-    return paint(image) && image.save(path);
+    ui->lDemoMode->setVisible(!itsEngine.isModuleStreamOpen());
 }
