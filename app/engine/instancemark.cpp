@@ -9,14 +9,16 @@ const char* const KEY = "AlreadyRunning";
 
 } // namespace
 
+// The process's default format is the native store (files under /etc/xdg and ~/.config on Linux, the
+// registry on Windows); tests point it at files of their own, since no path redirects the registry.
 InstanceMark::InstanceMark()
-    : itsStore(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::SystemScope,
+    : itsStore(std::make_unique<QSettings>(QSettings::defaultFormat(), QSettings::SystemScope,
                                            QString::fromLatin1(ORGANISATION),
                                            QString::fromLatin1(APPLICATION)))
 {
     if (!itsStore->isWritable())
         itsStore =
-            std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+            std::make_unique<QSettings>(QSettings::defaultFormat(), QSettings::UserScope,
                                         QString::fromLatin1(ORGANISATION), QString::fromLatin1(APPLICATION));
 }
 

@@ -7,8 +7,10 @@
 
 // The mark by which a second copy of the demo learns that the first one holds the board: the boolean
 // AlreadyRunning under organisation "nox", application "LIDORA". It lives in the system-wide store where
-// this user may write it and in the user's own store otherwise (a normal Linux user cannot write the
-// system store, and a mark nobody can set would never warn).
+// this user may write it and in the user's own store otherwise (a normal user can write neither the
+// system store of Linux nor HKEY_LOCAL_MACHINE on Windows, and a mark nobody can set would never warn).
+// On Windows the stores are the registry keys Software\nox\LIDORA of HKEY_LOCAL_MACHINE and
+// HKEY_CURRENT_USER.
 class InstanceMark
 {
 public:

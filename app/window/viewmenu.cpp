@@ -19,7 +19,7 @@ const char* const VIEW_MEASUREMENT_PANEL_KEY = "View/MeasurementPanel";
 
 QSettings userSettings()
 {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope,
+    return QSettings(QSettings::defaultFormat(), QSettings::UserScope,
                      QString::fromLatin1(SETTINGS_ORGANISATION), QString::fromLatin1(SETTINGS_APPLICATION));
 }
 

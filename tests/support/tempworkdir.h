@@ -16,8 +16,9 @@ public:
     TempWorkDir() : itsPreviousDir(QDir::currentPath())
     {
         QDir::setCurrent(itsDir.path());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, itsDir.filePath("system"));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, itsDir.filePath("user"));
+        useFileStores();
+        QSettings::setPath(QSettings::defaultFormat(), QSettings::SystemScope, itsDir.filePath("system"));
+        QSettings::setPath(QSettings::defaultFormat(), QSettings::UserScope, itsDir.filePath("user"));
     }
     ~TempWorkDir() { QDir::setCurrent(itsPreviousDir); }
     TempWorkDir(const TempWorkDir&) = delete;
@@ -35,6 +36,15 @@ public:
     void writeTestData(const QByteArray& content) const { writeFile("test_data.txt", content); }
 
 private:
+    // The native stores are the registry on Windows, which no path redirects: there the program's stores
+    // (opened in the default format) become files as everywhere else.
+    static void useFileStores()
+    {
+#ifdef Q_OS_WIN
+        QSettings::setDefaultFormat(QSettings::IniFormat);
+#endif
+    }
+
     QTemporaryDir itsDir;
     QString itsPreviousDir;
 };

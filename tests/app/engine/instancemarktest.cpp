@@ -12,7 +12,9 @@ namespace
 
 bool markIn(QSettings::Scope scope)
 {
-    return QSettings(QSettings::NativeFormat, scope, "nox", "LIDORA").value("AlreadyRunning", false).toBool();
+    return QSettings(QSettings::defaultFormat(), scope, "nox", "LIDORA")
+        .value("AlreadyRunning", false)
+        .toBool();
 }
 
 } // namespace

@@ -97,7 +97,7 @@ TEST_F(MainWindowTest, YAxisFollowsAutoScaleOrTheSpinBox)
 // The first instance's mark is set and cleared in the real run of the program window test.
 TEST_F(MainWindowTest, ASecondInstanceWarnsAndLeavesTheMarkAlone)
 {
-    QSettings mark(QSettings::NativeFormat, QSettings::SystemScope, "nox", "LIDORA");
+    QSettings mark(QSettings::defaultFormat(), QSettings::SystemScope, "nox", "LIDORA");
     mark.setValue("AlreadyRunning", true);
     mark.sync();
     QString warning;

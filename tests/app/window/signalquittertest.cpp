@@ -6,7 +6,45 @@
 
 #include <gtest/gtest.h>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+#else
 #include <csignal>
+#endif
+
+#ifdef Q_OS_WIN
+
+// The test plays the system: it calls the console handler on a thread of its own, as Windows does.
+// Ctrl+C ends a warning box and is kept for main(); a console close is held until the program has wound
+// down, because Windows ends the process once the handler returns.
+TEST(SignalQuitter, ConsoleEventsEndTheLoopAndACloseWaitsForTheProgramsEnd)
+{
+    for (const unsigned long event : {DWORD(CTRL_C_EVENT), DWORD(CTRL_CLOSE_EVENT)})
+    {
+        auto quitter = std::make_unique<SignalQuitter>();
+        std::atomic<bool> answered{false};
+        std::thread system;
+        QTimer::singleShot(
+            0, [&] { system = std::thread([&] { answered = SignalQuitter::onConsoleEvent(event); }); });
+        QMessageBox::warning(nullptr, "Warning", "Could not retrieve serial number.");
+        EXPECT_TRUE(quitter->quitRequested()) << event;
+        if (event == CTRL_CLOSE_EVENT)
+        {
+            EXPECT_FALSE(answered) << "the system is held while the program winds down";
+        }
+        quitter.reset();
+        system.join();
+        EXPECT_TRUE(answered) << event;
+    }
+    EXPECT_FALSE(SignalQuitter::onConsoleEvent(CTRL_C_EVENT))
+        << "without a quitter the system's handling stays";
+}
+
+#else
 
 // One signal ends the program also while a start-up warning box holds the event loop, before the main
 // loop has begun: the box closes and the request to quit is kept for main().
@@ -24,3 +62,5 @@ TEST(SignalQuitter, ASignalDuringAWarningBoxClosesItAndIsKept)
         qApp->exec();
     }
 }
+
+#endif
