@@ -90,18 +90,21 @@ HistoryChart::HistoryChart(QWidget* parent) : QCustomPlot(parent)
 
 void HistoryChart::wrapLegend()
 {
-    // As many columns as the widest row of names lets fit, so that no name is cut in a narrow panel.
-    const int itemCount = legend->itemCount();
+    // As many columns as the widest row of names lets fit, so that no name is cut in a narrow panel. A
+    // wrapped legend counts its empty cells as items: only the real ones count here.
+    std::vector<int> itemWidths;
+    for (int i = 0; i < legend->itemCount(); ++i)
+    {
+        if (QCPAbstractLegendItem* item = legend->item(i))
+            itemWidths.push_back(item->minimumOuterSizeHint().width());
+    }
     const QMargins margins = legend->margins();
-    int columns = itemCount;
+    int columns = int(itemWidths.size());
     for (; columns > 1; --columns)
     {
         std::vector<int> columnWidths(size_t(columns), 0);
-        for (int i = 0; i < itemCount; ++i)
-        {
-            int& columnWidth = columnWidths[size_t(i % columns)];
-            columnWidth = std::max(columnWidth, legend->item(i)->minimumOuterSizeHint().width());
-        }
+        for (size_t i = 0; i < itemWidths.size(); ++i)
+            columnWidths[i % size_t(columns)] = std::max(columnWidths[i % size_t(columns)], itemWidths[i]);
         const int rowWidth = std::accumulate(columnWidths.begin(), columnWidths.end(), 0) +
                              (columns - 1) * legend->columnSpacing() + margins.left() + margins.right();
         if (rowWidth <= width())
