@@ -38,8 +38,7 @@ const StateLine STATE_LINES[OBJECT_STATE_COUNT] = {
 HistoryChart::HistoryChart(QWidget* parent) : QCustomPlot(parent)
 {
     setNoAntialiasingOnDrag(true);
-    // The clock time of the samples (of the recording, in a replay), in full, so that it cannot be read as
-    // hours and minutes.
+    // The samples' clock time in full, so that it cannot be read as hours and minutes.
     itsTimeTicker.reset(new QCPAxisTickerDateTime);
     itsTimeTicker->setDateTimeFormat(TIME_FORMAT);
     itsTimeTicker->setTickCount(1);
