@@ -3,13 +3,17 @@
 #include "warningbox.h"
 
 #include <QAction>
+#include <QDir>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
+#include <QImageWriter>
 #include <QMenu>
 #include <QPageSize>
 #include <QPdfWriter>
+#include <QRegularExpression>
+#include <QSaveFile>
 
 #include <qcustomplot.h>
 
@@ -24,16 +28,44 @@ ChartExport::ChartExport(QCustomPlot* chart, QCustomPlot* history, QDockWidget* 
     fileMenu->insertSeparator(before);
 }
 
-void ChartExport::onSaveChartTriggered()
+namespace
 {
-    const QString path =
-        QFileDialog::getSaveFileName(itsDialogParent, tr("Save Chart As"), QStringLiteral("chart.png"),
-                                     tr("PNG image (*.png);;PDF document (*.pdf)"));
-    if (!path.isEmpty() && !save(path))
-        WarningBox::show(itsDialogParent, tr("Cannot write the chart to %1.").arg(path));
+
+const char* const PNG_EXTENSION = ".png";
+const char* const PDF_EXTENSION = ".pdf";
+
+bool hasExtension(const QString& path, const char* extension)
+{
+    return path.endsWith(QLatin1String(extension), Qt::CaseInsensitive);
 }
 
-bool ChartExport::save(const QString& path) const
+} // namespace
+
+QString ChartExport::completedPath(const QString& path, const QString& filter)
+{
+    if (hasExtension(path, PNG_EXTENSION) || hasExtension(path, PDF_EXTENSION))
+        return path;
+    const QRegularExpressionMatch extension =
+        QRegularExpression(QStringLiteral("\\*(\\.\\w+)")).match(filter);
+    return path + (extension.hasMatch() ? extension.captured(1) : QString::fromLatin1(PNG_EXTENSION));
+}
+
+void ChartExport::onSaveChartTriggered()
+{
+    QString filter;
+    const QString chosen =
+        QFileDialog::getSaveFileName(itsDialogParent, tr("Save Chart As"), QStringLiteral("chart.png"),
+                                     tr("PNG image (*.png);;PDF document (*.pdf)"), &filter);
+    if (chosen.isEmpty())
+        return;
+    const QString path = completedPath(chosen, filter);
+    QString reason;
+    if (!save(path, &reason))
+        WarningBox::show(itsDialogParent,
+                         tr("Cannot write the chart to %1: %2").arg(QDir::toNativeSeparators(path), reason));
+}
+
+bool ChartExport::save(const QString& path, QString* reason) const
 {
     QList<QCustomPlot*> plots{itsChart};
     if (itsHistoryDock->isVisible())
@@ -57,16 +89,44 @@ bool ChartExport::save(const QString& path) const
         }
         return painter.end();
     };
-    if (path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+    // Written beside the file and moved over it when complete, so that a full disk leaves no half picture.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+    {
+        *reason = file.errorString();
+        return false;
+    }
+    bool painted = false;
+    if (hasExtension(path, PDF_EXTENSION))
     {
         const int screenDpi = 96;
-        QPdfWriter writer(path);
+        QPdfWriter writer(&file);
         writer.setResolution(screenDpi);
         writer.setPageMargins(QMarginsF());
         writer.setPageSize(QPageSize(QSizeF(size) * 72.0 / screenDpi, QPageSize::Point));
-        return paint(writer) && QFileInfo(path).size() > 0;
+        painted = paint(writer);
     }
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(Qt::white);
-    return paint(image) && image.save(path);
+    else
+    {
+        QImage image(size, QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        painted = paint(image);
+        QImageWriter writer(&file, "png");
+        if (painted && !writer.write(image))
+        {
+            *reason = file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
+            return false;
+        }
+    }
+    if (!painted)
+    {
+        *reason = tr("The chart could not be drawn.");
+        return false;
+    }
+    if (!file.commit())
+    {
+        *reason = file.errorString();
+        return false;
+    }
+    return true;
 }

@@ -20,7 +20,13 @@ public:
     ChartExport(QCustomPlot* chart, QCustomPlot* history, QDockWidget* historyDock, QMenu* fileMenu,
                 QAction* before, QWidget* dialogParent);
 
-    bool save(const QString& path) const;
+    // The path the picture goes to: path as chosen when it ends in .png or .pdf, else with the extension of
+    // the file dialog's filter appended (a name without one would be written in no known format).
+    static QString completedPath(const QString& path, const QString& filter);
+
+    // Writes the picture to path whole or not at all (an existing file stays as it was); on failure,
+    // reason is the system's reason.
+    bool save(const QString& path, QString* reason) const;
 
 private slots:
     void onSaveChartTriggered();

@@ -1,7 +1,10 @@
 #include "historychart.h"
 
+#include "tickspacing.h"
+
 #include <cmath>
 #include <limits>
+#include <numeric>
 
 namespace
 {
@@ -12,6 +15,10 @@ const double DISTANCE_AXIS_MIN_MM = 3000.0;
 const double HEADROOM = 1.05;
 const double CONFIDENCE_AXIS_MAX = 64.0;
 const double NO_VALUE = std::numeric_limits<double>::quiet_NaN();
+// Steps that divide the window evenly, so that the ticker's own choice lands exactly on them.
+const std::vector<double> TICK_STEPS_S = {5.0, 10.0, 15.0, 30.0};
+const QString TIME_FORMAT = QStringLiteral("hh:mm:ss");
+const QString WIDEST_TIME_LABEL = QStringLiteral("00:00:00");
 
 struct StateLine
 {
@@ -31,11 +38,12 @@ const StateLine STATE_LINES[OBJECT_STATE_COUNT] = {
 HistoryChart::HistoryChart(QWidget* parent) : QCustomPlot(parent)
 {
     setNoAntialiasingOnDrag(true);
-    QSharedPointer<QCPAxisTickerDateTime> ticker(new QCPAxisTickerDateTime);
-    ticker->setDateTimeFormat(QStringLiteral("mm:ss"));
-    // Few, short time labels, so that they stay apart in a narrow panel too.
-    ticker->setTickCount(4);
-    xAxis->setTicker(ticker);
+    // The samples' clock time in full, so that it cannot be read as hours and minutes.
+    itsTimeTicker.reset(new QCPAxisTickerDateTime);
+    itsTimeTicker->setDateTimeFormat(TIME_FORMAT);
+    itsTimeTicker->setTickCount(1);
+    xAxis->setTicker(itsTimeTicker);
+    xAxis->setLabel(QStringLiteral("Time [%1]").arg(TIME_FORMAT));
     yAxis->setLabel(QStringLiteral("Distance [mm]"));
     yAxis2->setVisible(true);
     yAxis2->setLabel(QStringLiteral("Confidence [-]"));
@@ -74,6 +82,50 @@ HistoryChart::HistoryChart(QWidget* parent) : QCustomPlot(parent)
     plotLayout()->insertRow(0);
     plotLayout()->addElement(0, 0, legend);
     plotLayout()->setRowStretchFactor(0, 0.001);
+
+    connect(this, &QCustomPlot::beforeReplot, this, &HistoryChart::wrapLegend);
+    connect(this, &QCustomPlot::afterLayout, this, &HistoryChart::spaceTimeTicks);
+}
+
+void HistoryChart::wrapLegend()
+{
+    // As many columns as the widest row of names lets fit, so that no name is cut in a narrow panel. A
+    // wrapped legend counts its empty cells as items: only the real ones count here.
+    std::vector<int> itemWidths;
+    for (int i = 0; i < legend->itemCount(); ++i)
+    {
+        if (QCPAbstractLegendItem* item = legend->item(i))
+            itemWidths.push_back(item->minimumOuterSizeHint().width());
+    }
+    const QMargins margins = legend->margins();
+    int columns = int(itemWidths.size());
+    for (; columns > 1; --columns)
+    {
+        std::vector<int> columnWidths(size_t(columns), 0);
+        for (size_t i = 0; i < itemWidths.size(); ++i)
+            columnWidths[i % size_t(columns)] = std::max(columnWidths[i % size_t(columns)], itemWidths[i]);
+        const int rowWidth = std::accumulate(columnWidths.begin(), columnWidths.end(), 0) +
+                             (columns - 1) * legend->columnSpacing() + margins.left() + margins.right();
+        if (rowWidth <= width())
+            break;
+    }
+    if (columns != legend->wrap())
+    {
+        legend->setWrap(columns);
+        legend->setFillOrder(QCPLayoutGrid::foColumnsFirst, true);
+    }
+}
+
+void HistoryChart::spaceTimeTicks()
+{
+    // The ticks of this replot are already made: a new step shows from the next one, queued here so that a
+    // resized chart without new samples still gets it.
+    const double step = TickSpacing::fittingStep(*xAxis, TICK_STEPS_S, WIDEST_TIME_LABEL);
+    const int tickCount = int(std::lround(WINDOW_S / step));
+    if (tickCount == itsTimeTicker->tickCount())
+        return;
+    itsTimeTicker->setTickCount(tickCount);
+    replot(QCustomPlot::rpQueuedReplot);
 }
 
 void HistoryChart::clear()

@@ -24,7 +24,12 @@ public:
 public slots:
     void addSample(const MeasurementSample& sample);
 
+private slots:
+    void wrapLegend();
+    void spaceTimeTicks();
+
 private:
+    QSharedPointer<QCPAxisTickerDateTime> itsTimeTicker;
     QCPGraph* itsRawGraph = nullptr;
     QCPGraph* itsConfidenceGraph = nullptr;
     // One median graph per object state; a graph holds the stretches in its state, with gaps between.

@@ -19,8 +19,12 @@ public:
     // Hands the ages (keys) and the median distances (values) of the processor's samples to the graph.
     void updateGraph(const MeasurementProcessor& processor);
 
+private slots:
+    void spaceTimeTicks();
+
 private:
     QPen itsGraphPen;
+    QSharedPointer<QCPAxisTickerFixed> itsTimeTicker;
     QCPGraph* itsGraph = nullptr;
 };
 
