@@ -6,7 +6,6 @@
 #include "Communication/commandmanager.h"
 #include "Communication/telegramcommandset.h"
 #include "HidDevice/hidbackend.h"
-#include "Tools/versioninfo.h"
 #include "Tracing/tracer.h"
 #include "Tracing/tracerecorder.h"
 #include "Tracing/traceviewer.h"
