@@ -1,3 +1,4 @@
+#include "commandline.h"
 #include "headlessrunner.h"
 #include "mainwindow.h"
 #include "signalquitter.h"
@@ -5,7 +6,6 @@
 #include "Communication/commandmanager.h"
 #include "Communication/telegramcommandset.h"
 #include "HidDevice/hidbackend.h"
-#include "Tools/versioninfo.h"
 #include "Tracing/tracer.h"
 #include "Tracing/tracerecorder.h"
 #include "Tracing/traceviewer.h"
@@ -15,120 +15,62 @@
 #include "tools/windowhelper.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QSplashScreen>
 
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 namespace
 {
 
-// Returns false when the program should end (with exitCode) instead of starting the window.
-struct Options
+using Options = CommandLine::Options;
+
+// Builds the application object the command line asks for, or answers the command line (help, version,
+// a wrong option) and returns null with exitCode set: answering never needs a display. A QApplication
+// takes Qt's own options off the command line, but it aborts where there is no display.
+std::unique_ptr<QCoreApplication> createApplication(int& argc, char* argv[], CommandLine& commandLine,
+                                                    int& exitCode)
 {
-    QString readoutLogPath;
-    QString tracePath;
-    QString cycleLogPath;
-    QString recordPath;
-    bool replaceRecording = false;
-    bool headless = false;
-    bool simulate = false;
-    bool simulateFaults = false;
-    bool drawing = true;
-};
-
-bool parseOptions(const QCoreApplication& application, Options& options, int& exitCode)
-{
-    NoxCore::Tools::VersionInfo versionInfo;
-    versionInfo.retrieveInfo();
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        versionInfo.productNameString() +
-        QStringLiteral(": live read-out of a time-of-flight distance sensor. Without a board it replays "
-                       "test_data.txt from the working folder."));
-    parser.addHelpOption();
-    const QCommandLineOption versionOption(QStringList{QStringLiteral("v"), QStringLiteral("version")},
-                                           QStringLiteral("Displays version information."));
-    parser.addOption(versionOption);
-    const QCommandLineOption readoutLogOption(
-        QStringLiteral("readout-log"),
-        QStringLiteral(
-            "Appends every change of the read-out (state, distance, banner, screen saver) to <file>."),
-        QStringLiteral("file"));
-    parser.addOption(readoutLogOption);
-    const QCommandLineOption traceOption(
-        QStringLiteral("trace"),
-        QStringLiteral("Records what the program says to the sensor module (I2C transfers, firmware checks) "
-                       "as telegrams into the trace file <file>, which the trace player can replay."),
-        QStringLiteral("file"));
-    parser.addOption(traceOption);
-    const QCommandLineOption simulateOption(
-        QStringLiteral("simulate"),
-        QStringLiteral(
-            "Talks to a simulated evaluation board instead of looking for a real one on the USB."));
-    parser.addOption(simulateOption);
-    const QCommandLineOption simulateFaultsOption(
-        QStringLiteral("simulate-faults"),
-        QStringLiteral(
-            "Like --simulate, and the simulated board goes through every fault it knows, in a loop: "
-            "unplugged, silent, stale answers, wrong ids, oversized lengths (for soak tests)."));
-    parser.addOption(simulateFaultsOption);
-    const QCommandLineOption cycleLogOption(
-        QStringLiteral("cycle-log"),
-        QStringLiteral("For benchmarks: writes the time of every measurement cycle to <file> at exit."),
-        QStringLiteral("file"));
-    parser.addOption(cycleLogOption);
-    const QCommandLineOption noDrawingOption(
-        QStringLiteral("no-drawing"),
-        QStringLiteral("For benchmarks: measures as usual but draws nothing after start-up."));
-    parser.addOption(noDrawingOption);
-    const QCommandLineOption recordOption(
-        QStringLiteral("record"),
-        QStringLiteral("Records every measurement to the CSV file <file>. An existing file is not replaced, "
-                       "unless --force is given."),
-        QStringLiteral("file"));
-    parser.addOption(recordOption);
-    const QCommandLineOption forceOption(QStringLiteral("force"),
-                                         QStringLiteral("With --record: replaces an existing file."));
-    parser.addOption(forceOption);
-    const QCommandLineOption headlessOption(
-        QStringLiteral("headless"),
-        QStringLiteral("Runs without a window and without a display: measures, serves the automation port, "
-                       "records (--record) and traces (--trace); ends on Ctrl+C or SIGTERM."));
-    parser.addOption(headlessOption);
-
-    if (!parser.parse(application.arguments()))
+    bool settled = false;
     {
-        std::fprintf(stderr, "%s\n", qPrintable(parser.errorText()));
-        std::fprintf(stderr, "%s", qPrintable(parser.helpText()));
-        exitCode = 2;
-        return false;
+        // Qt's options are still on this list and unknown here, so only the program's own are judged.
+        const QCoreApplication console(argc, argv);
+        const bool valid = commandLine.parse(QCoreApplication::arguments());
+        // Without a window Qt's window options are as unknown as any other word.
+        const bool refused = !valid && (!commandLine.hasUnknownOptions() || commandLine.options().headless);
+        if (refused || (valid && commandLine.printsOnly() && !commandLine.wantsQtOptions()))
+        {
+            exitCode = commandLine.answer();
+            return nullptr;
+        }
+        settled = valid && !commandLine.printsOnly();
     }
-    if (parser.isSet(QStringLiteral("help")))
+    // Only one application object may exist at a time: the next one once the console is gone.
+    if (settled)
+        return commandLine.options().headless ? std::make_unique<QCoreApplication>(argc, argv)
+                                              : std::make_unique<QApplication>(argc, argv);
+
+    // Unknown options may be Qt's, and --help-all lists Qt's: a QApplication on the display-less offscreen
+    // platform sorts them out. It gets a copy, as Qt takes its options out of the array it is given, and
+    // the window's application must see them too.
+    std::vector<QByteArray> trialArguments(argv, argv + argc);
+    trialArguments.emplace_back("-platform");
+    trialArguments.emplace_back("offscreen");
+    std::vector<char*> trialPointers;
+    for (QByteArray& argument : trialArguments)
+        trialPointers.push_back(argument.data());
+    trialPointers.push_back(nullptr);
+    int trialCount = static_cast<int>(trialArguments.size());
     {
-        std::printf("%s", qPrintable(parser.helpText()));
-        exitCode = 0;
-        return false;
+        const QApplication trial(trialCount, trialPointers.data());
+        if (!commandLine.parse(QCoreApplication::arguments()) || commandLine.printsOnly())
+        {
+            exitCode = commandLine.answer();
+            return nullptr;
+        }
     }
-    if (parser.isSet(versionOption))
-    {
-        std::printf("%s %s\n", qPrintable(versionInfo.productNameString()),
-                    qPrintable(versionInfo.productVersionString()));
-        exitCode = 0;
-        return false;
-    }
-    options.readoutLogPath = parser.value(readoutLogOption);
-    options.tracePath = parser.value(traceOption);
-    options.simulateFaults = parser.isSet(simulateFaultsOption);
-    options.simulate = parser.isSet(simulateOption) || options.simulateFaults;
-    options.cycleLogPath = parser.value(cycleLogOption);
-    options.drawing = !parser.isSet(noDrawingOption);
-    options.recordPath = parser.value(recordOption);
-    options.replaceRecording = parser.isSet(forceOption);
-    options.headless = parser.isSet(headlessOption);
-    return true;
+    return std::make_unique<QApplication>(argc, argv);
 }
 
 void refuseRecording(const Options& options, const QString& errorText)
@@ -157,20 +99,19 @@ int runHeadless(QCoreApplication& application, const Options& options, NoxCore::
 
 int main(int argc, char* argv[])
 {
-    Options options;
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    // Qt 6 follows the desktop's scale on its own. Qt 5 otherwise keeps the window's pixel size at 200 %
+    // while the fonts double, and cuts the read-out's texts; its pictures would be drawn blurred.
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+#endif
+    CommandLine commandLine;
     int exitCode = 0;
-    {
-        // A QApplication aborts where there is no display, so the options are read first: --help,
-        // --version and a wrong option then answer over ssh or in a package check too.
-        const QCoreApplication console(argc, argv);
-        if (!parseOptions(console, options, exitCode))
-            return exitCode;
-    }
-
-    // Headless mode loads no platform plugin at all.
-    std::unique_ptr<QCoreApplication> application = options.headless
-                                                        ? std::make_unique<QCoreApplication>(argc, argv)
-                                                        : std::make_unique<QApplication>(argc, argv);
+    const std::unique_ptr<QCoreApplication> application =
+        createApplication(argc, argv, commandLine, exitCode);
+    if (!application)
+        return exitCode;
+    const Options options = commandLine.options();
     // Ties the window to its menu entry and icon where the desktop goes by the desktop file (Wayland).
     if (!options.headless)
         QGuiApplication::setDesktopFileName(QStringLiteral(LIDORA_DESKTOP_ID));

@@ -17,6 +17,11 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://noxsensors.com/lidora-demo/")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+# The Qt 6 build is the same package built otherwise: its version says so (1.0.0-1+qt6), so that a repository
+# can hold both and a user can tell which one is installed.
+if(LIDORA_QT_MAJOR STREQUAL "6")
+    string(APPEND CPACK_DEBIAN_PACKAGE_RELEASE "+qt6")
+endif()
 # The libraries the program links decide the dependencies (dpkg-shlibdeps), never a hand-kept list.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA

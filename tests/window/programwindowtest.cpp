@@ -201,22 +201,38 @@ TEST_F(ProgramWindowTest, OptionsAreExplainedAndUnknownOnesRefused)
     // on standard output, or on standard error when refused.
     QProcessEnvironment noDisplay = program.processEnvironment();
     noDisplay.remove("DISPLAY");
-    const auto run = [&noDisplay](const char* option, int exitCode)
+    const auto run = [&noDisplay](const QStringList& arguments, int exitCode)
     {
         QProcess run;
         run.setProcessEnvironment(noDisplay);
-        run.start(LIDORA_DEMO_BINARY, {option});
-        EXPECT_TRUE(run.waitForFinished(10000)) << option;
-        EXPECT_EQ(run.exitCode(), exitCode) << option;
+        run.start(LIDORA_DEMO_BINARY, arguments);
+        const std::string shown = arguments.join(' ').toStdString();
+        EXPECT_TRUE(run.waitForFinished(10000)) << shown;
+        EXPECT_EQ(run.exitCode(), exitCode) << shown;
         return QString::fromLocal8Bit(exitCode == 0 ? run.readAllStandardOutput()
                                                     : run.readAllStandardError());
     };
-    const QString refused = run("--bogus", 2);
-    EXPECT_TRUE(refused.contains("Unknown option 'bogus'")) << refused.toStdString();
-    EXPECT_TRUE(refused.contains("--simulate")) << "the usage text follows";
-    const QString help = run("--help", 0);
+    for (const char* unknown : {"--bogus", "-bogus"})
+    {
+        const QString refused = run({unknown}, 2);
+        EXPECT_TRUE(refused.contains("Unknown option 'bogus'")) << refused.toStdString();
+        EXPECT_TRUE(refused.contains("--simulate")) << "the usage text follows";
+    }
+    const QString help = run({"--help"}, 0);
     for (const char* option :
-         {"--simulate", "--simulate-faults", "--trace", "--readout-log", "--version", "--help"})
+         {"--simulate", "--simulate-faults", "--trace", "--readout-log", "--version", "--help", "--help-all"})
         EXPECT_TRUE(help.contains(option)) << option;
-    EXPECT_EQ(run("--version", 0), "Lidora 1D Demo " LIDORA_VERSION "\n");
+    EXPECT_FALSE(help.contains("-qwindowicon")) << "Qt's own options only with --help-all";
+    const QString helpAll = run({"--help-all"}, 0);
+    for (const char* option : {"--simulate", "-platform", "-reverse", "-qwindowgeometry", "-session"})
+        EXPECT_TRUE(helpAll.contains(option)) << option;
+
+    // Qt's standard options are Qt's to take, as in every Qt program; "-reverse" is no -r -e -v (--version).
+    const QStringList qtOptions[] = {{"-platform", "offscreen"},
+                                     {"-style", "fusion"},
+                                     {"-reverse"},
+                                     {"-qwindowgeometry", "800x600"},
+                                     {"-session", "abc"}};
+    for (const QStringList& qtOption : qtOptions)
+        EXPECT_EQ(run(qtOption + QStringList{"--version"}, 0), "Lidora 1D Demo " LIDORA_VERSION "\n");
 }

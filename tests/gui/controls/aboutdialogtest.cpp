@@ -42,6 +42,10 @@ TEST(AboutDialog, ShowsNameAndVersionOrSaysTheyAreUnknown)
     AboutDialog dialog;
     EXPECT_TRUE(labelText(dialog, "lbQt").contains(QT_VERSION_STR));
     EXPECT_FALSE(labelText(dialog, "lbQt").contains("__QT_VERSION__"));
+    // Whoever passes the program on must find its licence and those of the libraries it links.
+    EXPECT_TRUE(labelText(dialog, "lbWarrenty").contains("GNU General Public License"));
+    EXPECT_TRUE(labelText(dialog, "lbQt").contains("Lesser General Public License"));
+    EXPECT_TRUE(labelText(dialog, "lbQwt").contains("QCustomPlot"));
 
     NoxCore::Tools::VersionInfo info;
     info.retrieveInfo();
