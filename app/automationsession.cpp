@@ -4,9 +4,11 @@
 #include "iautomationtarget.h"
 #include "logging.h"
 
+#include <QSocketNotifier>
 #include <QTcpSocket>
 
 #include <poll.h>
+#include <sys/ioctl.h>
 
 namespace
 {
@@ -22,11 +24,21 @@ int modeOf(const QString& command)
     return -1;
 }
 
+// What the kernel holds from the client that has not been read yet.
+int unreadBytes(qintptr descriptor)
+{
+    int count = 0;
+    return ::ioctl(int(descriptor), FIONREAD, &count) == 0 ? count : 0;
+}
+
 } // namespace
 
 AutomationSession::AutomationSession(QTcpSocket* socket, IAutomationTarget& target, QObject* parent)
-    : QObject(parent), itsTarget(target), itsSocket(socket), itsWriter(new Logging(this))
+    : QObject(parent), itsTarget(target), itsSocket(socket), itsWriter(new Logging(this)),
+      itsStreamWatch(new QSocketNotifier(socket->socketDescriptor(), QSocketNotifier::Read, this))
 {
+    itsStreamWatch->setEnabled(false);
+    connect(itsStreamWatch, &QSocketNotifier::activated, this, &AutomationSession::onStreamWatchActivated);
     itsSocket->setParent(this);
     itsSocket->setReadBufferSize(READ_BUFFER_BYTES);
     // Each record goes out at once: without this the "#OBJ" line waits for the client's delayed
@@ -68,6 +80,7 @@ void AutomationSession::end()
         return;
     itsEnded = true;
     itsCommandTimer.stop();
+    itsStreamWatch->setEnabled(false);
     itsCommands.clear();
     itsQueuedBytes = 0;
     itsSocket->disconnect(this);
@@ -99,6 +112,7 @@ void AutomationSession::onSocketLost()
         return;
     itsEndQueued = true;
     itsCommandTimer.stop();
+    itsStreamWatch->setEnabled(false);
     QMetaObject::invokeMethod(this, &AutomationSession::end, Qt::QueuedConnection);
 }
 
@@ -107,6 +121,7 @@ void AutomationSession::onSocketReadyRead()
     readCommands();
     if (!itsCommands.isEmpty())
         itsCommandTimer.start();
+    updateReadHold();
 }
 
 void AutomationSession::onSocketBytesWritten()
@@ -114,6 +129,51 @@ void AutomationSession::onSocketBytesWritten()
     // Output the client has taken may make room for the next command.
     if (isConnected() && !itsCommands.isEmpty())
         itsCommandTimer.start();
+    updateReadHold();
+}
+
+void AutomationSession::updateReadHold()
+{
+    if (!isConnected())
+        return;
+    const bool working = !itsCommands.isEmpty() || itsSocket->bytesToWrite() > 0;
+    if (!working)
+    {
+        if (itsHoldingReads)
+            releaseReads();
+        return;
+    }
+    if (itsHoldingReads || unreadBytes(itsSocket->socketDescriptor()) == 0)
+        holdReads();
+}
+
+void AutomationSession::holdReads()
+{
+    // Qt reads no more from the kernel while its read buffer holds as much as its limit. Its buffer is
+    // given something to hold, a line break put back (an empty line, which is no command), and the limit
+    // set to what it holds.
+    if (itsSocket->bytesAvailable() == 0)
+        itsSocket->ungetChar('\n');
+    itsSocket->setReadBufferSize(itsSocket->bytesAvailable());
+    if (!itsHoldingReads)
+        itsStreamWatch->setEnabled(true);
+    itsHoldingReads = true;
+}
+
+void AutomationSession::releaseReads()
+{
+    itsHoldingReads = false;
+    itsStreamWatch->setEnabled(false);
+    itsSocket->setReadBufferSize(READ_BUFFER_BYTES);
+}
+
+void AutomationSession::onStreamWatchActivated()
+{
+    // The end of the stream stays readable: it is watched once and then waits for the work to be done.
+    itsStreamWatch->setEnabled(false);
+    // More commands: Qt may read them, they come with readyRead().
+    if (isConnected() && unreadBytes(itsSocket->socketDescriptor()) > 0)
+        releaseReads();
 }
 
 void AutomationSession::readCommands()
@@ -156,6 +216,7 @@ void AutomationSession::onCommandTimerTimeout()
     readCommands();
     if (isConnected() && !itsCommands.isEmpty())
         itsCommandTimer.start();
+    updateReadHold();
 }
 
 void AutomationSession::execute(const QString& command)

@@ -7,6 +7,7 @@
 
 class IAutomationTarget;
 class Logging;
+class QSocketNotifier;
 class QTcpSocket;
 
 // One automation client from its greeting to its goodbye: owns the client's socket, the record writer bound
@@ -16,6 +17,11 @@ class QTcpSocket;
 // returns. So the session never tears down from a socket signal: it queues end() for after the handler that
 // noticed the failure has returned, and every step after a write checks that the connection still stands.
 // Nothing here pumps events. After end() the session says ended() and may be deleted (deleteLater).
+//
+// A client that half-closes after its commands (printf 'm\n' | nc -N) gets every answer before the session
+// ends: Qt closes a socket as soon as it reads the end of the stream, dropping what it has not sent yet, so
+// while commands wait and the kernel holds nothing more from the client, Qt is kept from reading (see
+// holdReads()) and the session watches the socket itself instead.
 // GUI thread only.
 class AutomationSession : public QObject
 {
@@ -50,11 +56,16 @@ private slots:
     void onSocketBytesWritten();
     void onSocketLost();
     void onCommandTimerTimeout();
+    void onStreamWatchActivated();
 
 private:
     bool isConnected() const;
     void readCommands();
     void execute(const QString& command);
+    // Keeps Qt from reading while work waits and nothing but the end of the stream may come next.
+    void updateReadHold();
+    void holdReads();
+    void releaseReads();
 
     IAutomationTarget& itsTarget;
     QTcpSocket* itsSocket;
@@ -64,6 +75,9 @@ private:
     QStringList itsCommands;
     qint64 itsQueuedBytes = 0;
     QTimer itsCommandTimer;
+    // Tells of data or the end of the stream while Qt is kept from reading.
+    QSocketNotifier* itsStreamWatch;
+    bool itsHoldingReads = false;
     bool itsStarted = false;
     bool itsEndQueued = false;
     bool itsEnded = false;
