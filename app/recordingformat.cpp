@@ -21,10 +21,12 @@ const char* const COLUMNS[RecordingFormat::COLUMN_COUNT] = {"time",
                                                             "object_state",
                                                             "screen_saver",
                                                             "source",
-                                                            "exchange"};
+                                                            "exchange",
+                                                            "original_time_ms"};
 
 enum Column
 {
+    TIME = 0,
     TIME_MS = 1,
     RAW_DISTANCE = 2,
     MEDIAN_DISTANCE = 3,
@@ -36,7 +38,8 @@ enum Column
     OBJECT_STATE = 9,
     SCREEN_SAVER = 10,
     SOURCE = 11,
-    EXCHANGE = 12
+    EXCHANGE = 12,
+    ORIGINAL_TIME_MS = 13
 };
 
 const char* const SOURCE_NAMES[] = {"board", "simulated board", "test script", "recording"};
@@ -79,10 +82,78 @@ template <size_t N> int indexOf(const char* const (&names)[N], const QByteArray&
     return -1;
 }
 
-QString notA(const char* what, int column, const QByteArray& field)
+QString notA(const QString& what, int column, const QByteArray& field)
 {
     return QStringLiteral("%1 \"%2\" is not %3")
-        .arg(QLatin1String(COLUMNS[column]), QString::fromUtf8(field.left(40)), QLatin1String(what));
+        .arg(QLatin1String(COLUMNS[column]), QString::fromUtf8(field.left(40)), what);
+}
+
+// Digits only: no sign, no blanks, no decimal point, no exponent, as the recorder writes whole numbers.
+bool readWholeNumber(const QByteArray& field, quint64 max, quint64& value)
+{
+    const int MAX_DIGITS = 19;
+    if (field.isEmpty() || field.size() > MAX_DIGITS)
+        return false;
+    value = 0;
+    for (char c : field)
+    {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + quint64(c - '0');
+    }
+    return value <= max;
+}
+
+// Digits with an optional fraction, as the recorder writes the processing's numbers.
+bool readDecimal(const QByteArray& field, double max, double& value)
+{
+    const int point = field.indexOf('.');
+    const QByteArray whole = point < 0 ? field : field.left(point);
+    const QByteArray fraction = point < 0 ? QByteArray("0") : field.mid(point + 1);
+    quint64 unused = 0;
+    if (!readWholeNumber(whole, ~quint64(0), unused) || !readWholeNumber(fraction, ~quint64(0), unused))
+        return false;
+    value = field.toDouble();
+    return value <= max;
+}
+
+// Days from 1970-01-01 to the given date of the proleptic Gregorian calendar.
+qint64 daysSinceEpoch(qint64 year, qint64 month, qint64 day)
+{
+    year -= month <= 2 ? 1 : 0;
+    const qint64 era = (year >= 0 ? year : year - 399) / 400;
+    const qint64 yearOfEra = year - era * 400;
+    const qint64 dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const qint64 dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+// The time column as the recorder writes it, 2026-12-06T21:04:05.123+01:00, in ms since 1970 UTC. Parsed by
+// hand: a day of rows is millions of them, and this is on the path of every one.
+bool readTime(const QByteArray& field, qint64& ms)
+{
+    static const char PATTERN[] = "dddd-dd-ddTdd:dd:dd.ddd+dd:dd";
+    if (field.size() != int(sizeof(PATTERN)) - 1)
+        return false;
+    for (int i = 0; i < field.size(); ++i)
+    {
+        const char expected = PATTERN[i];
+        const char c = field.at(i);
+        const bool matches = expected == 'd' ? (c >= '0' && c <= '9')
+                                             : (expected == '+' ? (c == '+' || c == '-') : c == expected);
+        if (!matches)
+            return false;
+    }
+    const auto number = [&field](int at, int length) { return field.mid(at, length).toLongLong(); };
+    const qint64 year = number(0, 4), month = number(5, 2), day = number(8, 2);
+    const qint64 hour = number(11, 2), minute = number(14, 2), second = number(17, 2);
+    const qint64 offsetMinutes = (number(24, 2) * 60 + number(27, 2)) * (field.at(23) == '-' ? -1 : 1);
+    const int daysInMonth = QDate(int(year), int(month), 1).daysInMonth();
+    if (month < 1 || month > 12 || day < 1 || day > daysInMonth || hour > 23 || minute > 59 || second > 59)
+        return false;
+    const qint64 localSeconds = daysSinceEpoch(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
+    ms = (localSeconds - offsetMinutes * 60) * 1000 + number(20, 3);
+    return true;
 }
 
 } // namespace
@@ -103,11 +174,16 @@ QString RecordingFormat::expectedHeader()
     return QString::fromLatin1(text);
 }
 
-bool RecordingFormat::isHeader(const QByteArray& line)
+int RecordingFormat::headerColumnCount(const QByteArray& line)
 {
-    QByteArray expected = header();
-    expected.chop(2);
-    return line == expected || line.startsWith(expected + ',');
+    QByteArray ours = header();
+    ours.chop(2);
+    if (line == ours)
+        return COLUMN_COUNT;
+    if (line.startsWith(ours + ','))
+        return line.count(',') + 1;
+    const QByteArray first = ours.left(ours.indexOf(QByteArray(",") + COLUMNS[FIRST_COLUMN_COUNT]));
+    return line == first ? FIRST_COLUMN_COUNT : 0;
 }
 
 QByteArray RecordingFormat::row(const MeasurementSample& sample, int utcOffsetSeconds)
@@ -137,11 +213,15 @@ QByteArray RecordingFormat::row(const MeasurementSample& sample, int utcOffsetSe
             objectStateName(sample.objectState) + separator +
             (sample.presenceRecent ? SCREEN_SAVER_OFF : SCREEN_SAVER_ON) + separator +
             SOURCE_NAMES[int(sample.source)] + separator +
-            (sample.exchangeFailed ? EXCHANGE_FAILED : EXCHANGE_OK) + "\r\n";
+            (sample.exchangeFailed ? EXCHANGE_FAILED : EXCHANGE_OK) + separator;
+    if (sample.originalTimeMs > 0)
+        text += QByteArray::number(sample.originalTimeMs);
+    return text + "\r\n";
     return text;
 }
 
-bool RecordingFormat::parseRow(const QByteArray& line, MeasurementSample& sample, QString& errorText)
+bool RecordingFormat::parseRow(const QByteArray& line, int columnCount, MeasurementSample& sample,
+                               QString& errorText)
 {
     QList<QByteArray> fields;
     if (!splitFields(line, fields))
@@ -149,54 +229,89 @@ bool RecordingFormat::parseRow(const QByteArray& line, MeasurementSample& sample
         errorText = QStringLiteral("a quoted field is not closed");
         return false;
     }
-    if (fields.size() < COLUMN_COUNT)
+    if (fields.size() != columnCount)
     {
-        errorText = QStringLiteral("%1 fields, a row has %2").arg(fields.size()).arg(COLUMN_COUNT);
+        errorText = QStringLiteral("%1 fields, the header has %2").arg(fields.size()).arg(columnCount);
         return false;
     }
 
     sample = MeasurementSample();
-    bool ok = false;
-    sample.timeMs = fields.at(TIME_MS).toLongLong(&ok);
-    if (!ok || sample.timeMs <= 0)
+    const qint64 MAX_TIME_MS = 253402300799999; // 9999-12-31T23:59:59.999Z
+    quint64 whole = 0;
+    if (!readWholeNumber(fields.at(TIME_MS), MAX_TIME_MS, whole) || whole == 0)
     {
-        errorText = notA("a time in ms since 1970", TIME_MS, fields.at(TIME_MS));
+        errorText = notA(QStringLiteral("a time in ms since 1970"), TIME_MS, fields.at(TIME_MS));
         return false;
     }
-
-    // Raw fields are empty when the sensor reported no object; the derived ones are always there.
-    struct NumberField
+    sample.timeMs = qint64(whole);
+    qint64 timeColumnMs = 0;
+    if (!readTime(fields.at(TIME), timeColumnMs))
     {
-        int column;
-        double max;
-        bool mayBeEmpty;
-    };
-    const NumberField numbers[] = {{RAW_DISTANCE, 65535, true},
-                                   {MEDIAN_DISTANCE, 65535, false},
-                                   {RAW_CONFIDENCE, MAX_CONFIDENCE, true},
-                                   {SMOOTHED_CONFIDENCE, MAX_CONFIDENCE, false},
-                                   {PHOTON_COUNT_REFERENCE, 4294967295.0, true},
-                                   {PHOTON_COUNT_OBJECT, 4294967295.0, true},
-                                   {MOVEMENT, 65535, false}};
-    double values[COLUMN_COUNT] = {};
-    for (const NumberField& number : numbers)
+        errorText = notA(QStringLiteral("a time like 2026-12-06T21:04:05.123+01:00"), TIME, fields.at(TIME));
+        return false;
+    }
+    if (timeColumnMs != sample.timeMs)
     {
-        const QByteArray& field = fields.at(number.column);
-        if (field.isEmpty() && number.mayBeEmpty)
-            continue;
-        values[number.column] = field.toDouble(&ok);
-        if (!ok || !(values[number.column] >= 0.0 && values[number.column] <= number.max))
+        errorText = QStringLiteral("time %1 is not the time of time_ms %2")
+                        .arg(QString::fromLatin1(fields.at(TIME)))
+                        .arg(sample.timeMs);
+        return false;
+    }
+    if (columnCount > ORIGINAL_TIME_MS && !fields.at(ORIGINAL_TIME_MS).isEmpty())
+    {
+        if (!readWholeNumber(fields.at(ORIGINAL_TIME_MS), MAX_TIME_MS, whole) || whole == 0)
         {
-            errorText = notA(number.mayBeEmpty ? "empty or a number in range" : "a number in range",
-                             number.column, field);
+            errorText = notA(QStringLiteral("empty or a time in ms since 1970"), ORIGINAL_TIME_MS,
+                             fields.at(ORIGINAL_TIME_MS));
+            return false;
+        }
+        sample.originalTimeMs = qint64(whole);
+    }
+
+    // The sensor's fields are there together or, when it reported no object or did not answer, not at all.
+    const int rawColumns[] = {RAW_DISTANCE, RAW_CONFIDENCE, PHOTON_COUNT_REFERENCE, PHOTON_COUNT_OBJECT};
+    const quint64 rawMaxima[] = {65535, MAX_CONFIDENCE, 4294967295u, 4294967295u};
+    quint64 raw[4] = {};
+    sample.hasObject = !fields.at(RAW_DISTANCE).isEmpty();
+    for (int i = 0; i < 4; ++i)
+    {
+        const QByteArray& field = fields.at(rawColumns[i]);
+        if (field.isEmpty() != !sample.hasObject)
+        {
+            errorText = QStringLiteral("raw_distance_mm, raw_confidence and the photon counts are empty only "
+                                       "together, but %1 is %2")
+                            .arg(QLatin1String(COLUMNS[rawColumns[i]]),
+                                 field.isEmpty() ? QStringLiteral("empty") : QStringLiteral("not empty"));
+            return false;
+        }
+        if (sample.hasObject && !readWholeNumber(field, rawMaxima[i], raw[i]))
+        {
+            errorText = notA(QStringLiteral("empty or a whole number from 0 to %1").arg(rawMaxima[i]),
+                             rawColumns[i], field);
             return false;
         }
     }
-    sample.hasObject = !fields.at(RAW_DISTANCE).isEmpty();
-    sample.rawDistance = quint16(values[RAW_DISTANCE]);
-    sample.rawConfidence = quint8(values[RAW_CONFIDENCE]);
-    sample.photonCountReference = quint32(values[PHOTON_COUNT_REFERENCE]);
-    sample.photonCountObject = quint32(values[PHOTON_COUNT_OBJECT]);
+    sample.rawDistance = quint16(raw[0]);
+    sample.rawConfidence = quint8(raw[1]);
+    sample.photonCountReference = quint32(raw[2]);
+    sample.photonCountObject = quint32(raw[3]);
+
+    // What the processing made of the row; it computes them anew when the row is replayed.
+    const struct
+    {
+        int column;
+        double max;
+    } derived[] = {{MEDIAN_DISTANCE, 65535}, {SMOOTHED_CONFIDENCE, MAX_CONFIDENCE}, {MOVEMENT, 65535}};
+    for (const auto& number : derived)
+    {
+        double value = 0.0;
+        if (!readDecimal(fields.at(number.column), number.max, value))
+        {
+            errorText = notA(QStringLiteral("a number from 0 to %1").arg(number.max), number.column,
+                             fields.at(number.column));
+            return false;
+        }
+    }
 
     struct NameField
     {
@@ -215,11 +330,17 @@ bool RecordingFormat::parseRow(const QByteArray& line, MeasurementSample& sample
     {
         if (name.index < 0)
         {
-            errorText = notA("a known value", name.column, fields.at(name.column));
+            errorText = notA(QStringLiteral("a known value"), name.column, fields.at(name.column));
             return false;
         }
     }
     sample.source = MeasurementSource(names[2].index);
     sample.exchangeFailed = names[3].index == 1;
+    // A module that did not answer reported nothing.
+    if (sample.exchangeFailed && sample.hasObject)
+    {
+        errorText = QStringLiteral("a failed exchange has no raw_distance_mm");
+        return false;
+    }
     return true;
 }
