@@ -11,9 +11,20 @@ namespace
 {
 
 int signalPipe[2] = {-1, -1};
+// Set by a signal, cleared once the event loop has taken it.
+volatile sig_atomic_t signalPending = 0;
 
-extern "C" void writeSignalByte(int)
+extern "C" void writeSignalByte(int signalNumber)
 {
+    // The event loop has not taken the first signal: something blocks it (a device or FIFO that never
+    // answers, say). The second signal ends the program as if no handler were installed.
+    if (signalPending != 0)
+    {
+        ::signal(signalNumber, SIG_DFL);
+        ::raise(signalNumber);
+        return;
+    }
+    signalPending = 1;
     const char byte = 1;
     // Nothing useful can be done about a full pipe: a quit is already pending then.
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
@@ -56,6 +67,7 @@ void SignalQuitter::onSignalPipeReadable()
     while (::read(signalPipe[0], bytes, sizeof(bytes)) > 0)
     {
     }
+    signalPending = 0;
     itsQuitRequested = true;
     // exit(), not quit(): Qt 6's quit() only asks the windows to close, which leaves a message box's own
     // loop running; exit() ends every running loop on Qt 5 and Qt 6 alike.

@@ -9,7 +9,8 @@ class QSocketNotifier;
 // program down like its Exit command: the window's destructor runs, the single-instance mark is cleared.
 // A signal handler may do almost nothing, so it only writes a byte into a pipe that the event loop watches.
 // A signal taken in start-up's own event loops (a warning box) ends them, but the main loop has not begun
-// yet: main() asks quitRequested() before it starts it.
+// yet: main() asks quitRequested() before it starts it. A second signal that comes before the event loop
+// has taken the first ends the program at once, so that nothing that blocks can keep it alive.
 class SignalQuitter : public QObject
 {
     Q_OBJECT

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 
 // One signal ends the program also while a start-up warning box holds the event loop, before the main
 // loop has begun: the box closes and the request to quit is kept for main().
@@ -22,5 +23,23 @@ TEST(SignalQuitter, ASignalDuringAWarningBoxClosesItAndIsKept)
         // The quit also holds for loops started later; only the application's own loop clears it.
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);
         qApp->exec();
+    }
+}
+
+// Something blocks the event loop (an open() of a FIFO without a reader would): the first signal waits for
+// it, the second ends the program.
+TEST(SignalQuitterDeathTest, ASecondSignalBeforeTheFirstWasTakenEndsTheProgram)
+{
+    for (const int signal : {SIGTERM, SIGINT})
+    {
+        EXPECT_EXIT(
+            {
+                SignalQuitter quitter;
+                ::raise(signal);
+                ::raise(signal);
+                std::exit(0);
+            },
+            ::testing::KilledBySignal(signal), "")
+            << signal;
     }
 }
