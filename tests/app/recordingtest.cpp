@@ -105,6 +105,9 @@ TEST(Recording, TheReaderTakesWhatTheRecorderAndEditorsWriteAndRefusesAnythingEl
             return sample;
         }(),
         3600);
+    // The recorder's row with one edit.
+    const auto edited = [&](const char* from, const char* to)
+    { return header + QByteArray(row).replace(from, to); };
     const QByteArray firstVersionHeader = header.left(header.indexOf(",original_time_ms")) + "\r\n";
     const struct
     {
@@ -118,29 +121,24 @@ TEST(Recording, TheReaderTakesWhatTheRecorderAndEditorsWriteAndRefusesAnythingEl
         {"only blank lines after the header", header + "\r\n\r\n", "no measurements after the header."},
         {"fields missing", header + row + "2023-11-14,1700000000040,500\r\n",
          "line 3: 3 fields, the header has 14."},
-        {"fields added", header + QByteArray(row).replace("\r\n", ",x\r\n"),
-         "line 2: 15 fields, the header has 14."},
-        {"letters", header + QByteArray(row).replace(",500,", ",5OO,"),
-         "line 2: raw_distance_mm \"5OO\" is not"},
-        {"fraction", header + QByteArray(row).replace(",500,", ",500.7,"),
-         "raw_distance_mm \"500.7\" is not"},
-        {"exponent", header + QByteArray(row).replace(",500,", ",1e3,"), "raw_distance_mm \"1e3\" is not"},
-        {"blanks", header + QByteArray(row).replace(",500,", ",\" 500 \","),
-         "raw_distance_mm \" 500 \" is not"},
-        {"exponent in a derived field", header + QByteArray(row).replace(",500,40", ",5e2,40"),
+        {"fields added", edited("\r\n", ",x\r\n"), "line 2: 15 fields, the header has 14."},
+        {"letters", edited(",500,", ",5OO,"), "line 2: raw_distance_mm \"5OO\" is not"},
+        {"fraction", edited(",500,", ",500.7,"), "raw_distance_mm \"500.7\" is not"},
+        {"exponent", edited(",500,", ",1e3,"), "raw_distance_mm \"1e3\" is not"},
+        {"blanks", edited(",500,", ",\" 500 \","), "raw_distance_mm \" 500 \" is not"},
+        {"exponent in a derived field", edited(",500,40", ",5e2,40"),
          "median_distance_mm \"5e2\" is not a number"},
-        {"unknown state", header + QByteArray(row).replace("STATE_NO_OBJECT", "STATE_SLEEPY"),
+        {"unknown state", edited("STATE_NO_OBJECT", "STATE_SLEEPY"),
          "line 2: object_state \"STATE_SLEEPY\" is not a known value."},
-        {"failed with a distance", header + QByteArray(row).replace(",ok,", ",failed,"),
+        {"failed with a distance", edited(",ok,", ",failed,"),
          "line 2: a failed exchange has no raw_distance_mm."},
-        {"confidence without a distance", header + QByteArray(row).replace(",500,500,", ",,500,"),
+        {"confidence without a distance", edited(",500,500,", ",,500,"),
          "line 2: raw_distance_mm, raw_confidence and the photon counts are empty only together, but "
          "raw_confidence is not empty."},
-        {"time that is no time", header + QByteArray(row).replace("2023-11-14T23", "2023-11-14 23"),
+        {"time that is no time", edited("2023-11-14T23", "2023-11-14 23"),
          "line 2: time \"2023-11-14 23:13:20.000+01:00\" is not a time like"},
-        {"no such day", header + QByteArray(row).replace("2023-11-14", "2023-02-30"),
-         "line 2: time \"2023-02-30"},
-        {"time against time_ms", header + QByteArray(row).replace("23:13:20.000+01", "23:13:20.000+02"),
+        {"no such day", edited("2023-11-14", "2023-02-30"), "line 2: time \"2023-02-30"},
+        {"time against time_ms", edited("23:13:20.000+01", "23:13:20.000+02"),
          "line 2: time 2023-11-14T23:13:20.000+02:00 is not the time of time_ms 1700000000000."},
         {"long line", header + QByteArray(100000, '7') + "\r\n", "line 2: longer than 1024 characters."},
         {"1025 characters", header + QByteArray(1025, '7') + "\r\n", "line 2: longer than 1024 characters."},
