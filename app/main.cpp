@@ -18,6 +18,7 @@
 #include <QCommandLineParser>
 #include <QSplashScreen>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -31,6 +32,7 @@ struct Options
     QString tracePath;
     QString cycleLogPath;
     QString recordPath;
+    QString playPath;
     bool replaceRecording = false;
     bool headless = false;
     bool simulate = false;
@@ -93,10 +95,18 @@ bool parseOptions(const QCoreApplication& application, Options& options, int& ex
     const QCommandLineOption forceOption(QStringLiteral("force"),
                                          QStringLiteral("With --record: replaces an existing file."));
     parser.addOption(forceOption);
+    const QCommandLineOption playOption(
+        QStringLiteral("play"),
+        QStringLiteral(
+            "Replays the recording <file> as File, Open Recording does; with --headless the program "
+            "ends when the replay has ended."),
+        QStringLiteral("file"));
+    parser.addOption(playOption);
     const QCommandLineOption headlessOption(
         QStringLiteral("headless"),
-        QStringLiteral("Runs without a window and without a display: measures, serves the automation port, "
-                       "records (--record) and traces (--trace); ends on Ctrl+C or SIGTERM."));
+        QStringLiteral(
+            "Runs without a window and without a display: measures, serves the automation port, "
+            "records (--record), replays (--play) and traces (--trace); ends on Ctrl+C or SIGTERM."));
     parser.addOption(headlessOption);
 
     if (!parser.parse(application.arguments()))
@@ -127,15 +137,30 @@ bool parseOptions(const QCoreApplication& application, Options& options, int& ex
     options.drawing = !parser.isSet(noDrawingOption);
     options.recordPath = parser.value(recordOption);
     options.replaceRecording = parser.isSet(forceOption);
+    options.playPath = parser.value(playOption);
+    // A script with an empty variable would otherwise measure for hours and record nothing.
+    const char* const refusal = parser.isSet(recordOption) && options.recordPath.isEmpty()
+                                    ? "Cannot record: the file name is empty.\n"
+                                : parser.isSet(playOption) && options.playPath.isEmpty()
+                                    ? "Cannot play: the file name is empty.\n"
+                                : options.replaceRecording && !parser.isSet(recordOption)
+                                    ? "--force replaces the file of --record, which is not given.\n"
+                                    : nullptr;
+    if (refusal != nullptr)
+    {
+        std::fputs(refusal, stderr);
+        exitCode = 2;
+        return false;
+    }
     options.headless = parser.isSet(headlessOption);
     return true;
 }
 
-void refuseRecording(const Options& options, const QString& errorText)
+// The reason names the file; the hint only helps where the file exists.
+void refuseRecording(const MeasurementRecorder& recorder)
 {
-    std::fprintf(stderr, "Cannot record to %s: %s%s.\n", qPrintable(options.recordPath),
-                 qPrintable(errorText),
-                 options.replaceRecording ? "" : " (--force replaces an existing file)");
+    std::fprintf(stderr, "Cannot record: %s%s.\n", qPrintable(recorder.errorString()),
+                 recorder.refusedExisting() ? " (--force replaces an existing file)" : "");
 }
 
 // Measures, serves and records without a window until a signal ends the event loop.
@@ -144,12 +169,20 @@ int runHeadless(QCoreApplication& application, const Options& options, NoxCore::
 {
     HeadlessRunner runner(
         tracer, options.simulate ? MeasurementSource::SimulatedBoard : MeasurementSource::Board, stdout);
+    // The files are checked before the board is opened, so a refusal is all a script sees.
     if (!options.recordPath.isEmpty() &&
         !runner.recorder().start(options.recordPath, options.replaceRecording))
     {
-        refuseRecording(options, runner.recorder().errorString());
+        refuseRecording(runner.recorder());
         return 2;
     }
+    QString errorText;
+    if (!options.playPath.isEmpty() && !runner.play(options.playPath, &errorText))
+    {
+        std::fprintf(stderr, "%s\n", qPrintable(errorText));
+        return 2;
+    }
+    runner.start();
     return signalQuitter.quitRequested() ? 0 : application.exec();
 }
 
@@ -176,6 +209,9 @@ int main(int argc, char* argv[])
         QGuiApplication::setDesktopFileName(QStringLiteral(LIDORA_DESKTOP_ID));
 
     SignalQuitter signalQuitter;
+    // Over a file size limit a write fails with EFBIG, which the recording reports, instead of ending the
+    // program with this signal.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     // The simulated board stands in for the USB below the HID driver, so everything above it runs as with
     // a real board. It must be in place before the window builds and opens the stack.
@@ -228,10 +264,20 @@ int main(int argc, char* argv[])
     auto* window = new MainWindow(nullptr, tracer.get());
     window->setBoardSource(options.simulate ? MeasurementSource::SimulatedBoard : MeasurementSource::Board);
     QString errorText;
+    bool refused = false;
     if (!options.recordPath.isEmpty() &&
         !window->startRecording(options.recordPath, options.replaceRecording, &errorText))
     {
-        refuseRecording(options, errorText);
+        refuseRecording(window->engine().recorder());
+        refused = true;
+    }
+    else if (!options.playPath.isEmpty() && !window->engine().playRecording(options.playPath, &errorText))
+    {
+        std::fprintf(stderr, "%s\n", qPrintable(errorText));
+        refused = true;
+    }
+    if (refused)
+    {
         delete window;
         delete splash;
         NoxHid::HidBackend::install(nullptr);

@@ -38,15 +38,6 @@ bool RecordingPlayer::play(const QString& path)
     return true;
 }
 
-bool RecordingPlayer::open(const QString& path)
-{
-    if (!play(path))
-        return false;
-    while (isChecking())
-        checkSlice();
-    return itsErrorString.isEmpty();
-}
-
 void RecordingPlayer::stop()
 {
     itsTimer->stop();

@@ -39,9 +39,6 @@ public:
     bool play(const QString& path);
     // Ends the check or the replay without any further signal.
     void stop();
-    // For the faces that still check first and start after: play() with the whole check done at once.
-    bool open(const QString& path);
-    void start() {}
 
     bool isChecking() const { return itsPhase == Phase::Checking; }
     bool isPlaying() const { return itsPhase == Phase::Playing; }

@@ -245,8 +245,8 @@ TEST_F(ProgramWindowTest, RecordAndPlayOptionsTellScriptsWhatHappened)
     };
     write("existing.csv", "earlier run\n");
     write("run.csv", header + row("2026-12-06T21:04:05.123+01:00", 1796587445123) +
-                         row("2036-12-06T21:04:05.123+01:00", 2112120245123) +
-                         row("2036-12-06T21:04:05.156+01:00", 2112120245156));
+                         row("2036-12-06T21:04:05.123+01:00", 2112206645123) +
+                         row("2036-12-06T21:04:05.156+01:00", 2112206645156));
     write("bad.csv", header + row("2026-12-06T21:04:05.123+01:00", 1796587445123) +
                          row("2026-12-06T21:04:05.100+01:00", 1796587445100));
 
@@ -292,7 +292,7 @@ TEST_F(ProgramWindowTest, RecordAndPlayOptionsTellScriptsWhatHappened)
     const QList<QByteArray> lines = again.readAll().split('\n');
     ASSERT_EQ(lines.size(), 5) << "header, three rows, nothing after the last line end";
     EXPECT_TRUE(lines[1].endsWith(",recording,ok,1796587445123\r"));
-    EXPECT_TRUE(lines[3].endsWith(",recording,ok,2112120245156\r"));
+    EXPECT_TRUE(lines[3].endsWith(",recording,ok,2112206645156\r"));
     const qint64 shownMs = lines[3].split(',')[1].toLongLong() - lines[1].split(',')[1].toLongLong();
     EXPECT_GE(shownMs, 5000 + 33) << "the pause is played as 5 s";
     EXPECT_LT(shownMs, 5000 + 33 + 1000);
