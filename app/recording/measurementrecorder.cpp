@@ -52,13 +52,14 @@ bool MeasurementRecorder::start(const QString& path, bool replace)
     if (descriptor < 0)
     {
         const int error = errno;
-        itsRefusedExisting = error == EEXIST;
-        if (itsRefusedExisting)
-            return refuse(QStringLiteral("%1 exists already").arg(path));
-        // Without a reader a FIFO refuses a non-blocking open with ENXIO, which would say nothing helpful.
+        // Without a reader a FIFO refuses a non-blocking open with ENXIO, and O_EXCL a folder with EEXIST:
+        // neither would say what is wrong.
         struct stat status;
         if (::stat(QFile::encodeName(path).constData(), &status) == 0 && !S_ISREG(status.st_mode))
             return refuse(QStringLiteral("%1 is not a regular file").arg(path));
+        itsRefusedExisting = error == EEXIST;
+        if (itsRefusedExisting)
+            return refuse(QStringLiteral("%1 exists already").arg(path));
         return refuse(cannotWrite(path, error));
     }
     struct stat status;

@@ -224,6 +224,7 @@ TEST(Recording, FilesThatCannotBeWrittenStopTheRecordingAndKeepWholeRows)
         {fifo, true, "fifo is not a regular file"},
         {fifoWithReader, true, "read fifo is not a regular file"},
         {dir.path(), true, " is not a regular file"},
+        {dir.path(), false, " is not a regular file"},
         {dir.filePath("no/such/folder/run.csv"), false, "run.csv: No such file or directory"},
     };
     for (const auto& c : refused)
