@@ -4,7 +4,6 @@
 #include "iautomationtarget.h"
 #include "logging.h"
 
-#include <QSocketNotifier>
 #include <QTcpSocket>
 
 #include <poll.h>
@@ -34,11 +33,8 @@ int unreadBytes(qintptr descriptor)
 } // namespace
 
 AutomationSession::AutomationSession(QTcpSocket* socket, IAutomationTarget& target, QObject* parent)
-    : QObject(parent), itsTarget(target), itsSocket(socket), itsWriter(new Logging(this)),
-      itsStreamWatch(new QSocketNotifier(socket->socketDescriptor(), QSocketNotifier::Read, this))
+    : QObject(parent), itsTarget(target), itsSocket(socket), itsWriter(new Logging(this))
 {
-    itsStreamWatch->setEnabled(false);
-    connect(itsStreamWatch, &QSocketNotifier::activated, this, &AutomationSession::onStreamWatchActivated);
     itsSocket->setParent(this);
     itsSocket->setReadBufferSize(READ_BUFFER_BYTES);
     // Each record goes out at once: without this the "#OBJ" line waits for the client's delayed
@@ -80,7 +76,6 @@ void AutomationSession::end()
         return;
     itsEnded = true;
     itsCommandTimer.stop();
-    itsStreamWatch->setEnabled(false);
     itsCommands.clear();
     itsQueuedBytes = 0;
     itsSocket->disconnect(this);
@@ -112,7 +107,6 @@ void AutomationSession::onSocketLost()
         return;
     itsEndQueued = true;
     itsCommandTimer.stop();
-    itsStreamWatch->setEnabled(false);
     QMetaObject::invokeMethod(this, &AutomationSession::end, Qt::QueuedConnection);
 }
 
@@ -140,10 +134,18 @@ void AutomationSession::updateReadHold()
     if (!working)
     {
         if (itsHoldingReads)
-            releaseReads();
+        {
+            itsHoldingReads = false;
+            itsSocket->setReadBufferSize(READ_BUFFER_BYTES);
+        }
         return;
     }
-    if (itsHoldingReads || unreadBytes(itsSocket->socketDescriptor()) == 0)
+    // Only the end of the stream is held back: the client has sent all it will send, and all of it has been
+    // read from the kernel.
+    pollfd peer = {int(itsSocket->socketDescriptor()), POLLRDHUP, 0};
+    const bool endOfStreamNext = ::poll(&peer, 1, 0) > 0 && (peer.revents & POLLRDHUP) != 0 &&
+                                 unreadBytes(itsSocket->socketDescriptor()) == 0;
+    if (itsHoldingReads || endOfStreamNext)
         holdReads();
 }
 
@@ -155,25 +157,7 @@ void AutomationSession::holdReads()
     if (itsSocket->bytesAvailable() == 0)
         itsSocket->ungetChar('\n');
     itsSocket->setReadBufferSize(itsSocket->bytesAvailable());
-    if (!itsHoldingReads)
-        itsStreamWatch->setEnabled(true);
     itsHoldingReads = true;
-}
-
-void AutomationSession::releaseReads()
-{
-    itsHoldingReads = false;
-    itsStreamWatch->setEnabled(false);
-    itsSocket->setReadBufferSize(READ_BUFFER_BYTES);
-}
-
-void AutomationSession::onStreamWatchActivated()
-{
-    // The end of the stream stays readable: it is watched once and then waits for the work to be done.
-    itsStreamWatch->setEnabled(false);
-    // More commands: Qt may read them, they come with readyRead().
-    if (isConnected() && unreadBytes(itsSocket->socketDescriptor()) > 0)
-        releaseReads();
 }
 
 void AutomationSession::readCommands()

@@ -7,7 +7,6 @@
 
 class IAutomationTarget;
 class Logging;
-class QSocketNotifier;
 class QTcpSocket;
 
 // One automation client from its greeting to its goodbye: owns the client's socket, the record writer bound
@@ -20,8 +19,7 @@ class QTcpSocket;
 //
 // A client that half-closes after its commands (printf 'm\n' | nc -N) gets every answer before the session
 // ends: Qt closes a socket as soon as it reads the end of the stream, dropping what it has not sent yet, so
-// while commands wait and the kernel holds nothing more from the client, Qt is kept from reading (see
-// holdReads()) and the session watches the socket itself instead.
+// once the client has ended its stream and commands still wait, Qt is kept from reading (see holdReads()).
 // GUI thread only.
 class AutomationSession : public QObject
 {
@@ -56,7 +54,6 @@ private slots:
     void onSocketBytesWritten();
     void onSocketLost();
     void onCommandTimerTimeout();
-    void onStreamWatchActivated();
 
 private:
     bool isConnected() const;
@@ -65,7 +62,6 @@ private:
     // Keeps Qt from reading while work waits and nothing but the end of the stream may come next.
     void updateReadHold();
     void holdReads();
-    void releaseReads();
 
     IAutomationTarget& itsTarget;
     QTcpSocket* itsSocket;
@@ -75,8 +71,6 @@ private:
     QStringList itsCommands;
     qint64 itsQueuedBytes = 0;
     QTimer itsCommandTimer;
-    // Tells of data or the end of the stream while Qt is kept from reading.
-    QSocketNotifier* itsStreamWatch;
     bool itsHoldingReads = false;
     bool itsStarted = false;
     bool itsEndQueued = false;
