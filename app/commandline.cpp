@@ -37,9 +37,14 @@ CommandLine::CommandLine()
                                      "not replaced, unless --force is given."),
                       QStringLiteral("file")),
       itsForceOption(QStringLiteral("force"), QStringLiteral("With --record: replaces an existing file.")),
+      itsPlayOption(QStringLiteral("play"),
+                    QStringLiteral("Replays the recording <file> as File, Open Recording does; with "
+                                   "--headless the program ends when the replay has ended."),
+                    QStringLiteral("file")),
       itsHeadlessOption(QStringLiteral("headless"),
                         QStringLiteral("Runs without a window and without a display: measures, serves the "
-                                       "automation port, records (--record) and traces (--trace); ends on "
+                                       "automation port, records (--record), replays (--play) and traces "
+                                       "(--trace); ends on "
                                        "Ctrl+C or SIGTERM. Qt's window options do not apply."))
 {
     NoxCore::Tools::VersionInfo versionInfo;
@@ -57,13 +62,22 @@ CommandLine::CommandLine()
     for (const QCommandLineOption* option :
          {&itsVersionOption, &itsReadoutLogOption, &itsTraceOption, &itsSimulateOption,
           &itsSimulateFaultsOption, &itsCycleLogOption, &itsNoDrawingOption, &itsRecordOption,
-          &itsForceOption, &itsHeadlessOption})
+          &itsForceOption, &itsPlayOption, &itsHeadlessOption})
         itsParser.addOption(*option);
 }
 
 bool CommandLine::parse(const QStringList& arguments)
 {
     itsArgumentsValid = itsParser.parse(arguments);
+    // A script with an empty variable would otherwise measure for hours and record nothing.
+    itsRefusal.clear();
+    if (itsParser.isSet(itsRecordOption) && itsParser.value(itsRecordOption).isEmpty())
+        itsRefusal = QStringLiteral("Cannot record: the file name is empty.");
+    else if (itsParser.isSet(itsPlayOption) && itsParser.value(itsPlayOption).isEmpty())
+        itsRefusal = QStringLiteral("Cannot play: the file name is empty.");
+    else if (itsParser.isSet(itsForceOption) && !itsParser.isSet(itsRecordOption))
+        itsRefusal = QStringLiteral("--force replaces the file of --record, which is not given.");
+    itsArgumentsValid = itsArgumentsValid && itsRefusal.isEmpty();
     return itsArgumentsValid;
 }
 
@@ -74,6 +88,11 @@ bool CommandLine::printsOnly() const
 
 int CommandLine::answer()
 {
+    if (!itsRefusal.isEmpty())
+    {
+        std::fprintf(stderr, "%s\n", qPrintable(itsRefusal));
+        return 2;
+    }
     if (!itsArgumentsValid)
     {
         std::fprintf(stderr, "%s\n", qPrintable(itsParser.errorText()));
@@ -103,6 +122,7 @@ CommandLine::Options CommandLine::options() const
     options.drawing = !itsParser.isSet(itsNoDrawingOption);
     options.recordPath = itsParser.value(itsRecordOption);
     options.replaceRecording = itsParser.isSet(itsForceOption);
+    options.playPath = itsParser.value(itsPlayOption);
     options.headless = itsParser.isSet(itsHeadlessOption);
     return options;
 }

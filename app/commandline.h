@@ -19,6 +19,7 @@ public:
         QString tracePath;
         QString cycleLogPath;
         QString recordPath;
+        QString playPath;
         bool replaceRecording = false;
         bool headless = false;
         bool simulate = false;
@@ -28,7 +29,8 @@ public:
 
     CommandLine();
 
-    // False when an option is unknown or lacks its value; the known options are read all the same.
+    // False when an option is unknown or lacks its value, or when the options contradict each other; the
+    // known options are read all the same.
     bool parse(const QStringList& arguments);
     bool hasUnknownOptions() const { return !itsParser.unknownOptionNames().isEmpty(); }
     // --help, --help-all or --version: the program prints and ends, so it needs no display.
@@ -42,6 +44,8 @@ public:
 private:
     QCommandLineParser itsParser;
     bool itsArgumentsValid = false;
+    // Why options that parse are refused all the same; empty when they are not.
+    QString itsRefusal;
     QString itsProductName;
     QString itsProductVersion;
     const QCommandLineOption itsVersionOption;
@@ -53,6 +57,7 @@ private:
     const QCommandLineOption itsNoDrawingOption;
     const QCommandLineOption itsRecordOption;
     const QCommandLineOption itsForceOption;
+    const QCommandLineOption itsPlayOption;
     const QCommandLineOption itsHeadlessOption;
 };
 

@@ -2,6 +2,8 @@
 
 #include "Communication/nodestatemanager.h"
 
+#include <QCoreApplication>
+
 namespace
 {
 
@@ -23,9 +25,21 @@ HeadlessRunner::HeadlessRunner(NoxCore::Tracing::Tracer* tracer, MeasurementSour
             &HeadlessRunner::onItsEngineOtherInstanceFound);
     connect(&itsEngine, &MeasurementEngine::recordingFailed, this,
             &HeadlessRunner::onItsEngineRecordingFailed);
+    connect(&itsEngine, &MeasurementEngine::replayStarted, this, &HeadlessRunner::onItsEngineReplayStarted);
+    connect(&itsEngine, &MeasurementEngine::replayFinished, this, &HeadlessRunner::onItsEngineReplayFinished);
+    connect(&itsEngine, &MeasurementEngine::replayRefused, this, &HeadlessRunner::onItsEngineReplayRefused);
     itsEngine.setBoardSource(boardSource);
+}
+
+void HeadlessRunner::start()
+{
     itsEngine.start();
     reportBoard();
+}
+
+bool HeadlessRunner::play(const QString& path, QString* errorText)
+{
+    return itsEngine.playRecording(path, errorText);
 }
 
 HeadlessRunner::~HeadlessRunner()
@@ -66,4 +80,28 @@ void HeadlessRunner::onItsEngineOtherInstanceFound()
 void HeadlessRunner::onItsEngineRecordingFailed(const QString& message)
 {
     std::fprintf(stderr, "%s.\n", qPrintable(message));
+    QCoreApplication::exit(EXIT_RECORDING_FAILED);
+}
+
+void HeadlessRunner::onItsEngineReplayStarted(const QString& fileName)
+{
+    if (itsEngine.player().shortensPauses())
+        std::fprintf(itsStatusOutput, "Replaying %s; pauses over %lld s are shortened.\n",
+                     qPrintable(fileName), RecordingPlayer::MAX_PAUSE_MS / 1000);
+    else
+        std::fprintf(itsStatusOutput, "Replaying %s.\n", qPrintable(fileName));
+    std::fflush(itsStatusOutput);
+}
+
+void HeadlessRunner::onItsEngineReplayFinished()
+{
+    std::fprintf(itsStatusOutput, "Replay of %s finished.\n", qPrintable(itsEngine.player().fileName()));
+    std::fflush(itsStatusOutput);
+    QCoreApplication::exit(0);
+}
+
+void HeadlessRunner::onItsEngineReplayRefused(const QString& message)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(message));
+    QCoreApplication::exit(EXIT_REPLAY_REFUSED);
 }

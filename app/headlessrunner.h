@@ -11,7 +11,9 @@
 
 // The demo without a window, for a PC without a screen: the measurement engine the window runs, with a
 // console report instead of a read-out. Says on one line when the board comes and when it goes. Runs under
-// a QCoreApplication; no display is needed.
+// a QCoreApplication; no display is needed. Ends the event loop with 3 when its recording fails (the run
+// exists for its file), and at the end of a replay it was asked to play: with 0, or 2 for a file that is
+// not a recording.
 class HeadlessRunner : public QObject
 {
     Q_OBJECT
@@ -24,6 +26,14 @@ public:
 
     MeasurementEngine& engine() { return itsEngine; }
     MeasurementRecorder& recorder() { return itsEngine.recorder(); }
+    // Opens the board and starts measuring; the files of --record and --play are checked before.
+    void start();
+    // Replays the recording and ends the run when the replay has ended. False, with the reason in
+    // errorText, when the file cannot be opened.
+    bool play(const QString& path, QString* errorText);
+
+    static constexpr int EXIT_REPLAY_REFUSED = 2;
+    static constexpr int EXIT_RECORDING_FAILED = 3;
 
 private slots:
     void onModuleStateChanged(NoxCore::Communication::NodeStateContext context, int previousState,
@@ -31,6 +41,9 @@ private slots:
     void onItsEngineIdentificationFailed();
     void onItsEngineOtherInstanceFound();
     void onItsEngineRecordingFailed(const QString& message);
+    void onItsEngineReplayStarted(const QString& fileName);
+    void onItsEngineReplayFinished();
+    void onItsEngineReplayRefused(const QString& message);
 
 private:
     void reportBoard();

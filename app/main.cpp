@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QSplashScreen>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -73,11 +74,11 @@ std::unique_ptr<QCoreApplication> createApplication(int& argc, char* argv[], Com
     return std::make_unique<QApplication>(argc, argv);
 }
 
-void refuseRecording(const Options& options, const QString& errorText)
+// The reason names the file; the hint only helps where the file exists.
+void refuseRecording(const MeasurementRecorder& recorder)
 {
-    std::fprintf(stderr, "Cannot record to %s: %s%s.\n", qPrintable(options.recordPath),
-                 qPrintable(errorText),
-                 options.replaceRecording ? "" : " (--force replaces an existing file)");
+    std::fprintf(stderr, "Cannot record: %s%s.\n", qPrintable(recorder.errorString()),
+                 recorder.refusedExisting() ? " (--force replaces an existing file)" : "");
 }
 
 // Measures, serves and records without a window until a signal ends the event loop.
@@ -86,12 +87,20 @@ int runHeadless(QCoreApplication& application, const Options& options, NoxCore::
 {
     HeadlessRunner runner(
         tracer, options.simulate ? MeasurementSource::SimulatedBoard : MeasurementSource::Board, stdout);
+    // The files are checked before the board is opened, so a refusal is all a script sees.
     if (!options.recordPath.isEmpty() &&
         !runner.recorder().start(options.recordPath, options.replaceRecording))
     {
-        refuseRecording(options, runner.recorder().errorString());
+        refuseRecording(runner.recorder());
         return 2;
     }
+    QString errorText;
+    if (!options.playPath.isEmpty() && !runner.play(options.playPath, &errorText))
+    {
+        std::fprintf(stderr, "%s\n", qPrintable(errorText));
+        return 2;
+    }
+    runner.start();
     return signalQuitter.quitRequested() ? 0 : application.exec();
 }
 
@@ -117,6 +126,11 @@ int main(int argc, char* argv[])
         QGuiApplication::setDesktopFileName(QStringLiteral(LIDORA_DESKTOP_ID));
 
     SignalQuitter signalQuitter;
+    // Over a file size limit a write fails with EFBIG, which the recording reports, instead of ending the
+    // program with this signal. Windows has no such limit.
+#ifdef SIGXFSZ
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
 
     // The simulated board stands in for the USB below the HID driver, so everything above it runs as with
     // a real board. It must be in place before the window builds and opens the stack.
@@ -169,10 +183,20 @@ int main(int argc, char* argv[])
     auto* window = new MainWindow(nullptr, tracer.get());
     window->setBoardSource(options.simulate ? MeasurementSource::SimulatedBoard : MeasurementSource::Board);
     QString errorText;
+    bool refused = false;
     if (!options.recordPath.isEmpty() &&
         !window->startRecording(options.recordPath, options.replaceRecording, &errorText))
     {
-        refuseRecording(options, errorText);
+        refuseRecording(window->engine().recorder());
+        refused = true;
+    }
+    else if (!options.playPath.isEmpty() && !window->engine().playRecording(options.playPath, &errorText))
+    {
+        std::fprintf(stderr, "%s\n", qPrintable(errorText));
+        refused = true;
+    }
+    if (refused)
+    {
         delete window;
         delete splash;
         NoxHid::HidBackend::install(nullptr);

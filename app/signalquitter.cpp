@@ -38,9 +38,20 @@ BOOL WINAPI consoleHandler(DWORD event)
 #else
 
 int signalPipe[2] = {-1, -1};
+// Set by a signal, cleared once the event loop has taken it.
+volatile sig_atomic_t signalPending = 0;
 
-extern "C" void writeSignalByte(int)
+extern "C" void writeSignalByte(int signalNumber)
 {
+    // The event loop has not taken the first signal: something blocks it (a device or FIFO that never
+    // answers, say). The second signal ends the program as if no handler were installed.
+    if (signalPending != 0)
+    {
+        ::signal(signalNumber, SIG_DFL);
+        ::raise(signalNumber);
+        return;
+    }
+    signalPending = 1;
     const char byte = 1;
     // Nothing useful can be done about a full pipe: a quit is already pending then.
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
@@ -132,6 +143,7 @@ void SignalQuitter::onSignalPipeReadable()
     while (::read(signalPipe[0], bytes, sizeof(bytes)) > 0)
     {
     }
+    signalPending = 0;
     quit();
 }
 

@@ -14,7 +14,8 @@ class QSocketNotifier;
 // the end of main()), since Windows ends the process as soon as the handler returns.
 //
 // A request taken in start-up's own event loops (a warning box) ends them, but the main loop has not
-// begun yet: main() asks quitRequested() before it starts it.
+// begun yet: main() asks quitRequested() before it starts it. On Linux a second signal that comes before the
+// event loop has taken the first ends the program at once, so that nothing that blocks can keep it alive.
 class SignalQuitter : public QObject
 {
     Q_OBJECT

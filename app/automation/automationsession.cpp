@@ -7,6 +7,7 @@
 #include <QTcpSocket>
 
 #include <poll.h>
+#include <sys/ioctl.h>
 
 namespace
 {
@@ -20,6 +21,13 @@ int modeOf(const QString& command)
     if (command == QLatin1String("b"))
         return IAutomationTarget::DISTANCE_PROXIMITY_MODE;
     return -1;
+}
+
+// What the kernel holds from the client that has not been read yet.
+int unreadBytes(qintptr descriptor)
+{
+    int count = 0;
+    return ::ioctl(int(descriptor), FIONREAD, &count) == 0 ? count : 0;
 }
 
 } // namespace
@@ -107,6 +115,7 @@ void AutomationSession::onSocketReadyRead()
     readCommands();
     if (!itsCommands.isEmpty())
         itsCommandTimer.start();
+    updateReadHold();
 }
 
 void AutomationSession::onSocketBytesWritten()
@@ -114,6 +123,41 @@ void AutomationSession::onSocketBytesWritten()
     // Output the client has taken may make room for the next command.
     if (isConnected() && !itsCommands.isEmpty())
         itsCommandTimer.start();
+    updateReadHold();
+}
+
+void AutomationSession::updateReadHold()
+{
+    if (!isConnected())
+        return;
+    const bool working = !itsCommands.isEmpty() || itsSocket->bytesToWrite() > 0;
+    if (!working)
+    {
+        if (itsHoldingReads)
+        {
+            itsHoldingReads = false;
+            itsSocket->setReadBufferSize(READ_BUFFER_BYTES);
+        }
+        return;
+    }
+    // Only the end of the stream is held back: the client has sent all it will send, and all of it has been
+    // read from the kernel.
+    pollfd peer = {int(itsSocket->socketDescriptor()), POLLRDHUP, 0};
+    const bool endOfStreamNext = ::poll(&peer, 1, 0) > 0 && (peer.revents & POLLRDHUP) != 0 &&
+                                 unreadBytes(itsSocket->socketDescriptor()) == 0;
+    if (itsHoldingReads || endOfStreamNext)
+        holdReads();
+}
+
+void AutomationSession::holdReads()
+{
+    // Qt reads no more from the kernel while its read buffer holds as much as its limit. Its buffer is
+    // given something to hold, a line break put back (an empty line, which is no command), and the limit
+    // set to what it holds.
+    if (itsSocket->bytesAvailable() == 0)
+        itsSocket->ungetChar('\n');
+    itsSocket->setReadBufferSize(itsSocket->bytesAvailable());
+    itsHoldingReads = true;
 }
 
 void AutomationSession::readCommands()
@@ -156,6 +200,7 @@ void AutomationSession::onCommandTimerTimeout()
     readCommands();
     if (isConnected() && !itsCommands.isEmpty())
         itsCommandTimer.start();
+    updateReadHold();
 }
 
 void AutomationSession::execute(const QString& command)

@@ -16,6 +16,10 @@ class QTcpSocket;
 // returns. So the session never tears down from a socket signal: it queues end() for after the handler that
 // noticed the failure has returned, and every step after a write checks that the connection still stands.
 // Nothing here pumps events. After end() the session says ended() and may be deleted (deleteLater).
+//
+// A client that half-closes after its commands (printf 'm\n' | nc -N) gets every answer before the session
+// ends: Qt closes a socket as soon as it reads the end of the stream, dropping what it has not sent yet, so
+// once the client has ended its stream and commands still wait, Qt is kept from reading (see holdReads()).
 // GUI thread only.
 class AutomationSession : public QObject
 {
@@ -55,6 +59,9 @@ private:
     bool isConnected() const;
     void readCommands();
     void execute(const QString& command);
+    // Keeps Qt from reading while work waits and nothing but the end of the stream may come next.
+    void updateReadHold();
+    void holdReads();
 
     IAutomationTarget& itsTarget;
     QTcpSocket* itsSocket;
@@ -64,6 +71,7 @@ private:
     QStringList itsCommands;
     qint64 itsQueuedBytes = 0;
     QTimer itsCommandTimer;
+    bool itsHoldingReads = false;
     bool itsStarted = false;
     bool itsEndQueued = false;
     bool itsEnded = false;

@@ -24,7 +24,11 @@ MeasurementEngine::MeasurementEngine(NoxCore::Tracing::Tracer* tracer, QObject* 
     connect(&itsCycle, &MeasurementCycle::measured, this, &MeasurementEngine::measured);
     connect(&itsRecorder, &MeasurementRecorder::failed, this, &MeasurementEngine::onItsRecorderFailed);
     connect(&itsPlayer, &RecordingPlayer::sampleDue, &itsCycle, &MeasurementCycle::replay);
+    connect(&itsPlayer, &RecordingPlayer::checking, this,
+            [this](int percent) { emit replayChecking(itsPlayer.fileName(), percent); });
+    connect(&itsPlayer, &RecordingPlayer::started, this, &MeasurementEngine::onItsPlayerStarted);
     connect(&itsPlayer, &RecordingPlayer::finished, this, &MeasurementEngine::onItsPlayerFinished);
+    connect(&itsPlayer, &RecordingPlayer::failed, this, &MeasurementEngine::onItsPlayerFailed);
     connect(&itsTimer, &QTimer::timeout, this, &MeasurementEngine::onItsTimerTimeout);
 }
 
@@ -83,8 +87,8 @@ void MeasurementEngine::onItsTimerTimeout()
 
 void MeasurementEngine::measure()
 {
-    // A replay shows the recording only; live measuring resumes at its end.
-    if (itsPlayer.isPlaying())
+    // A replay shows the recording only, from its check to stopReplay(): live samples would be mixed into it.
+    if (isReplaying())
         return;
     itsSinceMeasurement.start();
     itsCycle.measure();
@@ -150,7 +154,7 @@ bool MeasurementEngine::isTargetConnected()
 {
     // A replay holds the read-out and measures nothing: a client's command is refused rather than left
     // waiting for a measurement that never comes.
-    return isModuleStreamOpen() && !itsPlayer.isPlaying();
+    return isModuleStreamOpen() && !isReplaying();
 }
 
 QString MeasurementEngine::versionRecord()
@@ -198,30 +202,58 @@ void MeasurementEngine::onItsRecorderFailed(const QString& message)
 
 bool MeasurementEngine::playRecording(const QString& path, QString* errorText)
 {
-    if (!itsPlayer.open(path))
+    const bool wasShown = itsReplayShown || itsReplayFinished;
+    if (!itsPlayer.play(path))
     {
         if (errorText != nullptr)
             *errorText = itsPlayer.errorString();
         return false;
     }
-    // The replay starts from a clean slate and shows the recording's own statistics and history.
-    restartFromCleanSlate();
-    itsPlayer.start();
-    emit replayStarted(itsPlayer.fileName());
+    itsReplayFinished = false;
+    itsReplayShown = false;
+    // The previous replay's figures are not this one's.
+    if (wasShown)
+        restartFromCleanSlate();
+    emit replayChecking(itsPlayer.fileName(), 0);
     return true;
 }
 
-void MeasurementEngine::stopReplay()
+void MeasurementEngine::onItsPlayerStarted()
 {
-    itsPlayer.stop();
-    onItsPlayerFinished();
+    // The replay starts from a clean slate and shows the recording's own statistics and history.
+    restartFromCleanSlate();
+    itsReplayShown = true;
+    emit replayStarted(itsPlayer.fileName());
 }
 
 void MeasurementEngine::onItsPlayerFinished()
 {
-    // Back to what ran before, from a clean slate again: the recording's samples are not this room's.
-    restartFromCleanSlate();
+    itsReplayFinished = true;
+    emit replayFinished();
+}
+
+void MeasurementEngine::onItsPlayerFailed(const QString& message)
+{
+    emit replayRefused(message);
+    if (itsReplayShown)
+        restartFromCleanSlate();
+    itsReplayShown = false;
+    itsReplayFinished = false;
     emit replayEnded();
+}
+
+void MeasurementEngine::stopReplay()
+{
+    const bool wasReplaying = isReplaying();
+    itsPlayer.stop();
+    itsReplayFinished = false;
+    // Back to what ran before, from a clean slate again when the recording was shown: its samples are not
+    // this room's.
+    if (itsReplayShown)
+        restartFromCleanSlate();
+    itsReplayShown = false;
+    if (wasReplaying)
+        emit replayEnded();
 }
 
 void MeasurementEngine::restartFromCleanSlate()

@@ -53,7 +53,9 @@ public:
     // For a face that starts the recording before the engine runs (the --record option).
     MeasurementRecorder& recorder() { return itsRecorder; }
     const RecordingPlayer& player() const { return itsPlayer; }
-    bool isReplaying() const { return itsPlayer.isPlaying(); }
+    // A replay is checked, plays, or has finished and is still shown: live measuring waits meanwhile.
+    bool isReplaying() const { return itsPlayer.isActive() || itsReplayFinished; }
+    bool isReplayFinished() const { return itsReplayFinished; }
     bool isAutomationActive() const { return itsAutomationActive; }
     int operationMode() const { return itsOperationMode; }
 
@@ -69,9 +71,13 @@ public:
     // set. False, with the reason in errorText, when the file cannot be written.
     bool startRecording(const QString& path, bool replace, QString* errorText);
     void stopRecording();
-    // Plays a recording instead of measuring, until its end or stopReplay(). False, with the reason in
-    // errorText, when the file is not a recording; nothing of it is shown then.
+    // Plays a recording instead of measuring: the file is checked (replayChecking()), then played
+    // (replayStarted()) to its end (replayFinished()); the finished replay's read-out, history and statistics
+    // stay until stopReplay() or the next replay. False, with the reason in errorText, when the file cannot
+    // be opened; one that turns out not to be a recording is refused with replayRefused(), and nothing of it
+    // is shown.
     bool playRecording(const QString& path, QString* errorText);
+    // Back to live measuring, from a check, a replay or a finished replay.
     void stopReplay();
 
     // One measurement cycle, unless a replay holds the read-out.
@@ -99,7 +105,14 @@ signals:
     // Recording started or stopped, also when it failed (then recordingFailed() says why).
     void recordingChanged();
     void recordingFailed(const QString& message);
+    // How much of the recording has been checked, 0 to 100.
+    void replayChecking(const QString& fileName, int percent);
     void replayStarted(const QString& fileName);
+    // The last sample was played; its figures stay.
+    void replayFinished();
+    // The file is not a recording, or changed while it played; the text names the file and the line.
+    void replayRefused(const QString& message);
+    // Live measuring again.
     void replayEnded();
 
 public slots:
@@ -108,7 +121,9 @@ public slots:
 private slots:
     void onItsTimerTimeout();
     void onItsRecorderFailed(const QString& message);
+    void onItsPlayerStarted();
     void onItsPlayerFinished();
+    void onItsPlayerFailed(const QString& message);
 
 private:
     void sendOperationMode();
@@ -128,6 +143,8 @@ private:
     std::unique_ptr<CycleLog> itsCycleLog;
     int itsOperationMode = IAutomationTarget::DISTANCE_PROXIMITY_MODE;
     bool itsContinuous = true;
+    bool itsReplayShown = false;
+    bool itsReplayFinished = false;
     bool itsAutomationActive = false;
 };
 

@@ -18,7 +18,9 @@ enum class MeasurementSource : quint8
 // what the recording, the statistics and the history take in; none of them needs to know any widget.
 struct MeasurementSample
 {
-    qint64 timeMs = 0; // ms since 1970-01-01 UTC
+    qint64 timeMs = 0; // ms since 1970-01-01 UTC; replayed: when the sample is shown
+    // Replayed: the time the sample had in its recording; 0 for a live measurement.
+    qint64 originalTimeMs = 0;
     MeasurementSource source = MeasurementSource::TestScript;
     // The exchange with the module failed: the sensor said nothing, the record below is the zero record.
     bool exchangeFailed = false;

@@ -5,7 +5,12 @@
 
 double MeasurementStatistics::Summary::ratePerSecond() const
 {
-    return spanMs > 0 ? double(measurements - 1) * 1000.0 / double(spanMs) : 0.0;
+    // Exchanges per second, times the share of them that delivered a measurement: n exchanges span n - 1
+    // cycles.
+    const qint64 exchanges = measurements + failedExchanges;
+    return spanMs > 0
+               ? double(exchanges - 1) * 1000.0 / double(spanMs) * double(measurements) / double(exchanges)
+               : 0.0;
 }
 
 double MeasurementStatistics::Summary::stateShare(int state) const
@@ -18,7 +23,8 @@ double MeasurementStatistics::Summary::stateShare(int state) const
 
 void MeasurementStatistics::Totals::add(const Entry& entry, int sign)
 {
-    measurements += sign;
+    exchanges += sign;
+    measurements += entry.failed ? 0 : sign;
     failedExchanges += entry.failed ? sign : 0;
     if (entry.hasObject)
     {
@@ -34,7 +40,7 @@ MeasurementStatistics::Summary MeasurementStatistics::Totals::summary() const
     result.measurements = measurements;
     result.failedExchanges = failedExchanges;
     result.objectSamples = objectSamples;
-    result.spanMs = measurements > 0 ? lastMs - firstMs : 0;
+    result.spanMs = exchanges > 0 ? lastMs - firstMs : 0;
     std::copy(std::begin(stateMs), std::end(stateMs), std::begin(result.stateMs));
     if (objectSamples > 0)
     {
@@ -71,7 +77,7 @@ void MeasurementStatistics::add(const MeasurementSample& sample)
     for (Totals* totals : {&itsSinceStart, &itsRecent})
     {
         totals->add(entry, 1);
-        if (totals->measurements == 1)
+        if (totals->exchanges == 1)
             totals->firstMs = entry.timeMs;
         totals->lastMs = entry.timeMs;
     }

@@ -8,10 +8,10 @@
 #include <deque>
 
 // How steady the sensor reads, over the last RECENT_WINDOW_MS and since the start: measurement rate, failed
-// exchanges, mean, standard deviation, minimum and maximum of the raw distance of the samples with an
-// object, and the share of time per object state (a sample's state lasts until the next sample).
-// Incremental: each sample costs a constant amount of work on average, however long the run; the sums are
-// integers, so they do not drift over a day of measurements. Knows no widget.
+// exchanges (which are no measurements and count only as such), mean, standard deviation, minimum and maximum
+// of the raw distance of the samples with an object, and the share of time per object state (a sample's state
+// lasts until the next sample). Incremental: each sample costs a constant amount of work on average, however
+// long the run; the sums are integers, so they do not drift over a day of measurements. Knows no widget.
 class MeasurementStatistics
 {
 public:
@@ -19,17 +19,17 @@ public:
 
     struct Summary
     {
-        qint64 measurements = 0;
+        qint64 measurements = 0; // exchanges that delivered a measurement
         qint64 failedExchanges = 0;
         qint64 objectSamples = 0;
-        qint64 spanMs = 0; // from the first to the newest sample
+        qint64 spanMs = 0; // from the first to the newest exchange
         double meanMm = 0.0;
         double standardDeviationMm = 0.0; // of a sample (n - 1), as spreadsheets and pandas compute it
         quint16 minimumMm = 0;
         quint16 maximumMm = 0;
         qint64 stateMs[OBJECT_STATE_COUNT] = {};
 
-        // Measurements per second; 0 until there are two.
+        // Measurements per second; 0 until there are two exchanges.
         double ratePerSecond() const;
         // Share of the time in the state, 0 to 1; 0 until time has passed.
         double stateShare(int state) const;
@@ -55,6 +55,7 @@ private:
     // Integer sums of a set of entries, to which entries are added and from which they are taken away.
     struct Totals
     {
+        qint64 exchanges = 0;
         qint64 measurements = 0;
         qint64 failedExchanges = 0;
         qint64 objectSamples = 0;

@@ -6,8 +6,8 @@
 #include "Tools/elapsedtimer.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QObject>
+#include <QString>
 
 class QTimer;
 
@@ -15,7 +15,9 @@ class QTimer;
 // and written at most FLUSH_INTERVAL_MS after the oldest of them, in one write, so a measurement costs a
 // formatted row and no system call; a killed program loses at most the last second, a program that ends
 // normally none. A write that fails, or a file removed under the program, stops the recording: the rows
-// written before stay, failed() says why, and the measurements carry on. GUI thread only.
+// written before stay, a row the disk took only in part is cut off, so the file ends with a whole row,
+// failed() says why, and the measurements carry on. Only regular files are recorded to: a FIFO would hold
+// the program in open() or write() until some other program reads it. GUI thread only.
 class MeasurementRecorder : public QObject
 {
     Q_OBJECT
@@ -27,15 +29,16 @@ public:
     ~MeasurementRecorder() override;
 
     // Creates the file and writes the header. An existing file is replaced only when replace is set;
-    // otherwise, while a recording runs, and when the file cannot be written, returns false with the reason
-    // in errorString().
+    // otherwise, while a recording runs, and when the file cannot be written, returns false with the reason,
+    // which names the file, in errorString(); refusedExisting() tells the first case from the others.
     bool start(const QString& path, bool replace);
     // Writes what is left and closes the file.
     void stop();
 
-    bool isRecording() const { return itsFile.isOpen(); }
-    QString path() const { return itsFile.fileName(); }
+    bool isRecording() const { return itsDescriptor >= 0; }
+    QString path() const { return itsPath; }
     QString errorString() const { return itsErrorString; }
+    bool refusedExisting() const { return itsRefusedExisting; }
     qint64 rowCount() const { return itsRowCount; }
     // Time from the first to the newest row.
     qint64 lengthMs() const { return itsRowCount > 0 ? itsLastMs - itsFirstMs : 0; }
@@ -48,12 +51,20 @@ signals:
     void failed(const QString& message);
 
 private:
+    bool refuse(const QString& reason);
+    // Writes all of bytes, or what the disk takes of it; errno tells why it took less.
+    qint64 writeAll(const QByteArray& bytes);
     void flush();
     void fail(const QString& reason);
+    void closeFile();
 
-    QFile itsFile;
+    int itsDescriptor = -1;
+    QString itsPath;
+    // What the file holds: whole rows only.
+    qint64 itsFileBytes = 0;
     QByteArray itsBuffer;
     QString itsErrorString;
+    bool itsRefusedExisting = false;
     QTimer* itsFlushTimer = nullptr;
     NoxCore::Tools::ElapsedTimer itsSinceFlush;
     int itsUtcOffsetSeconds = 0;

@@ -23,10 +23,15 @@
 //   screen_saver            SCREEN_SAVER_ON or SCREEN_SAVER_OFF
 //   source                  board, simulated board, test script or recording
 //   exchange                ok, or failed when the module did not answer
+//   original_time_ms        replayed rows: the time_ms the row had in the recording played; else empty
+//
+// Rows recorded while a replay plays carry the time they were shown, so a recording's times never go back.
 class RecordingFormat
 {
 public:
-    static constexpr int COLUMN_COUNT = 13;
+    static constexpr int COLUMN_COUNT = 14;
+    // Files of the first version end with "exchange".
+    static constexpr int FIRST_COLUMN_COUNT = 13;
     // No row of ours comes near this; a longer line is not a recording row.
     static constexpr int MAX_LINE_LENGTH = 1024;
 
@@ -35,12 +40,15 @@ public:
     // One row with its line end; utcOffsetSeconds is the local offset the time column is written in.
     static QByteArray row(const MeasurementSample& sample, int utcOffsetSeconds);
 
-    // Reads the raw fields, source and time of one row (without its line end) into sample; the processing
-    // fills in the rest when the row is replayed. Returns false with the reason in errorText.
-    static bool parseRow(const QByteArray& line, MeasurementSample& sample, QString& errorText);
-    // True when the line (without its line end) is a header this program can read: ours, maybe with
-    // columns added at the end by a later version.
-    static bool isHeader(const QByteArray& line);
+    // Reads the raw fields, source and times of one row (without its line end) of a file whose header has
+    // columnCount columns into sample; the processing fills in the rest when the row is replayed. Every field
+    // must read exactly as this program writes it, so that a file edited by hand into something else is not
+    // played as if it were a recording. Returns false with the reason in errorText.
+    static bool parseRow(const QByteArray& line, int columnCount, MeasurementSample& sample,
+                         QString& errorText);
+    // The number of columns of a header (without its line end) this program can read: ours, the first
+    // version's, or ours with columns added at the end by a later version; 0 for any other line.
+    static int headerColumnCount(const QByteArray& line);
     static QString expectedHeader();
 };
 

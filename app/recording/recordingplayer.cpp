@@ -1,8 +1,8 @@
 #include "recordingplayer.h"
 
-#include "recordingreader.h"
+#include "Tools/clock.h"
 
-#include <QFileInfo>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <algorithm>
@@ -10,7 +10,7 @@
 namespace
 {
 
-const qint64 MAX_WAIT_MS = 60 * 60 * 1000;
+const qint64 MAX_TIMER_WAIT_MS = 100;
 
 } // namespace
 
@@ -21,49 +21,133 @@ RecordingPlayer::RecordingPlayer(QObject* parent) : QObject(parent), itsTimer(ne
     connect(itsTimer, &QTimer::timeout, this, &RecordingPlayer::onItsTimerTimeout);
 }
 
-bool RecordingPlayer::open(const QString& path)
+bool RecordingPlayer::play(const QString& path)
 {
     stop();
-    RecordingReader reader;
-    if (!reader.read(path))
+    if (!itsReader.open(path))
     {
-        itsErrorString = reader.errorString();
+        itsErrorString = itsReader.errorString();
         return false;
     }
-    itsSamples = reader.samples();
-    itsFileName = QFileInfo(path).fileName();
-    return true;
-}
-
-void RecordingPlayer::start()
-{
-    itsNext = 0;
-    itsPlaying = true;
-    itsSinceStart.start();
+    itsPath = path;
+    itsErrorString.clear();
+    itsPercent = -1;
+    itsShortensPauses = false;
+    itsPhase = Phase::Checking;
     itsTimer->start(0);
+    return true;
 }
 
 void RecordingPlayer::stop()
 {
     itsTimer->stop();
-    itsPlaying = false;
+    itsPhase = Phase::Idle;
+    itsHasNext = false;
 }
 
 void RecordingPlayer::onItsTimerTimeout()
 {
-    const qint64 firstMs = itsSamples.first().timeMs;
-    const qint64 playedMs = itsSinceStart.elapsed();
-    // Everything that is due goes out now; a listener may stop the replay in between.
-    while (itsPlaying && itsNext < itsSamples.size() && itsSamples.at(itsNext).timeMs - firstMs <= playedMs)
-        emit sampleDue(itsSamples.at(itsNext++));
-    if (!itsPlaying)
-        return;
-    if (itsNext < itsSamples.size())
+    if (isChecking())
+        checkSlice();
+    else if (isPlaying())
+        playSlice();
+}
+
+void RecordingPlayer::checkSlice()
+{
+    // The slices are measured in real time: they are about the window's response, not the recording's pace.
+    QElapsedTimer slice;
+    slice.start();
+    MeasurementSample sample;
+    for (int rows = 0; rows < SLICE_ROWS && !slice.hasExpired(SLICE_MS); ++rows)
     {
-        // A long pause in the recording is waited out in pieces a timer can hold.
-        itsTimer->start(int(std::min(itsSamples.at(itsNext).timeMs - firstMs - playedMs, MAX_WAIT_MS)));
+        if (!itsReader.next(sample))
+        {
+            if (itsReader.hasFailed())
+            {
+                fail();
+                return;
+            }
+            // Checked: play it from the start.
+            if (!itsReader.open(itsPath))
+            {
+                fail();
+                return;
+            }
+            itsPhase = Phase::Playing;
+            itsStartMs = NoxCore::Tools::Clock::currentMSecsSinceEpoch();
+            itsNextOffsetMs = 0;
+            itsHasNext = false;
+            itsSinceStart.start();
+            emit started();
+            if (isPlaying() && readAhead())
+                itsTimer->start(0);
+            return;
+        }
+        if (itsReader.rowCount() > 1 && sample.timeMs - itsPreviousOriginalMs > MAX_PAUSE_MS)
+            itsShortensPauses = true;
+        itsPreviousOriginalMs = sample.timeMs;
+    }
+    const int percent = itsReader.size() > 0 ? int(itsReader.bytesRead() * 100 / itsReader.size()) : 100;
+    if (percent != itsPercent)
+    {
+        itsPercent = percent;
+        emit checking(percent);
+    }
+    if (isChecking())
+        itsTimer->start(0);
+}
+
+bool RecordingPlayer::readAhead()
+{
+    MeasurementSample sample;
+    if (!itsReader.next(sample))
+    {
+        itsHasNext = false;
+        if (itsReader.hasFailed())
+            fail();
+        return false;
+    }
+    if (itsReader.rowCount() > 1)
+        itsNextOffsetMs += std::min(sample.timeMs - itsPreviousOriginalMs, MAX_PAUSE_MS);
+    itsPreviousOriginalMs = sample.timeMs;
+    sample.originalTimeMs = sample.timeMs;
+    sample.timeMs = itsStartMs + itsNextOffsetMs;
+    itsNext = sample;
+    itsHasNext = true;
+    return true;
+}
+
+void RecordingPlayer::playSlice()
+{
+    QElapsedTimer slice;
+    slice.start();
+    // What is due goes out, a slice at a time; a listener may stop the replay in between.
+    for (int count = 0; count < SLICE_SAMPLES && !slice.hasExpired(SLICE_MS); ++count)
+    {
+        if (!isPlaying() || !itsHasNext || itsNextOffsetMs > itsSinceStart.elapsed())
+            break;
+        const MeasurementSample due = itsNext;
+        if (!readAhead() && !isPlaying())
+            return;
+        emit sampleDue(due);
+    }
+    if (!isPlaying())
+        return;
+    if (!itsHasNext)
+    {
+        itsPhase = Phase::Idle;
+        emit finished();
         return;
     }
-    itsPlaying = false;
-    emit finished();
+    // The time line is the program's clock, which tests drive by hand: a pause is waited out in short steps
+    // that look at it again.
+    itsTimer->start(int(std::clamp<qint64>(itsNextOffsetMs - itsSinceStart.elapsed(), 0, MAX_TIMER_WAIT_MS)));
+}
+
+void RecordingPlayer::fail()
+{
+    itsErrorString = itsReader.errorString();
+    stop();
+    emit failed(itsErrorString);
 }

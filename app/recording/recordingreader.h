@@ -3,32 +3,47 @@
 
 #include "measurementsample.h"
 
+#include <QFile>
 #include <QString>
-#include <QVector>
 
-class QIODevice;
-
-// Reads a whole recording before anything of it is shown, so that a bad file is refused with one clear
-// message naming the line, never played half-way. Accepts what RecordingFormat writes, with columns added at
-// the end by later versions, and rows whose times never go backwards.
+// Reads a recording row by row, so that a file of any length costs a line of memory. Accepts what
+// RecordingFormat writes, files of its first version, columns added at the end by later versions, and blank
+// lines at the end (editors add one); refuses anything else with one message that names the line: a row
+// with fields missing or added, a field that does not read exactly as written, times going back.
 class RecordingReader
 {
 public:
-    // A day of measurements is about 350 MB; more than this is not a recording of ours.
-    static constexpr qint64 MAX_FILE_BYTES = 512LL * 1024 * 1024;
+    // Opens the file without waiting on it: anything but a regular file (a FIFO, a device, a folder) is
+    // refused, as a FIFO would wait for a writer for good. False with the reason in errorString().
+    bool open(const QString& path);
+    // The next row. False at the end of the file, and when the file turns out not to be a recording:
+    // errorString() then says why.
+    bool next(MeasurementSample& sample);
 
-    // Returns false, with the reason in errorString() and no samples, when the file is not a recording.
-    bool read(const QString& path);
-    bool read(QIODevice& device, const QString& name);
-
-    const QVector<MeasurementSample>& samples() const { return itsSamples; }
+    bool atEnd() const { return itsAtEnd; }
+    bool hasFailed() const { return !itsErrorString.isEmpty(); }
     QString errorString() const { return itsErrorString; }
+    QString fileName() const { return itsFileName; }
+    qint64 rowCount() const { return itsRowCount; }
+    qint64 bytesRead() const { return itsBytesRead; }
+    qint64 size() const { return itsSize; }
 
 private:
-    bool refuse(const QString& name, qint64 lineNumber, const QString& reason);
+    // The next line without its line end; false at the end of the file or on a fault.
+    bool readLine(QByteArray& line);
+    bool refuse(qint64 lineNumber, const QString& reason);
 
-    QVector<MeasurementSample> itsSamples;
+    QFile itsFile;
+    QString itsFileName;
     QString itsErrorString;
+    QByteArray itsBuffer;
+    int itsColumnCount = 0;
+    qint64 itsLineNumber = 0;
+    qint64 itsRowCount = 0;
+    qint64 itsBytesRead = 0;
+    qint64 itsSize = 0;
+    qint64 itsLastTimeMs = 0;
+    bool itsAtEnd = false;
 };
 
 #endif

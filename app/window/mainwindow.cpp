@@ -161,7 +161,9 @@ void MainWindow::connectEngine()
             &MainWindow::onItsEngineAutomationClientConnected);
     connect(&itsEngine, &MeasurementEngine::automationClientDisconnected, this,
             &MainWindow::onItsEngineAutomationClientDisconnected);
+    connect(&itsEngine, &MeasurementEngine::replayChecking, this, &MainWindow::onItsEngineReplayChecking);
     connect(&itsEngine, &MeasurementEngine::replayStarted, this, &MainWindow::onItsEngineReplayStarted);
+    connect(&itsEngine, &MeasurementEngine::replayFinished, this, &MainWindow::onItsEngineReplayFinished);
     connect(&itsEngine, &MeasurementEngine::replayEnded, this, &MainWindow::onItsEngineReplayEnded);
 }
 
@@ -467,12 +469,31 @@ void MainWindow::buildViewMenu()
             [this] { ui->statisticsPanel->refresh(itsEngine.statistics()); });
 }
 
+void MainWindow::onItsEngineReplayChecking(const QString& fileName, int percent)
+{
+    ui->lDemoMode->setText(tr("Checking %1: %2 %").arg(fileName).arg(percent));
+    ui->lDemoMode->show();
+}
+
 void MainWindow::onItsEngineReplayStarted(const QString& fileName)
 {
     // The replay shows the recording's own history.
     ui->plotHistory->clear();
-    ui->lDemoMode->setText(tr("Replay - %1").arg(fileName));
+    ui->lDemoMode->setText(itsEngine.player().shortensPauses()
+                               ? tr("Replay - %1 (pauses over %2 s shortened)")
+                                     .arg(fileName)
+                                     .arg(RecordingPlayer::MAX_PAUSE_MS / 1000)
+                               : tr("Replay - %1").arg(fileName));
     ui->lDemoMode->show();
+}
+
+void MainWindow::onItsEngineReplayFinished()
+{
+    // The replay's figures stay for reading: drawn now, as the refresh gates may have held the last ones.
+    ui->lDemoMode->setText(tr("Replay finished - %1").arg(itsEngine.player().fileName()));
+    updateObjectDisplay();
+    ui->plotHistory->refresh();
+    ui->statisticsPanel->refresh(itsEngine.statistics());
 }
 
 void MainWindow::onItsEngineReplayEnded()

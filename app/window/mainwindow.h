@@ -99,7 +99,9 @@ private slots:
     void onItsEngineOtherInstanceFound();
     void onItsEngineAutomationClientConnected();
     void onItsEngineAutomationClientDisconnected();
+    void onItsEngineReplayChecking(const QString& fileName, int percent);
     void onItsEngineReplayStarted(const QString& fileName);
+    void onItsEngineReplayFinished();
     void onItsEngineReplayEnded();
 
 private:

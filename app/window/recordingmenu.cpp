@@ -46,7 +46,8 @@ RecordingMenu::RecordingMenu(MeasurementEngine& engine, QMenu* fileMenu, QAction
 
     connect(&engine, &MeasurementEngine::recordingChanged, this, &RecordingMenu::onItsEngineRecordingChanged);
     connect(&engine, &MeasurementEngine::recordingFailed, this, &RecordingMenu::onItsEngineRecordingFailed);
-    connect(&engine, &MeasurementEngine::replayStarted, this, &RecordingMenu::updateActions);
+    connect(&engine, &MeasurementEngine::replayChecking, this, &RecordingMenu::updateActions);
+    connect(&engine, &MeasurementEngine::replayRefused, this, &RecordingMenu::onItsEngineReplayRefused);
     connect(&engine, &MeasurementEngine::replayEnded, this, &RecordingMenu::updateActions);
     updateActions();
 }
@@ -100,10 +101,16 @@ void RecordingMenu::onItsEngineRecordingFailed(const QString& message)
     WarningBox::show(itsDialogParent, message + QLatin1Char('.'));
 }
 
+void RecordingMenu::onItsEngineReplayRefused(const QString& message)
+{
+    WarningBox::show(itsDialogParent, message);
+}
+
 void RecordingMenu::onOpenRecordingTriggered()
 {
+    // Recordings only: a FIFO or a device among "all files" is refused by the player anyway.
     const QString path = QFileDialog::getOpenFileName(itsDialogParent, tr("Open Recording"), QString(),
-                                                      tr("CSV recordings (*.csv);;All files (*)"));
+                                                      tr("CSV recordings (*.csv)"));
     QString errorText;
     if (!path.isEmpty() && !itsEngine.playRecording(path, &errorText))
         WarningBox::show(itsDialogParent, errorText);

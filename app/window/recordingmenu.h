@@ -32,6 +32,7 @@ private slots:
     void onStopReplayTriggered();
     void onItsEngineRecordingChanged();
     void onItsEngineRecordingFailed(const QString& message);
+    void onItsEngineReplayRefused(const QString& message);
     void updateActions();
 
 private:

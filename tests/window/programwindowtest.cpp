@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <sys/stat.h>
 
 namespace
 {
@@ -235,4 +236,94 @@ TEST_F(ProgramWindowTest, OptionsAreExplainedAndUnknownOnesRefused)
                                      {"-session", "abc"}};
     for (const QStringList& qtOption : qtOptions)
         EXPECT_EQ(run(qtOption + QStringList{"--version"}, 0), "Lidora 1D Demo " LIDORA_VERSION "\n");
+}
+
+// What a script sees of --record and --play, headless: a file that cannot be recorded to is refused before
+// the board is opened, with one line that names it and the reason; a recording plays, a pause of ten years
+// shortened, and is recorded again in its own time; a disk that cannot take the recording ends the run
+// with status 3 and a file that ends with a whole row.
+TEST_F(ProgramWindowTest, RecordAndPlayOptionsTellScriptsWhatHappened)
+{
+    ASSERT_EQ(::mkfifo(QFile::encodeName(home.filePath("fifo")).constData(), 0600), 0);
+    const auto write = [this](const char* name, const QByteArray& content)
+    {
+        QFile file(home.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    };
+    const QByteArray header = "time,time_ms,raw_distance_mm,median_distance_mm,raw_confidence,"
+                              "smoothed_confidence,photon_count_reference,photon_count_object,movement,"
+                              "object_state,screen_saver,source,exchange\r\n";
+    const auto row = [](const char* time, qint64 timeMs)
+    {
+        return QByteArray(time) + ',' + QByteArray::number(timeMs) +
+               ",1500,1500,40,40.000,12000,30000,0.000,STATE_OBJECT_FAR,SCREEN_SAVER_ON,board,ok\r\n";
+    };
+    write("existing.csv", "earlier run\n");
+    write("run.csv", header + row("2026-12-06T21:04:05.123+01:00", 1796587445123) +
+                         row("2036-12-06T21:04:05.123+01:00", 2112206645123) +
+                         row("2036-12-06T21:04:05.156+01:00", 2112206645156));
+    write("bad.csv", header + row("2026-12-06T21:04:05.123+01:00", 1796587445123) +
+                         row("2026-12-06T21:04:05.100+01:00", 1796587445100));
+
+    QProcessEnvironment noDisplay = program.processEnvironment();
+    noDisplay.remove("DISPLAY");
+    const struct
+    {
+        QStringList arguments;
+        int exitCode;
+        const char* error;
+    } cases[] = {
+        {{"--simulate", "--record", "fifo", "--force"}, 2, "Cannot record: fifo is not a regular file.\n"},
+        {{"--simulate", "--record", "existing.csv"},
+         2,
+         "Cannot record: existing.csv exists already (--force replaces an existing file).\n"},
+        {{"--simulate", "--record", "no/such/run.csv"},
+         2,
+         "Cannot record: cannot write no/such/run.csv: No such file or directory.\n"},
+        {{"--simulate", "--record", ""}, 2, "Cannot record: the file name is empty.\n"},
+        {{"--simulate", "--force"}, 2, "--force replaces the file of --record, which is not given.\n"},
+        {{"--play", "fifo"}, 2, "Cannot play fifo: not a regular file.\n"},
+        {{"--play", "bad.csv"}, 2, "Cannot play bad.csv, line 3: the time goes back.\n"},
+        {{"--play", "run.csv", "--record", "again.csv"}, 0, ""},
+    };
+    for (const auto& c : cases)
+    {
+        QProcess run;
+        run.setProcessEnvironment(noDisplay);
+        run.setWorkingDirectory(home.path());
+        run.start(LIDORA_DEMO_BINARY, QStringList{"--headless"} + c.arguments);
+        EXPECT_TRUE(run.waitForFinished(30000)) << c.error;
+        EXPECT_EQ(run.exitCode(), c.exitCode) << c.error;
+        EXPECT_EQ(run.readAllStandardError(), c.error);
+        if (c.arguments.contains("--simulate"))
+        {
+            EXPECT_FALSE(run.readAllStandardOutput().contains("Connected"))
+                << "refused before the board opened";
+        }
+    }
+
+    QFile again(home.filePath("again.csv"));
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = again.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 5) << "header, three rows, nothing after the last line end";
+    EXPECT_TRUE(lines[1].endsWith(",recording,ok,1796587445123\r"));
+    EXPECT_TRUE(lines[3].endsWith(",recording,ok,2112206645156\r"));
+    const qint64 shownMs = lines[3].split(',')[1].toLongLong() - lines[1].split(',')[1].toLongLong();
+    EXPECT_GE(shownMs, 5000 + 33) << "the pause is played as 5 s";
+    EXPECT_LT(shownMs, 5000 + 33 + 1000);
+
+    // A file size limit stands in for a full disk; the signal it sends must not end the program.
+    QProcess full;
+    full.setProcessEnvironment(noDisplay);
+    full.setWorkingDirectory(home.path());
+    full.start("prlimit",
+               {"--fsize=3000", LIDORA_DEMO_BINARY, "--headless", "--simulate", "--record", "full.csv"});
+    EXPECT_TRUE(full.waitForFinished(30000));
+    EXPECT_EQ(full.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(full.exitCode(), 3);
+    EXPECT_EQ(full.readAllStandardError(), "Recording stopped: cannot write full.csv: File too large.\n");
+    QFile fullFile(home.filePath("full.csv"));
+    ASSERT_TRUE(fullFile.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(fullFile.readAll().endsWith("\r\n"));
 }

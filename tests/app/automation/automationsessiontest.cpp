@@ -183,6 +183,30 @@ TEST_F(AutomationSessionTest, OneClientAtATimeAndANewcomerIsServedOnceTheOldConn
     EXPECT_EQ(again->receiveLines(1), "#VER;1\r\n");
 }
 
+// What "printf 'm\n' | nc -N" does: every command sent before the end of the stream is answered, then the
+// session closes; also when the end comes while a measurement runs, with another command queued.
+TEST_F(AutomationSessionTest, AClientThatHalfClosesGetsEveryAnswerAndThenTheClose)
+{
+    for (int round = 0; round < 10; ++round)
+    {
+        const bool duringMeasurement = round % 2 == 1;
+        RawClient client(server.port());
+        client.send(duringMeasurement ? "m\r\nd\nm\n" : "m\r\n");
+        if (duringMeasurement)
+            target.whileMeasuring = [&]
+            {
+                client.halfClose();
+                target.whileMeasuring = nullptr;
+            };
+        else
+            client.halfClose();
+        const QByteArray expected = "#VER;1\r\n" + MEASURED.repeated(duringMeasurement ? 2 : 1);
+        EXPECT_EQ(client.receiveLines(expected.count('\n')), expected) << round;
+        EXPECT_TRUE(RawClient::waitUntil([&] { return client.peerClosed(); })) << round;
+        EXPECT_TRUE(RawClient::waitUntil([&] { return server.session() == nullptr; })) << round;
+    }
+}
+
 TEST_F(AutomationSessionTest, AClientThatNeverReadsQueuesNoMoreThanTheLimits)
 {
     // Replies larger than what the kernel buffers: from then on no command is carried out and the session

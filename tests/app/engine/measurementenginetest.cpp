@@ -2,6 +2,7 @@
 // display. Each test guards a rule the two faces once kept differently (issue 22).
 #include "measurementengine.h"
 #include "headlessrunner.h"
+#include "recordingformat.h"
 #include "targetconfigurationcommand.h"
 
 #include "Communication/nodestate.h"
@@ -103,6 +104,7 @@ TEST_F(MeasurementEngineTest, HeadlessModeSetsTheInstanceMarkThatAWindowStartedB
     ASSERT_NE(console, nullptr);
     {
         HeadlessRunner headless(nullptr, MeasurementSource::Board, console);
+        headless.start();
         MeasurementEngine besides;
         QSignalSpy otherInstance(&besides, &MeasurementEngine::otherInstanceFound);
         besides.start();
@@ -147,4 +149,61 @@ TEST_F(MeasurementEngineTest, ATickWithinHalfAPeriodOfTheLastMeasurementIsSkippe
     clock.advance(MeasurementEngine::MEASUREMENT_PERIOD_MS);
     tick();
     EXPECT_EQ(measured.count(), 3);
+}
+
+// A replay's figures are for reading after it: they stay until live measuring resumes, and a failed exchange
+// in it counts only as a failed exchange. A file that is no recording leaves the live figures alone.
+TEST_F(MeasurementEngineTest, AFinishedReplayKeepsItsFiguresUntilLiveMeasuringResumes)
+{
+    usb = std::make_unique<SimulatedUsb>(false);
+    ManualClock clock;
+    qRegisterMetaType<MeasurementSample>("MeasurementSample");
+    MeasurementSample sample;
+    sample.timeMs = clock.now() - 60000;
+    sample.hasObject = true;
+    sample.rawDistance = 700;
+    QByteArray rows = RecordingFormat::header() + RecordingFormat::row(sample, 0);
+    sample.timeMs += 33;
+    sample.hasObject = false;
+    sample.rawDistance = 0;
+    sample.exchangeFailed = true;
+    rows += RecordingFormat::row(sample, 0);
+    workDir.writeFile("run.csv", rows);
+    workDir.writeFile("bad.csv", "time;distance\r\n");
+
+    MeasurementEngine engine;
+    QSignalSpy refused(&engine, &MeasurementEngine::replayRefused);
+    QSignalSpy finished(&engine, &MeasurementEngine::replayFinished);
+    QSignalSpy ended(&engine, &MeasurementEngine::replayEnded);
+    const auto tick = [&engine] { QMetaObject::invokeMethod(&engine, "onItsTimerTimeout"); };
+    tick();
+    ASSERT_EQ(engine.statistics().sinceStart().measurements, 1);
+    QString errorText;
+    ASSERT_TRUE(engine.playRecording(workDir.filePath("bad.csv"), &errorText));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return refused.count() == 1; }));
+    EXPECT_TRUE(refused.first().first().toString().startsWith("Cannot play bad.csv, line 1:"));
+    EXPECT_FALSE(engine.isReplaying());
+    EXPECT_EQ(engine.statistics().sinceStart().measurements, 1) << "nothing of it shown";
+
+    ASSERT_TRUE(engine.playRecording(workDir.filePath("run.csv"), &errorText));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&]
+        {
+            clock.advance(10);
+            return finished.count() == 1;
+        }));
+    clock.advance(MeasurementEngine::MEASUREMENT_PERIOD_MS);
+    tick();
+    EXPECT_TRUE(engine.isReplayFinished());
+    EXPECT_EQ(engine.statistics().sinceStart().measurements, 1);
+    EXPECT_EQ(engine.statistics().sinceStart().failedExchanges, 1);
+    EXPECT_EQ(engine.statistics().sinceStart().maximumMm, 700);
+    EXPECT_EQ(engine.cycle().sample().source, MeasurementSource::Recording) << "live measuring waits";
+
+    const int endedBefore = ended.count();
+    engine.stopReplay();
+    EXPECT_EQ(ended.count(), endedBefore + 1);
+    EXPECT_EQ(engine.statistics().sinceStart().measurements, 0);
+    tick();
+    EXPECT_EQ(engine.cycle().sample().source, MeasurementSource::TestScript);
 }

@@ -91,13 +91,14 @@ TEST_F(CycleTest, BundledScriptShowsEveryStateAndItsRecordingReplaysThem)
                              STATE_STATIC}));
 
     RecordingReader reader;
-    ASSERT_TRUE(reader.read(workDir.filePath("run.csv"))) << reader.errorString().toStdString();
+    ASSERT_TRUE(reader.open(workDir.filePath("run.csv"))) << reader.errorString().toStdString();
     // Later, after other measurements.
     clock.advance(3600 * 1000);
     measure(100);
     cycle->restart();
     std::vector<int> replayed;
-    for (const MeasurementSample& sample : reader.samples())
+    MeasurementSample sample;
+    while (reader.next(sample))
     {
         cycle->replay(sample);
         replayed.push_back(cycle->sample().objectState);

@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 // Samples 4 s apart, so that the 10 s window drops the largest and later the smallest distance while
-// a failed exchange and samples without an object are counted but never enter the distances.
+// samples without an object are counted but never enter the distances, and a failed exchange counts only
+// as such: it is no measurement and lowers the rate.
 TEST(MeasurementStatistics, SinceTheStartAndOverTheLastTenSeconds)
 {
     const struct
@@ -27,8 +28,8 @@ TEST(MeasurementStatistics, SinceTheStartAndOverTheLastTenSeconds)
         quint16 minimum, maximum;
         qint64 farMs, presenceMs, tooCloseMs;
     } cases[] = {
-        {"since start", 7, false, 7, 1, 5, 620.0, 370.135110, 0.25, 100, 1000, 4000, 16000, 4000},
-        {"recent, largest gone", 5, true, 3, 1, 2, 400.0, 424.264069, 0.25, 100, 700, 0, 4000, 4000},
+        {"since start", 7, false, 6, 1, 5, 620.0, 370.135110, 0.25 * 6 / 7, 100, 1000, 4000, 16000, 4000},
+        {"recent, largest gone", 5, true, 2, 1, 2, 400.0, 424.264069, 0.25 * 2 / 3, 100, 700, 0, 4000, 4000},
         {"recent, smallest gone", 7, true, 3, 0, 2, 800.0, 141.421356, 0.25, 700, 900, 0, 8000, 0},
     };
     for (const auto& expected : cases)

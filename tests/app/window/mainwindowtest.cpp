@@ -132,7 +132,7 @@ TEST_F(MainWindowTest, PanelsChosenOnceShowDataAtTheNextStart)
     EXPECT_TRUE(texts.contains("500.0 mm")) << "mean distance";
 }
 
-TEST_F(MainWindowTest, ABadRecordingIsRefusedAndAGoodOnePlaysAndReturnsToLiveMeasuring)
+TEST_F(MainWindowTest, ABadRecordingIsRefusedAndAGoodOneIsCheckedPlayedAndKeptUntilStopped)
 {
     start("OBJ,900,40\n");
     const QString path = workDir.filePath("run.csv");
@@ -143,17 +143,26 @@ TEST_F(MainWindowTest, ABadRecordingIsRefusedAndAGoodOnePlaysAndReturnsToLiveMea
 
     workDir.writeFile("bad.csv", "time,distance\r\n");
     // Why the reader refuses it is the reader's test.
-    EXPECT_FALSE(window->engine().playRecording(workDir.filePath("bad.csv"), &errorText));
+    ASSERT_TRUE(window->engine().playRecording(workDir.filePath("bad.csv"), &errorText));
+    QTRY_VERIFY(window->findChild<QMessageBox*>() != nullptr);
+    EXPECT_TRUE(window->findChild<QMessageBox*>()->text().startsWith("Cannot play bad.csv, line 1:"));
     EXPECT_EQ(text("lDemoMode"), "Test Mode - No Hardware Connected!") << "nothing of it shown";
 
     ASSERT_TRUE(window->engine().playRecording(path, &errorText)) << errorText.toStdString();
-    EXPECT_EQ(text("lDemoMode"), "Replay - run.csv");
+    EXPECT_EQ(text("lDemoMode"), "Checking run.csv: 0 %");
+    QTRY_COMPARE(text("lDemoMode"), QString("Replay - run.csv"));
     QTRY_VERIFY(window->engine().cycle().sample().source == MeasurementSource::Recording);
     measure(1);
     EXPECT_EQ(window->engine().cycle().sample().source, MeasurementSource::Recording)
         << "live measuring waits";
     clock.advance(90 * 33);
-    QTRY_COMPARE(text("lDemoMode"), QString("Test Mode - No Hardware Connected!"));
+    QTRY_COMPARE(text("lDemoMode"), QString("Replay finished - run.csv"));
+    measure(1);
+    EXPECT_EQ(window->engine().cycle().sample().source, MeasurementSource::Recording)
+        << "the finished replay stays to be read";
+    EXPECT_EQ(window->engine().statistics().sinceStart().measurements, 90);
+    window->engine().stopReplay();
+    EXPECT_EQ(text("lDemoMode"), "Test Mode - No Hardware Connected!");
     measure(1);
     EXPECT_EQ(window->engine().cycle().sample().source, MeasurementSource::TestScript);
 }

@@ -14,6 +14,7 @@
 #include <thread>
 #else
 #include <csignal>
+#include <cstdlib>
 #endif
 
 #ifdef Q_OS_WIN
@@ -60,6 +61,24 @@ TEST(SignalQuitter, ASignalDuringAWarningBoxClosesItAndIsKept)
         // The quit also holds for loops started later; only the application's own loop clears it.
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);
         qApp->exec();
+    }
+}
+
+// Something blocks the event loop (an open() of a FIFO without a reader would): the first signal waits for
+// it, the second ends the program.
+TEST(SignalQuitterDeathTest, ASecondSignalBeforeTheFirstWasTakenEndsTheProgram)
+{
+    for (const int signal : {SIGTERM, SIGINT})
+    {
+        EXPECT_EXIT(
+            {
+                SignalQuitter quitter;
+                ::raise(signal);
+                ::raise(signal);
+                std::exit(0);
+            },
+            ::testing::KilledBySignal(signal), "")
+            << signal;
     }
 }
 
