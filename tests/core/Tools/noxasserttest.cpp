@@ -1,5 +1,7 @@
 #include "Tools/noxassert.h"
 
+#include <QProcess>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -28,7 +30,7 @@ TEST(NoxAssertDeathTest, PrintsFileLineExpressionAndMessageOnBothStreamsThenAbor
     EXPECT_DEATH(
         {
             dup2(fileno(stderr), fileno(stdout));
-            std::freopen("/dev/null", "w", stderr);
+            std::freopen(qPrintable(QProcess::nullDevice()), "w", stderr);
             requireWidget(nullptr);
         },
         expected);
