@@ -114,6 +114,11 @@ void GadgetBoard::carryOut(const QByteArray& request)
         itsUsb.replug();
     else if (request == "silent")
         itsBoard.setFault(SimulatedBoard::Fault::Silent);
+    else if (request == "silent-sensor")
+    {
+        itsBoard.setFault(SimulatedBoard::Channel::Control, SimulatedBoard::Fault::None);
+        itsBoard.setFault(SimulatedBoard::Channel::Module, SimulatedBoard::Fault::SilentSensor);
+    }
     else if (request == "stall")
     {
         itsControl.setReading(false);
@@ -124,6 +129,14 @@ void GadgetBoard::carryOut(const QByteArray& request)
         itsBoard.setFault(SimulatedBoard::Fault::None);
         itsControl.setReading(true);
         itsModule.setReading(true);
+    }
+    else if (request == "frames")
+    {
+        QByteArray line("frames");
+        for (const QByteArray& frame : itsUsb.receivedFrames(SimulatedBoard::Channel::Module))
+            line += ' ' + frame.toHex();
+        itsUsb.clearReceivedFrames();
+        std::printf("%s\n", line.constData());
     }
     else
     {

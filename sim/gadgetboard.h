@@ -21,9 +21,11 @@ namespace LidoraSim
 // real unplug; replugging binds it again.
 //
 // Takes requests, one per line, on a command channel (standard input): "unplug", "replug", "silent"
-// (the firmware takes every frame and answers none), "stall" (no output report is taken any more),
-// "normal" (back from both). Each is confirmed with a
-// line "done <request>" on standard output once carried out.
+// (the firmware takes every frame and answers none), "silent-sensor" (the controller answers, the sensor
+// module's own commands are not answered), "stall" (no output report is taken any more),
+// "normal" (back from all of these), "frames" (a line "frames" followed by the request frames the module
+// channel took since the last such request, each in hexadecimal: what a program sent through its stack). Each
+// is confirmed with a line "done <request>" on standard output once carried out.
 class GadgetBoard : public QObject
 {
     Q_OBJECT

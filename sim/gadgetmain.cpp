@@ -15,8 +15,9 @@ int main(int argc, char* argv[])
 {
     QCoreApplication application(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription("The simulated Lidora evaluation board behind a USB gadget. Requests on "
-                                     "standard input: unplug, replug, silent, stall, normal.");
+    parser.setApplicationDescription(
+        "The simulated Lidora evaluation board behind a USB gadget. Requests on "
+        "standard input: unplug, replug, silent, silent-sensor, stall, normal, frames.");
     parser.addHelpOption();
     const QCommandLineOption controlOption("control", "HID function of the control interface.", "node",
                                            "/dev/hidg1");

@@ -29,6 +29,9 @@ QByteArray SimulatedBoard::handleFrame(Channel channel, const QByteArray& frame)
     BoardRequest request;
     if (channelFault == Fault::Silent || !parseFrame(frame, request))
         return QByteArray();
+    if (channelFault == Fault::SilentSensor && channel == Channel::Module &&
+        request.protocol != FIRMWARE_NUMBER_PROTOCOL && !I2cBridge::carries(request.protocol))
+        return QByteArray();
     const BoardAnswer answer = execute(channel, request);
     if (!request.expectsAnswer)
         return QByteArray();

@@ -46,7 +46,11 @@ public:
         // The answer carries another protocol id than its request.
         WrongProtocolId,
         // The answer announces, and carries, one byte more than the request accepts.
-        OversizedLength
+        OversizedLength,
+        // The sensor module has hung on a board that is alive: its own commands are taken and neither
+        // answered nor carried out, while the controller answers its firmware number and the I2C bridge as
+        // ever.
+        SilentSensor
     };
 
     static constexpr unsigned char FIRMWARE_NUMBER_PROTOCOL = 0x67;

@@ -2,14 +2,17 @@
 // scripts/board-vm inside its virtual machine (tests/boardvm/checks.py), one step per call:
 //   list                  the board's interfaces as the stack lists them
 //   open <filter> [hold]  opens the interface, says "opened" or "refused"; with hold keeps it until stdin
-//   ends exchange              the same requests to the real board and to a simulated board in this process,
-//                         answers compared byte for byte
+//                         ends
+//   exchange              the same requests to the real board and to a simulated board in this process,
+//                         each answer valid and the same byte for byte
 //   unplug-read, unplug-write
-//                         a transfer that blocks ("blocking" on stdout) until the board is pulled
+//                         a transfer that blocks ("blocking" on stdout) until the board is pulled; says
+//                         when it ended on the system's monotonic clock, to be set against the unplug
 //   silent                an exchange with a board that does not answer, then, after "waiting" on stdout
 //                         and a line on stdin, one with a board that answers again
 //   replug                an exchange, "ready", then exchanges until the board is back or 20 s pass
-//   serial                opens the board's serial port
+//   serial                opens the board's serial port, exchanges on the HID interfaces and says the
+//                         lines the board's console wrote for them ("console <line>")
 // Every result is one line "<name> <value>..."; the exit status is 0 unless a step could not be carried out.
 #include "Communication/comstream.h"
 #include "HidDevice/hiddevice.h"
@@ -25,6 +28,7 @@
 #include <QFileInfo>
 #include <QThread>
 
+#include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -95,9 +99,18 @@ struct BoardStreams
     BoardChannel module{"mi_04"};
 };
 
+// Milliseconds on CLOCK_MONOTONIC, the clock the checks' time.monotonic() reads too.
+qint64 monotonicMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 // Firmware numbers on both interfaces, a register block written and read back in several reports each
 // way, the module's identification: each answer as the real board gives it and as the firmware gives it
-// in this process. False when one differs.
+// in this process. False when one differs or is not a whole, successful answer: two refusals alike are
+// no exchange.
 bool exchangeAll(BoardStreams& board, bool tell)
 {
     SimulatedBoard reference;
@@ -125,23 +138,31 @@ bool exchangeAll(BoardStreams& board, bool tell)
         {"register block read in 3 reports", false, command(0x61, slave + char(0x10) + char(0x81), 150)},
         {"module identification", false, command(0x08, QByteArray(), 14)},
     };
-    bool same = true;
+    bool allGood = true;
     for (Step& step : steps)
     {
         ScriptedComObject expected = step.object;
-        (step.onControl ? board.control : board.module).stream.execute(&step.object);
+        ComStream& stream = (step.onControl ? board.control : board.module).stream;
+        stream.execute(&step.object);
+        const int error = stream.lastError();
         (step.onControl ? referenceControlStream : referenceModuleStream).execute(&expected);
         const bool matches = step.object.answer == expected.answer &&
                              step.object.valid() == expected.valid() &&
                              step.object.status() == expected.status();
-        same = same && matches;
-        if (tell || !matches)
-            say(QString("%1 %2 %3 bytes %4")
-                    .arg(matches ? "same" : "differs", step.name)
+        const bool answersRequest =
+            step.object.callingType() == IComObject::FireAndForget ||
+            (step.object.valid() && int(step.object.answer.size()) == int(step.object.deserializeSize()));
+        const bool valid = error == 0 && step.object.status() == 0 && answersRequest;
+        allGood = allGood && matches && valid;
+        if (tell || !matches || !valid)
+            say(QString("%1 %2 %3 %4 bytes %5 (error %6, status %7)")
+                    .arg(matches ? "same" : "differs", valid ? "valid" : "invalid", step.name)
                     .arg(step.object.answer.size())
-                    .arg(QString::fromLatin1(step.object.answer.toHex())));
+                    .arg(QString::fromLatin1(step.object.answer.toHex()))
+                    .arg(error)
+                    .arg(int(step.object.status())));
     }
-    return same;
+    return allGood;
 }
 
 // exchangeAll(), said as "<what> all|not all in <ms> ms".
@@ -200,7 +221,7 @@ int unplugDuring(bool reading)
     }
     unsigned char report[REPORT_LENGTH] = {};
     unsigned int bytesRead = 0;
-    say("blocking");
+    say(QString("blocking at %1").arg(monotonicMs()));
     QElapsedTimer timer;
     int result = HID_SUCCESS;
     qint64 lastMs = 0;
@@ -211,6 +232,7 @@ int unplugDuring(bool reading)
             reading ? device.read(report, REPORT_LENGTH, &bytesRead) : device.write(report, REPORT_LENGTH);
         lastMs = timer.elapsed();
     } while (result == HID_SUCCESS || (!reading && result == HID_TIMED_OUT && lastMs < 100));
+    const qint64 endedAt = monotonicMs();
     // The transfer fails as soon as the link is down; the kernel takes the node away a moment later.
     timer.start();
     wchar_t product[256] = {};
@@ -218,9 +240,10 @@ int unplugDuring(bool reading)
         QThread::msleep(10);
     const qint64 goneMs = timer.elapsed();
     device.close();
-    say(QString("result %1 after %2 ms, product string fails %3 ms later, hidraw nodes open %4")
+    say(QString("result %1 after %2 ms, ended at %3, product string fails %4 ms later, hidraw nodes open %5")
             .arg(result)
             .arg(lastMs)
+            .arg(endedAt)
             .arg(goneMs)
             .arg(openHidrawNodes()));
     return 0;
@@ -270,6 +293,24 @@ int replug(BoardStreams& board)
     return 0;
 }
 
+// Reads what the port holds, as the board's console lines, until nothing more comes for quietMs.
+QStringList readConsole(NoxCom::Serial::SerialComDriver& driver, int quietMs)
+{
+    driver.setWaitForReadyRead(true);
+    driver.setTimeout(quietMs);
+    QByteArray bytes;
+    char chunk[4096];
+    for (qint64 count = driver.readBytes(chunk, sizeof chunk); count > 0;
+         count = driver.readBytes(chunk, sizeof chunk))
+        bytes.append(chunk, int(count));
+    QStringList lines;
+    for (const QByteArray& line : bytes.split('\n'))
+        if (!line.trimmed().isEmpty())
+            lines << QString::fromLatin1(line.trimmed());
+    return lines;
+}
+
+// The board's console through the port: one line for each report the board takes.
 int serial()
 {
     NoxCom::Serial::SerialComDeviceInfo filter(SimulatedHidBackend::VENDOR_ID,
@@ -280,6 +321,19 @@ int serial()
     const bool opened = driver.open();
     say(QString("serial %1 %2")
             .arg(ports.isEmpty() ? QString("none") : ports.first().port(), opened ? "opened" : "refused"));
+    if (!opened)
+        return 0;
+    // What the console said before the port was opened belongs to earlier steps.
+    readConsole(driver, 300);
+    BoardStreams board;
+    if (!board.open())
+    {
+        say("refused");
+        return 1;
+    }
+    exchangeAndSay(board, "exchanged", false);
+    for (const QString& line : readConsole(driver, 1500))
+        say("console " + line);
     driver.close();
     return 0;
 }

@@ -201,6 +201,22 @@ TEST(SimulatedBoard, EachFaultSpoilsTheAnswerItNamesOnItsChannelOnly)
     }
 }
 
+TEST(SimulatedBoard, ASilentSensorLeavesTheControllerAnswering)
+{
+    BoardOnStreams rig;
+    rig.board.setFault(Channel::Module, Fault::SilentSensor);
+    rig.ask(Channel::Module, 0x07, "010001", 0);
+    EXPECT_EQ(rig.module.stream.lastError(), ComDriver::RECEIVE_FAILED);
+    EXPECT_EQ(rig.board.sensorModule().operationMode(), 0) << "a hung sensor carries nothing out";
+    ScriptedComObject identification = rig.ask(Channel::Module, 0x08, "", 14);
+    EXPECT_EQ(identification.status(), ComStream::STATUS_ANSWER_NOT_READ);
+    EXPECT_EQ(rig.module.stream.lastError(), ComDriver::RECEIVE_FAILED);
+
+    EXPECT_EQ(rig.ask(Channel::Module, 0x67, "", 3).answer.toHex(), "010402");
+    EXPECT_EQ(rig.ask(Channel::Module, 0x61, "809081", 1).answer.toHex(), "8e");
+    EXPECT_EQ(rig.module.stream.lastError(), ComDriver::SUCCESS);
+}
+
 TEST(SimulatedBoard, DropsFramesWhoseLengthFieldDisagrees)
 {
     SimulatedBoard board;
