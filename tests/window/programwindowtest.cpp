@@ -233,7 +233,8 @@ TEST_F(ProgramWindowTest, OptionsAreExplainedAndUnknownOnesRefused)
     {
         QProcess run;
         run.setProcessEnvironment(noDisplay);
-        run.start(LIDORA_DEMO_BINARY, {option});
+        // Text mode: Windows ends the lines with "\r\n".
+        run.start(LIDORA_DEMO_BINARY, {option}, QIODevice::ReadOnly | QIODevice::Text);
         EXPECT_TRUE(run.waitForFinished(10000)) << option;
         EXPECT_EQ(run.exitCode(), exitCode) << option;
         return QString::fromLocal8Bit(exitCode == 0 ? run.readAllStandardOutput()
