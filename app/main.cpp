@@ -21,6 +21,10 @@
 #include <cstdio>
 #include <memory>
 #include <vector>
+#ifdef _WIN32
+#define NOMINMAX
+#include <windows.h>
+#endif
 
 namespace
 {
@@ -104,6 +108,21 @@ int runHeadless(QCoreApplication& application, const Options& options, NoxCore::
     return signalQuitter.quitRequested() ? 0 : application.exec();
 }
 
+#ifdef _WIN32
+// The program is a window program, so Windows opens no console beside its window. Started from a Command
+// Prompt, it writes its answers to --help and --version, its headless report and its warnings there (unless
+// they are redirected), and Ctrl+C there reaches it.
+void attachToStartingConsole()
+{
+    if (!AttachConsole(ATTACH_PARENT_PROCESS))
+        return;
+    if (GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) == FILE_TYPE_UNKNOWN)
+        std::freopen("CONOUT$", "w", stdout);
+    if (GetFileType(GetStdHandle(STD_ERROR_HANDLE)) == FILE_TYPE_UNKNOWN)
+        std::freopen("CONOUT$", "w", stderr);
+}
+#endif
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -113,6 +132,9 @@ int main(int argc, char* argv[])
     // while the fonts double, and cuts the read-out's texts; its pictures would be drawn blurred.
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+#endif
+#ifdef _WIN32
+    attachToStartingConsole();
 #endif
     CommandLine commandLine;
     int exitCode = 0;

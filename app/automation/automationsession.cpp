@@ -6,8 +6,12 @@
 
 #include <QTcpSocket>
 
+#ifdef _WIN32
+#include <winsock2.h>
+#else
 #include <poll.h>
 #include <sys/ioctl.h>
+#endif
 
 namespace
 {
@@ -23,11 +27,23 @@ int modeOf(const QString& command)
     return -1;
 }
 
-// What the kernel holds from the client that has not been read yet.
-int unreadBytes(qintptr descriptor)
+// The client has ended its stream (a half-close, or it left) and the kernel holds nothing of it that has
+// not been read yet: what Qt reads next is the end.
+bool streamEndsNext(qintptr descriptor)
 {
-    int count = 0;
-    return ::ioctl(int(descriptor), FIONREAD, &count) == 0 ? count : 0;
+#ifdef _WIN32
+    const SOCKET socket = SOCKET(descriptor);
+    u_long unread = 0;
+    WSAPOLLFD peer = {socket, POLLRDNORM, 0};
+    // Windows shows an ended stream as readable with nothing to read.
+    return ::ioctlsocket(socket, FIONREAD, &unread) == 0 && unread == 0 && WSAPoll(&peer, 1, 0) > 0 &&
+           (peer.revents & (POLLRDNORM | POLLHUP)) != 0;
+#else
+    int unread = 0;
+    pollfd peer = {int(descriptor), POLLRDHUP, 0};
+    return ::ioctl(int(descriptor), FIONREAD, &unread) == 0 && unread == 0 && ::poll(&peer, 1, 0) > 0 &&
+           (peer.revents & POLLRDHUP) != 0;
+#endif
 }
 
 } // namespace
@@ -95,10 +111,15 @@ bool AutomationSession::isClosed() const
 {
     if (!isConnected())
         return true;
-    // Qt learns of a close only when it next reads the socket, which may be after a newcomer asks in: the
-    // kernel knows already.
+        // Qt learns of a close only when it next reads the socket, which may be after a newcomer asks in: the
+        // kernel knows already.
+#ifdef _WIN32
+    WSAPOLLFD peer = {SOCKET(itsSocket->socketDescriptor()), POLLRDNORM, 0};
+    return WSAPoll(&peer, 1, 0) > 0 && (peer.revents & (POLLHUP | POLLERR)) != 0;
+#else
     pollfd peer = {int(itsSocket->socketDescriptor()), POLLRDHUP, 0};
     return ::poll(&peer, 1, 0) > 0 && (peer.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
+#endif
 }
 
 void AutomationSession::onSocketLost()
@@ -142,10 +163,7 @@ void AutomationSession::updateReadHold()
     }
     // Only the end of the stream is held back: the client has sent all it will send, and all of it has been
     // read from the kernel.
-    pollfd peer = {int(itsSocket->socketDescriptor()), POLLRDHUP, 0};
-    const bool endOfStreamNext = ::poll(&peer, 1, 0) > 0 && (peer.revents & POLLRDHUP) != 0 &&
-                                 unreadBytes(itsSocket->socketDescriptor()) == 0;
-    if (itsHoldingReads || endOfStreamNext)
+    if (itsHoldingReads || streamEndsNext(itsSocket->socketDescriptor()))
         holdReads();
 }
 

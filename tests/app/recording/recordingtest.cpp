@@ -16,12 +16,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
+#ifndef _WIN32
 #include <csignal>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
+#endif
 
 namespace
 {
@@ -207,11 +209,13 @@ TEST(Recording, FilesThatCannotBeWrittenStopTheRecordingAndKeepWholeRows)
 {
     TempWorkDir dir;
     dir.writeFile("kept.csv", "earlier work\n");
+#ifndef _WIN32
     const QString fifo = dir.filePath("fifo");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const QString fifoWithReader = dir.filePath("read fifo");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifoWithReader).constData(), 0600), 0);
     const int reader = ::open(QFile::encodeName(fifoWithReader).constData(), O_RDONLY | O_NONBLOCK);
+#endif
     // A FIFO or a device would hang the program in open() or write(): refused at once, before either.
     const struct
     {
@@ -220,12 +224,16 @@ TEST(Recording, FilesThatCannotBeWrittenStopTheRecordingAndKeepWholeRows)
         const char* message;
     } refused[] = {
         {dir.filePath("kept.csv"), false, "kept.csv exists already"},
+#ifndef _WIN32
         {"/dev/full", true, "/dev/full is not a regular file"},
         {fifo, true, "fifo is not a regular file"},
         {fifoWithReader, true, "read fifo is not a regular file"},
+        {dir.filePath("no/such/folder/run.csv"), false, "run.csv: No such file or directory"},
+#else
+        {dir.filePath("no/such/folder/run.csv"), false, "run.csv: "},
+#endif
         {dir.path(), true, " is not a regular file"},
         {dir.path(), false, " is not a regular file"},
-        {dir.filePath("no/such/folder/run.csv"), false, "run.csv: No such file or directory"},
     };
     for (const auto& c : refused)
     {
@@ -235,14 +243,17 @@ TEST(Recording, FilesThatCannotBeWrittenStopTheRecordingAndKeepWholeRows)
             << recorder.errorString().toStdString();
         EXPECT_EQ(recorder.refusedExisting(), c.path.endsWith("kept.csv")) << c.message;
     }
+#ifndef _WIN32
     ::close(reader);
     EXPECT_EQ(readWhole(fifo), "Cannot play fifo: not a regular file.");
     EXPECT_EQ(readWhole("/dev/zero"), "Cannot play zero: not a regular file.");
+#endif
     QFile kept(dir.filePath("kept.csv"));
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), "earlier work\n");
 
     ManualClock clock(T0);
+#ifndef _WIN32
     // A disk that fills up in the middle of a row after two rows: those stay, the part of the third is cut
     // off, the recording stops with the system's reason, and the file still plays.
     const QString fullPath = dir.filePath("full.csv");
@@ -270,16 +281,26 @@ TEST(Recording, FilesThatCannotBeWrittenStopTheRecordingAndKeepWholeRows)
     EXPECT_FALSE(full.isRecording());
     EXPECT_EQ(full.rowCount(), 2);
     EXPECT_EQ(readWhole(fullPath), "2 rows");
+#endif
 
     // A file deleted under the running recording.
     MeasurementRecorder removed;
     ASSERT_TRUE(removed.start(dir.filePath("gone.csv"), false));
     QSignalSpy removedFailed(&removed, &MeasurementRecorder::failed);
+#ifdef _WIN32
+    // Windows refuses to delete a file that is open for writing: the recording goes on.
+    EXPECT_FALSE(QFile::remove(dir.filePath("gone.csv")));
+    removed.record(sampleAt(clock.now(), 500));
+    removed.stop();
+    EXPECT_EQ(removedFailed.count(), 0);
+    EXPECT_EQ(rowsIn(dir.filePath("gone.csv")), 1);
+#else
     QFile::remove(dir.filePath("gone.csv"));
     removed.record(sampleAt(clock.now(), 500));
     removed.stop();
     ASSERT_EQ(removedFailed.count(), 1);
     EXPECT_TRUE(removedFailed.first().first().toString().endsWith("the file was removed"));
+#endif
 }
 
 // 3000 samples due at once, then a pause of ten years: the event loop gets its turns in between, the pause
