@@ -1,5 +1,10 @@
 # The Debian package: scripts/package builds it with "cpack -G DEB" in a Release build for the prefix /usr.
-set(CPACK_GENERATOR DEB)
+# The Windows installer and zip: scripts/windows builds them with "cpack -G NSIS" and "cpack -G ZIP".
+if(WIN32)
+    set(CPACK_GENERATOR NSIS ZIP)
+else()
+    set(CPACK_GENERATOR DEB)
+endif()
 set(CPACK_PACKAGE_NAME lidora-demo)
 set(CPACK_PACKAGE_VENDOR "${LIDORA_COMPANY_NAME}")
 set(CPACK_PACKAGE_CONTACT "${LIDORA_COMPANY_NAME} <support@noxsensors.com>")
@@ -23,4 +28,22 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${PROJECT_SOURCE_DIR}/packaging/postinst ${PROJECT_SOURCE_DIR}/packaging/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
+
+# The Windows installer: a Start-menu entry and an uninstaller listed among the installed apps.
+if(WIN32)
+    set(CPACK_PACKAGE_INSTALL_DIRECTORY "${LIDORA_PRODUCT_NAME}")
+    set(CPACK_SYSTEM_NAME windows-x64)
+    # The Start-menu entry; the program lies in the installation folder itself, not in a bin folder.
+    set(CPACK_PACKAGE_EXECUTABLES lidora-demo "${LIDORA_PRODUCT_NAME}")
+    set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
+    set(CPACK_NSIS_DISPLAY_NAME "${LIDORA_PRODUCT_NAME}")
+    set(CPACK_NSIS_PACKAGE_NAME "${LIDORA_PRODUCT_NAME} ${PROJECT_VERSION}")
+    set(CPACK_NSIS_INSTALLED_ICON_NAME lidora-demo.exe)
+    set(CPACK_NSIS_MUI_ICON ${PROJECT_SOURCE_DIR}/packaging/com.noxsensors.LidoraDemo.ico)
+    set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/packaging/com.noxsensors.LidoraDemo.ico)
+    # A second installation replaces the first instead of leaving two entries under Apps.
+    set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+    set(CPACK_NSIS_URL_INFO_ABOUT "${CPACK_DEBIAN_PACKAGE_HOMEPAGE}")
+    set(CPACK_NSIS_CONTACT "${CPACK_PACKAGE_CONTACT}")
+endif()
 include(CPack)

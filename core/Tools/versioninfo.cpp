@@ -1,6 +1,10 @@
 #include "versioninfo.h"
 
-#include "versionresource.h"
+#ifdef Q_OS_WIN
+#include "windows/fileversiontable.h"
+#else
+#include "compiledversiontable.h"
+#endif
 
 namespace NoxCore
 {
@@ -21,32 +25,34 @@ VersionInfo::~VersionInfo() = default;
 
 void VersionInfo::retrieveInfo()
 {
-    const VersionResource* resource = noxProgramVersionResource ? noxProgramVersionResource() : nullptr;
-    if (resource == nullptr)
-        return;
-
-    itsTranslations.clear();
-    for (int i = 0; i < resource->translationCount; ++i)
-        itsTranslations.append(resource->translations[i]);
-    itsStrings.clear();
-    for (int i = 0; i < resource->stringCount; ++i)
-        itsStrings.insert(QString::fromUtf8(resource->strings[i].path),
-                          QString::fromUtf8(resource->strings[i].value));
-    itsIsRetrieved = true;
+    std::unique_ptr<IVersionTable> table = loadTable();
+    if (table)
+        itsTable = std::move(table);
 }
 
 QString VersionInfo::getInfoFromResource(const QString& key) const
 {
-    if (!itsIsRetrieved)
+    if (!itsTable)
         return QString();
 
     QString languageCodePage = QString::fromLatin1(FALLBACK_LANGUAGE_CODE_PAGE);
-    if (!itsTranslations.isEmpty())
+    const QVector<quint32> translations = itsTable->translations();
+    if (!translations.isEmpty())
     {
-        const quint32 translation = itsTranslations.first();
+        const quint32 translation = translations.first();
         languageCodePage = QString::asprintf("%04x%04x", translation & 0xFFFFu, translation >> 16);
     }
-    return itsStrings.value(QStringLiteral("\\StringFileInfo\\%1\\%2").arg(languageCodePage, key));
+    return itsTable->string(QStringLiteral("\\StringFileInfo\\%1\\%2").arg(languageCodePage, key));
+}
+
+std::unique_ptr<IVersionTable> VersionInfo::loadTable() const
+{
+#ifdef Q_OS_WIN
+    return FileVersionTable::ofProgram();
+#else
+    const VersionResource* resource = noxProgramVersionResource ? noxProgramVersionResource() : nullptr;
+    return resource != nullptr ? std::make_unique<CompiledVersionTable>(*resource) : nullptr;
+#endif
 }
 
 QString VersionInfo::fileVersionString() const

@@ -1,16 +1,19 @@
 #ifndef NOXCORE_TOOLS_VERSIONINFO_H
 #define NOXCORE_TOOLS_VERSIONINFO_H
 
-#include <QHash>
+#include "iversiontable.h"
+
 #include <QString>
-#include <QVector>
+
+#include <memory>
 
 namespace NoxCore
 {
 namespace Tools
 {
 
-// Reads the strings of the program's own version table (product name, versions, company). Until
+// Reads the strings of the program's own version table (product name, versions, company): the version
+// resource of the program file on Windows, the table the build compiles into the program on Linux. Until
 // retrieveInfo() has found the table every getter returns an empty string.
 class VersionInfo
 {
@@ -27,11 +30,13 @@ public:
     QString productNameString() const;
     QString companyNameString() const;
 
+protected:
+    // The program's own table; null when it has none. Tests put another table here.
+    virtual std::unique_ptr<IVersionTable> loadTable() const;
+
 private:
-    bool itsIsRetrieved = false;
-    // Private copy of the table, kept for the lifetime of the object.
-    QVector<quint32> itsTranslations;
-    QHash<QString, QString> itsStrings;
+    // Private copy of the table, kept for the lifetime of the object; null until retrieved.
+    std::unique_ptr<IVersionTable> itsTable;
 };
 
 } // namespace Tools

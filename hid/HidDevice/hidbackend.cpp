@@ -1,6 +1,11 @@
 #include "hidbackend.h"
 
+#ifdef Q_OS_WIN
+#include "windows/winhidapi.h"
+#include "windows/winhidbackend.h"
+#else
 #include "linux/hidrawbackend.h"
+#endif
 
 #include <atomic>
 
@@ -14,7 +19,12 @@ std::atomic<IHidBackend*> installedBackend{nullptr};
 
 IHidBackend& platformBackend()
 {
+#ifdef Q_OS_WIN
+    static WinHidApi api;
+    static WinHidBackend backend(api);
+#else
     static HidrawBackend backend(HidrawBackend::SYSFS_ROOT, HidrawBackend::DEV_ROOT);
+#endif
     return backend;
 }
 

@@ -2,12 +2,13 @@
 
 #include "Tools/noxassert.h"
 
-#include <QDeadlineTimer>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSerialPort>
-#include <QSerialPortInfo>
+#ifdef Q_OS_WIN
+#include "windows/winserialapi.h"
+#include "windows/winserialbackend.h"
+#else
+#include "qt/qtserialbackend.h"
+#endif
+
 #include <QtDebug>
 
 namespace NoxCom
@@ -15,16 +16,12 @@ namespace NoxCom
 namespace Serial
 {
 
-namespace
+SerialComDriver::SerialComDriver(const SerialComDeviceInfo& info) : SerialComDriver(info, platformBackend())
 {
+}
 
-// The board's firmware runs its CDC port at a fixed line setting.
-const qint32 BAUD_RATE = 19200;
-
-} // namespace
-
-SerialComDriver::SerialComDriver(const SerialComDeviceInfo& info)
-    : itsDeviceInfo(info), itsWaitForReadyRead(true), itsTimeout(DEFAULT_TIMEOUT_MS)
+SerialComDriver::SerialComDriver(const SerialComDeviceInfo& info, ISerialBackend& backend)
+    : itsBackend(backend), itsDeviceInfo(info), itsWaitForReadyRead(true), itsTimeout(DEFAULT_TIMEOUT_MS)
 {
 }
 
@@ -42,18 +39,13 @@ bool SerialComDriver::open()
     if (devices.isEmpty())
         return false;
     const QString name = devices.first().port();
-    auto port = std::make_unique<QSerialPort>(name);
-    port->setBaudRate(BAUD_RATE);
-    port->setDataBits(QSerialPort::Data8);
-    port->setParity(QSerialPort::NoParity);
-    port->setStopBits(QSerialPort::TwoStop);
-    port->setReadBufferSize(READ_BUFFER_SIZE);
-    if (!port->open(QIODevice::ReadWrite))
+    QString failure;
+    itsPort = itsBackend.open(name, &failure);
+    if (!itsPort)
     {
-        reportOpenFailure(name, *port);
+        reportOpenFailure(name, failure);
         return false;
     }
-    itsPort = std::move(port);
     itsIsOpen = true;
     itsReportedOpenFailure.clear();
     return true;
@@ -69,7 +61,7 @@ bool SerialComDriver::close()
 
 bool SerialComDriver::isOpen()
 {
-    return itsPort && itsPort->isOpen();
+    return itsPort != nullptr;
 }
 
 int SerialComDriver::flush()
@@ -99,10 +91,8 @@ void SerialComDriver::abortTransfer()
 
 void SerialComDriver::resetBuffers()
 {
-    if (!itsPort)
-        return;
-    itsPort->clear(QSerialPort::AllDirections);
-    itsPort->clearError();
+    if (itsPort)
+        itsPort->clear();
 }
 
 void SerialComDriver::setDeviceInfo(const SerialComDeviceInfo& info)
@@ -118,34 +108,19 @@ SerialComDeviceInfo SerialComDriver::deviceInfo() const
 qint64 SerialComDriver::writeBytes(const char* data, qint64 size)
 {
     if (!itsPort)
-        return failTransfer(TRANSMIT_FAILED);
-    const qint64 count = itsPort->write(data, size);
-    if (count >= 0 && waitUntilWritten())
-        return count;
-    const qint64 result = failTransfer(TRANSMIT_FAILED);
-    // What did not leave in time would otherwise go out in front of the next write.
-    if (itsPort)
-        itsPort->clear(QSerialPort::Output);
-    return result;
+        return failTransfer(TRANSMIT_FAILED, ISerialConnection::Transfer::Failed);
+    const ISerialConnection::Transfer transfer = itsPort->write(data, size, itsTimeout);
+    return transfer == ISerialConnection::Transfer::Done ? size : failTransfer(TRANSMIT_FAILED, transfer);
 }
 
 qint64 SerialComDriver::readBytes(char* data, qint64 size)
 {
     if (!itsPort)
-        return failTransfer(RECEIVE_FAILED);
-    // Qt moves arrived bytes into its buffer only from the event loop or inside a wait. A wait of 0 ms
-    // picks up what the system already holds, so a read without waiting does not depend on the event loop
-    // having run since the board sent.
-    if (itsPort->bytesAvailable() == 0 && !itsPort->waitForReadyRead(itsWaitForReadyRead ? itsTimeout : 0))
-    {
-        if (itsWaitForReadyRead || itsPort->error() != QSerialPort::TimeoutError)
-            return failTransfer(RECEIVE_FAILED);
-        itsPort->clearError();
-    }
-    const qint64 count = itsPort->read(data, size);
-    if (count < 0 || itsPort->error() != QSerialPort::NoError)
-        return failTransfer(RECEIVE_FAILED);
-    return count;
+        return failTransfer(RECEIVE_FAILED, ISerialConnection::Transfer::Failed);
+    qint64 count = 0;
+    const ISerialConnection::Transfer transfer =
+        itsPort->read(data, size, itsWaitForReadyRead ? itsTimeout : 0, &count);
+    return transfer == ISerialConnection::Transfer::Done ? count : failTransfer(RECEIVE_FAILED, transfer);
 }
 
 void SerialComDriver::setWaitForReadyRead(bool waitForReadyRead)
@@ -170,7 +145,7 @@ int SerialComDriver::timeout() const
 
 QList<SerialComDeviceInfo> SerialComDriver::listDevices(const SerialComDeviceInfo* filter)
 {
-    return selectDevices(systemPorts(), filter);
+    return selectDevices(platformBackend().presentPorts(filter != nullptr ? filter->vendorId() : 0), filter);
 }
 
 QList<SerialComDeviceInfo> SerialComDriver::selectDevices(const QList<SerialComDeviceInfo>& ports,
@@ -192,90 +167,38 @@ QList<SerialComDeviceInfo> SerialComDriver::selectDevices(const QList<SerialComD
 
 QList<SerialComDeviceInfo> SerialComDriver::presentPorts() const
 {
-    // The state manager retries a closed port every 500 ms on the GUI thread, and Qt's full listing asks
-    // udev about every tty of the machine (some 20 ms here). Without a USB serial port of the board's
-    // vendor there is nothing to list.
-    if (!isUsbPortOfVendorPresent(itsDeviceInfo.vendorId()))
-        return {};
-    return systemPorts();
+    return itsBackend.presentPorts(itsDeviceInfo.vendorId());
 }
 
-bool SerialComDriver::isUsbPortOfVendorPresent(quint16 vendorId)
+ISerialBackend& SerialComDriver::platformBackend()
 {
-    const QDir ttys(QStringLiteral("/sys/class/tty"));
-    if (vendorId == 0 || !ttys.exists())
-        return true;
-    for (const QString& name : ttys.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System))
-    {
-        // A USB serial port's device is its USB interface; the USB device above it holds the vendor id.
-        const QString device = QFileInfo(ttys.filePath(name + QStringLiteral("/device"))).canonicalFilePath();
-        if (device.isEmpty())
-            continue;
-        QFile idVendor(device + QStringLiteral("/../idVendor"));
-        bool ok = false;
-        if (idVendor.open(QIODevice::ReadOnly) &&
-            idVendor.readAll().trimmed().toUShort(&ok, 16) == vendorId && ok)
-            return true;
-    }
-    return false;
+#ifdef Q_OS_WIN
+    static WinSerialApi api;
+    static WinSerialBackend backend(api);
+#else
+    static QtSerialBackend backend;
+#endif
+    return backend;
 }
 
-QList<SerialComDeviceInfo> SerialComDriver::systemPorts()
-{
-    QList<SerialComDeviceInfo> ports;
-    for (const QSerialPortInfo& system : QSerialPortInfo::availablePorts())
-    {
-        SerialComDeviceInfo port(system.vendorIdentifier(), system.productIdentifier());
-        port.setPort(system.portName());
-        port.setManufacturer(system.manufacturer());
-        port.setDescription(system.description());
-        ports.append(port);
-    }
-    return ports;
-}
-
-bool SerialComDriver::waitUntilWritten()
-{
-    // One wait hands Qt's buffer to the system once; a write larger than what the system takes at a time
-    // needs several, or its tail would wait in Qt's buffer for an event loop.
-    const QDeadlineTimer deadline(itsTimeout);
-    while (itsPort->bytesToWrite() > 0)
-    {
-        if (!itsPort->waitForBytesWritten(int(deadline.remainingTime())))
-            return false;
-    }
-    return itsPort->error() == QSerialPort::NoError;
-}
-
-qint64 SerialComDriver::failTransfer(int code)
+qint64 SerialComDriver::failTransfer(int code, ISerialConnection::Transfer transfer)
 {
     itsLastError = code;
-    if (!itsPort)
-        return code;
-    // A hung-up port (the board unplugged) shows as a read or write error, never as a time-out. Keeping it
-    // would hold a dead device node while the board comes back under a new one.
-    const QSerialPort::SerialPortError error = itsPort->error();
-    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError)
-        itsPort->clearError();
-    else
+    if (itsPort && transfer == ISerialConnection::Transfer::Failed)
         releasePort();
     return code;
 }
 
 void SerialComDriver::releasePort()
 {
-    itsPort->close();
     itsPort.reset();
     itsIsOpen = false;
 }
 
-void SerialComDriver::reportOpenFailure(const QString& name, const QSerialPort& port)
+void SerialComDriver::reportOpenFailure(const QString& name, const QString& failure)
 {
     // Named as listed: QSerialPort reports "pts/4" for "/dev/pts/4".
-    QString text = QString("Cannot open serial port %1: %2.").arg(name, port.errorString());
-    if (port.error() == QSerialPort::PermissionError)
-        text += " The user needs read and write access to it (on Debian the group dialout owns /dev/ttyACM*; "
-                "add the user to it and log in again), and no other program may hold it.";
+    const QString text = QString("Cannot open serial port %1: %2").arg(name, failure);
     if (text == itsReportedOpenFailure)
         return;
     itsReportedOpenFailure = text;

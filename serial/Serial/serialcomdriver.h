@@ -1,6 +1,7 @@
 #ifndef NOXCOM_SERIAL_SERIALCOMDRIVER_H
 #define NOXCOM_SERIAL_SERIALCOMDRIVER_H
 
+#include "Serial/iserialbackend.h"
 #include "Serial/serialcomdeviceinfo.h"
 
 #include "Communication/comdriver.h"
@@ -9,8 +10,6 @@
 #include <QString>
 
 #include <memory>
-
-class QSerialPort;
 
 namespace NoxCom
 {
@@ -22,16 +21,18 @@ namespace Serial
 // two stop bits. The driver owns its port while open; the stream operations of IComDriver (flush, write,
 // read) are not offered: the board speaks no stream frames on this port, so writeBytes and readBytes move
 // the bytes as they are. One thread at a time; transfers block for up to timeout() ms.
+//
+// The platform is reached through a serial back end: Qt SerialPort on Linux, the Win32 communications API
+// on Windows.
 class SerialComDriver : public NoxCore::Communication::ComDriver
 {
 public:
     static const int DEFAULT_TIMEOUT_MS = 30000;
-    // What the port keeps of bytes nobody has read yet. The stack holds the board's port open and never
-    // reads it, while the board may talk on it all day; beyond this the bytes wait in the system's
-    // buffer, and the board's own flow control holds the rest back.
-    static constexpr qint64 READ_BUFFER_SIZE = 64 * 1024;
 
+    // On the platform's serial back end.
     explicit SerialComDriver(const SerialComDeviceInfo& info);
+    // On backend, which must outlive the driver.
+    SerialComDriver(const SerialComDeviceInfo& info, ISerialBackend& backend);
     // Releases a port that is still open, so that it is unlocked for the next driver.
     ~SerialComDriver() override;
 
@@ -83,20 +84,17 @@ protected:
     virtual QList<SerialComDeviceInfo> presentPorts() const;
 
 private:
-    static QList<SerialComDeviceInfo> systemPorts();
-    // A quick look at the system's USB serial ports before the full listing; true where it cannot tell.
-    static bool isUsbPortOfVendorPresent(quint16 vendorId);
-    // Waits until Qt has handed every buffered byte to the system or the time-out has passed.
-    bool waitUntilWritten();
-    // Stores code as the last error and leaves the port ready for the next transfer, or closes it when
-    // the failure was more than a time-out.
-    qint64 failTransfer(int code);
+    static ISerialBackend& platformBackend();
+    // Stores code as the last error; closes the port when the failure was more than a time-out, so that a
+    // dead device is not held while the board comes back under a new one.
+    qint64 failTransfer(int code, ISerialConnection::Transfer transfer);
     void releasePort();
-    void reportOpenFailure(const QString& name, const QSerialPort& port);
+    void reportOpenFailure(const QString& name, const QString& failure);
     [[noreturn]] void rejectUnsupported() const;
 
+    ISerialBackend& itsBackend;
     SerialComDeviceInfo itsDeviceInfo;
-    std::unique_ptr<QSerialPort> itsPort;
+    std::unique_ptr<ISerialConnection> itsPort;
     bool itsWaitForReadyRead;
     int itsTimeout;
     // The last open failure warned about; the state manager retries every 500 ms and one warning is

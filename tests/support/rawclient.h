@@ -8,11 +8,15 @@
 
 #include <functional>
 
+#ifdef _WIN32
+#include <winsock2.h>
+#else
 #include <arpa/inet.h>
 #include <cerrno>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 // A TCP client on plain sockets that never blocks: the server under test runs in this thread's event loop,
 // which waitUntil() turns while it waits. It can also do what QTcpSocket never does: close with a reset
@@ -20,7 +24,7 @@
 class RawClient
 {
 public:
-    explicit RawClient(quint16 port) : itsFd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0))
+    explicit RawClient(quint16 port) : itsFd(openNonBlocking())
     {
         sockaddr_in address = {};
         address.sin_family = AF_INET;
@@ -28,29 +32,28 @@ public:
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         // Loopback connects complete in the kernel's backlog without the server's help, unless the backlog
         // is full: then the connect goes on in the background.
-        if (::connect(itsFd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 &&
-            errno != EINPROGRESS)
+        if (isOpen() && ::connect(itsFd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 &&
+            !connectInProgress())
             close();
     }
     ~RawClient() { close(); }
     RawClient(const RawClient&) = delete;
     RawClient& operator=(const RawClient&) = delete;
 
-    bool isOpen() const { return itsFd >= 0; }
+    bool isOpen() const { return itsFd != NO_SOCKET; }
 
     // What the socket takes without waiting.
     qint64 send(const QByteArray& bytes)
     {
-        return isOpen() ? ::send(itsFd, bytes.constData(), size_t(bytes.size()), MSG_DONTWAIT | MSG_NOSIGNAL)
-                        : -1;
+        return isOpen() ? ::send(itsFd, bytes.constData(), bytes.size(), NO_SIGPIPE) : -1;
     }
     // What has arrived, without waiting.
     QByteArray receive()
     {
         QByteArray received;
         char buffer[4096];
-        ssize_t count = 0;
-        while (isOpen() && (count = ::recv(itsFd, buffer, sizeof(buffer), MSG_DONTWAIT)) > 0)
+        int count = 0;
+        while (isOpen() && (count = int(::recv(itsFd, buffer, sizeof(buffer), 0))) > 0)
             received.append(buffer, int(count));
         return received;
     }
@@ -65,20 +68,21 @@ public:
     bool peerClosed()
     {
         char next = 0;
-        return isOpen() && ::recv(itsFd, &next, 1, MSG_DONTWAIT | MSG_PEEK) == 0;
+        return isOpen() && ::recv(itsFd, &next, 1, MSG_PEEK) == 0;
     }
-    void halfClose() { ::shutdown(itsFd, SHUT_WR); }
+    void halfClose() { ::shutdown(itsFd, SEND_SIDE); }
     void reset()
     {
         const linger abortive = {1, 0};
-        ::setsockopt(itsFd, SOL_SOCKET, SO_LINGER, &abortive, sizeof(abortive));
+        ::setsockopt(itsFd, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abortive),
+                     sizeof(abortive));
         close();
     }
     void close()
     {
-        if (itsFd >= 0)
-            ::close(itsFd);
-        itsFd = -1;
+        if (isOpen())
+            closeSocket(itsFd);
+        itsFd = NO_SOCKET;
     }
 
     // Turns the event loop until condition holds; false after timeoutMs.
@@ -98,7 +102,55 @@ public:
     }
 
 private:
-    int itsFd;
+#ifdef _WIN32
+    using Socket = SOCKET;
+    static constexpr Socket NO_SOCKET = INVALID_SOCKET;
+    static constexpr int NO_SIGPIPE = 0;
+    static constexpr int SEND_SIDE = SD_SEND;
+
+    static Socket openNonBlocking()
+    {
+        // Qt's network classes start Winsock too; this client may be the first to need it.
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+        Socket socket = ::socket(AF_INET, SOCK_STREAM, 0);
+        u_long nonBlocking = 1;
+        if (socket == NO_SOCKET)
+            WSACleanup();
+        else
+            ioctlsocket(socket, FIONBIO, &nonBlocking);
+        return socket;
+    }
+    static bool connectInProgress()
+    {
+        return WSAGetLastError() == WSAEWOULDBLOCK;
+    }
+    static void closeSocket(Socket socket)
+    {
+        closesocket(socket);
+        WSACleanup();
+    }
+#else
+    using Socket = int;
+    static constexpr Socket NO_SOCKET = -1;
+    static constexpr int NO_SIGPIPE = MSG_NOSIGNAL;
+    static constexpr int SEND_SIDE = SHUT_WR;
+
+    static Socket openNonBlocking()
+    {
+        return ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    }
+    static bool connectInProgress()
+    {
+        return errno == EINPROGRESS;
+    }
+    static void closeSocket(Socket socket)
+    {
+        ::close(socket);
+    }
+#endif
+
+    Socket itsFd;
 };
 
 #endif

@@ -1,6 +1,7 @@
-// Runs the real program in a real X server (scripts/test starts one with xvfb-run) in test mode and
-// checks what a user would see: the window, the banner, the read-out following the bundled script, the
-// screen saver, and a clean exit on SIGTERM. Leaves a screenshot in the build folder.
+// Runs the real program in a real X server (scripts/test starts one with xvfb-run; the Windows build runs in
+// Wine there) in test mode and checks what a user would see: the window, the banner, the read-out following
+// the bundled script, the screen saver, and a clean exit when the desktop asks for one. Leaves a screenshot
+// in the build folder.
 #include "support/qtprinters.h"
 
 #include <QDir>
@@ -18,7 +19,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <csignal>
+#endif
 
 namespace
 {
@@ -48,10 +53,33 @@ QVector<ReadoutLine> readLog(const QString& path)
 
 bool windowTitled(const QString& title)
 {
+#ifdef _WIN32
+    return FindWindowW(nullptr, reinterpret_cast<const wchar_t*>(title.utf16())) != nullptr;
+#else
     QProcess xwininfo;
     xwininfo.start("xwininfo", {"-root", "-tree"});
     xwininfo.waitForFinished(5000);
     return QString::fromLocal8Bit(xwininfo.readAllStandardOutput()).contains('"' + title + '"');
+#endif
+}
+
+// Asks the program to end as the desktop does: SIGTERM when the session ends on Linux; on Windows, where
+// a window program gets no signals, a close request to its windows.
+void askToEnd(const QProcess& program)
+{
+#ifdef _WIN32
+    const auto closeIfOwned = [](HWND window, LPARAM processId) -> BOOL
+    {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == DWORD(processId) && IsWindowVisible(window))
+            PostMessageW(window, WM_CLOSE, 0, 0);
+        return TRUE;
+    };
+    EnumWindows(closeIfOwned, LPARAM(program.processId()));
+#else
+    ::kill(program.processId(), SIGTERM);
+#endif
 }
 
 class ProgramWindowTest : public ::testing::Test
@@ -132,8 +160,8 @@ TEST_F(ProgramWindowTest, TestModeFollowsTheBundledScriptAndExitsCleanly)
     EXPECT_LE(firstSaver->timeMs - lines.first().timeMs, 4500);
     EXPECT_EQ(firstSaver->state, "No Object Detected");
 
-    // As a desktop session ends: SIGTERM, and the program closes down as from its window.
-    ::kill(program.processId(), SIGTERM);
+    // As a desktop session ends, and the program closes down as from its window.
+    askToEnd(program);
     ASSERT_TRUE(program.waitForFinished(10000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
@@ -184,7 +212,7 @@ TEST_F(ProgramWindowTest, SimulatedBoardServesAnAutomationClient)
 
     // The trace is completed at exit; which telegrams the stack traces is pinned by the stack's test, and the
     // module commands have no telegram form.
-    ::kill(program.processId(), SIGTERM);
+    askToEnd(program);
     ASSERT_TRUE(program.waitForFinished(10000));
     EXPECT_EQ(program.exitCode(), 0);
     QFile trace(tracePath);

@@ -1,8 +1,11 @@
 #include "Tools/versioninfo.h"
+#include "Tools/compiledversiontable.h"
 #include "Tools/versionresource.h"
 
 #include <gtest/gtest.h>
 
+using NoxCore::Tools::CompiledVersionTable;
+using NoxCore::Tools::IVersionTable;
 using NoxCore::Tools::VersionInfo;
 using NoxCore::Tools::VersionResource;
 using NoxCore::Tools::VersionString;
@@ -10,8 +13,9 @@ using NoxCore::Tools::VersionString;
 namespace
 {
 
-// This test program carries its own version table, the way the demo program carries the generated one.
-// Its translation names US English / Unicode, and one key exists only under the fallback translation.
+// This test program carries its own version table, the way the demo program carries the generated one;
+// on Windows it is the program's version resource, built from versioninfotest.rc with the same texts. Its
+// translation names US English / Unicode, and one key exists only under the fallback translation.
 const quint32 TRANSLATIONS[] = {0x04B00409u};
 const VersionString STRINGS[] = {
     {"\\StringFileInfo\\040904b0\\ProductName", "Test Product"},
@@ -21,18 +25,36 @@ const VersionString STRINGS[] = {
     {"\\StringFileInfo\\040904b0\\CompanyName", "Test Company"},
     {"\\StringFileInfo\\041904b0\\ProductName", "Fallback Product"},
 };
-VersionResource theResource = {TRANSLATIONS, 1, STRINGS, 6};
+const VersionResource RESOURCE = {TRANSLATIONS, 1, STRINGS, 6};
+const VersionResource WITHOUT_TRANSLATION = {TRANSLATIONS, 0, STRINGS, 6};
+
+// Reads the given table, or none, instead of the program's.
+class TableVersionInfo : public VersionInfo
+{
+public:
+    explicit TableVersionInfo(const VersionResource* resource) : itsResource(resource) {}
+
+protected:
+    std::unique_ptr<IVersionTable> loadTable() const override
+    {
+        return itsResource != nullptr ? std::make_unique<CompiledVersionTable>(*itsResource) : nullptr;
+    }
+
+private:
+    const VersionResource* itsResource;
+};
 
 } // namespace
 
 extern "C" const VersionResource* noxProgramVersionResource()
 {
-    return &theResource;
+    return &RESOURCE;
 }
 
-TEST(VersionInfo, ReadsEveryKeyUnderTheFirstTranslationOrWithoutOneUnderRussianUnicode)
+TEST(VersionInfo, ReadsEveryKeyOfTheProgramsOwnTableUnderItsFirstTranslation)
 {
     VersionInfo info;
+    EXPECT_EQ(info.productNameString(), QString()) << "nothing before the table is retrieved";
     info.retrieveInfo();
     EXPECT_EQ(info.productNameString(), "Test Product");
     EXPECT_EQ(info.productVersionString(), "2.3.4");
@@ -40,11 +62,16 @@ TEST(VersionInfo, ReadsEveryKeyUnderTheFirstTranslationOrWithoutOneUnderRussianU
     EXPECT_EQ(info.productFolderString(), "testproduct");
     EXPECT_EQ(info.companyNameString(), "Test Company");
     EXPECT_EQ(info.getInfoFromResource("LegalCopyright"), QString());
+}
 
-    theResource.translationCount = 0;
-    VersionInfo fallback;
+TEST(VersionInfo, WithoutATranslationLooksUnderRussianUnicodeAndWithoutATableFindsNothing)
+{
+    TableVersionInfo fallback(&WITHOUT_TRANSLATION);
     fallback.retrieveInfo();
-    theResource.translationCount = 1;
     EXPECT_EQ(fallback.productNameString(), "Fallback Product");
     EXPECT_EQ(fallback.productVersionString(), QString());
+
+    TableVersionInfo missing(nullptr);
+    missing.retrieveInfo();
+    EXPECT_EQ(missing.productNameString(), QString());
 }

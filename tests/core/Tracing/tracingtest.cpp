@@ -26,10 +26,12 @@
 #include <QFileInfo>
 #include <QSignalSpy>
 
-#include <csignal>
 #include <cstdlib>
 #include <memory>
+#ifndef _WIN32
+#include <csignal>
 #include <sys/resource.h>
+#endif
 
 using namespace NoxCore::Communication;
 using namespace NoxCore::Tracing;
@@ -177,7 +179,9 @@ TEST_F(TraceFileTest, RecorderReplacesTheFileWithAWellFormedTraceOfWhatPassesIts
     EXPECT_FALSE(recorder.errorString().isEmpty());
 }
 
-// Fault: a trace that could no longer be written went on silently.
+#ifndef _WIN32
+// Fault: a trace that could no longer be written went on silently. (A full disk is a file size limit here,
+// which Windows does not have.)
 TEST_F(TraceFileTest, RecorderReportsTheFirstFailedWriteOnStandardError)
 {
     const auto traceIntoAFileThatStopsGrowing = [this]
@@ -196,6 +200,7 @@ TEST_F(TraceFileTest, RecorderReportsTheFirstFailedWriteOnStandardError)
     EXPECT_EXIT(traceIntoAFileThatStopsGrowing(), ::testing::ExitedWithCode(0),
                 "^Cannot write the trace [^\n]*trace.xml: File too large\n$");
 }
+#endif
 
 TEST_F(TraceProgram, InsertsAndDeletesRangesOwningEachCommandOnce)
 {

@@ -2,6 +2,7 @@
 #include "HidDevice/linux/hidrawconnection.h"
 
 #include "support/fakehidrawtree.h"
+#include "support/hiddevicepaths.h"
 
 #include <gtest/gtest.h>
 
@@ -31,14 +32,6 @@ HidDeviceInfo infoWithPath(const std::string& path)
     HidDeviceInfo info(VENDOR, PRODUCT);
     info.setPath(path.c_str());
     return info;
-}
-
-QStringList pathsOf(const QList<HidDeviceInfo>& devices)
-{
-    QStringList paths;
-    for (const HidDeviceInfo& device : devices)
-        paths << device.path();
-    return paths;
 }
 
 Bytes counting(unsigned int size)

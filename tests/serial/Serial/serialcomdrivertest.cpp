@@ -219,15 +219,15 @@ TEST_F(SerialComDriverTest, APortNobodyReadsHoldsABoundedAmount)
     ASSERT_EQ(::fcntl(board, F_SETFL, ::fcntl(board, F_GETFL) | O_NONBLOCK), 0);
     const QByteArray line(1024, 'x');
     qint64 sent = 0;
-    for (int round = 0; round < 2000 && sent < 8 * SerialComDriver::READ_BUFFER_SIZE; ++round)
+    for (int round = 0; round < 2000 && sent < 8 * ISerialBackend::READ_BUFFER_SIZE; ++round)
     {
         sent += std::max<ssize_t>(::write(board, line.constData(), size_t(line.size())), 0);
         QCoreApplication::processEvents();
     }
     driver->setWaitForReadyRead(false);
     QByteArray held(int(sent), '\0');
-    EXPECT_LE(driver->readBytes(held.data(), sent), SerialComDriver::READ_BUFFER_SIZE);
-    EXPECT_GT(sent, SerialComDriver::READ_BUFFER_SIZE) << "the board was held back before the bound";
+    EXPECT_LE(driver->readBytes(held.data(), sent), ISerialBackend::READ_BUFFER_SIZE);
+    EXPECT_GT(sent, ISerialBackend::READ_BUFFER_SIZE) << "the board was held back before the bound";
 }
 
 TEST_F(SerialComDriverTest, TimedOutTransfersKeepThePortAndReadsNeedNotWait)

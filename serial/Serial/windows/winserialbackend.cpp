@@ -1,0 +1,122 @@
+#include "winserialbackend.h"
+
+#include "winserialconnection.h"
+
+#include "Tools/scopeexit.h"
+#include "Tools/windows/overlappedfile.h"
+
+#include <QRegularExpression>
+
+namespace NoxCom
+{
+namespace Serial
+{
+
+using NoxCore::Tools::OverlappedFile;
+
+namespace
+{
+
+// What Windows' CDC driver keeps of bytes not yet sent; the board's commands are a few bytes each.
+const quint32 OUTPUT_BUFFER_SIZE = 4096;
+
+quint16 hexIdAfter(const QString& text, const char* key)
+{
+    const QRegularExpressionMatch match =
+        QRegularExpression(QString("%1([0-9A-F]{4})").arg(key), QRegularExpression::CaseInsensitiveOption)
+            .match(text);
+    return match.hasMatch() ? match.captured(1).toUShort(nullptr, 16) : 0;
+}
+
+} // namespace
+
+WinSerialBackend::WinSerialBackend(IWinSerialApi& api) : itsApi(api) {}
+
+QList<SerialComDeviceInfo> WinSerialBackend::presentPorts(quint16)
+{
+    // Unlike the Linux listing, SetupAPI's is quick enough to ask on every try, so the vendor is not used
+    // to skip it.
+    QList<SerialComDeviceInfo> ports;
+    const IWinSerialApi::DeviceSet set = itsApi.openPortSet();
+    if (set == IWinSerialApi::INVALID)
+        return ports;
+    const NoxCore::Tools::ScopeExit release([this, set] { itsApi.closePortSet(set); });
+    SerialComDeviceInfo port;
+    bool isPort = false;
+    for (quint32 index = 0; describePort(set, index, &port, &isPort); ++index)
+    {
+        if (isPort)
+            ports.append(port);
+    }
+    return ports;
+}
+
+std::unique_ptr<ISerialConnection> WinSerialBackend::open(const QString& name, QString* failure)
+{
+    const std::string path = "\\\\.\\" + name.toStdString();
+    std::unique_ptr<OverlappedFile> file = OverlappedFile::openExclusive(itsApi, path);
+    if (!file->isValid())
+    {
+        *failure = file->lastErrorText() + '.';
+        // Windows refuses a COM port that another program holds with "access denied".
+        if (file->openError() == IWinSerialApi::ACCESS_DENIED ||
+            file->openError() == IWinSerialApi::SHARING_VIOLATION)
+            *failure += " Another program holds the port; close it there.";
+        return nullptr;
+    }
+    IWinSerialApi::Line line;
+    line.baudRate = BOARD_BAUD_RATE;
+    line.dataBits = 8;
+    line.parity = 0;
+    line.stopBits = 2;
+    // The buffer sizes are a wish the driver may round or ignore, so only the line setting must hold.
+    itsApi.setBufferSizes(file->handle(), READ_BUFFER_SIZE, OUTPUT_BUFFER_SIZE);
+    const char* failed = nullptr;
+    if (!itsApi.setLine(file->handle(), line))
+        failed = "SetCommState";
+    else if (!itsApi.purge(file->handle()))
+        failed = "PurgeComm";
+    if (failed != nullptr)
+    {
+        *failure = OverlappedFile::describe(itsApi, path, failed, itsApi.lastError()) + '.';
+        return nullptr;
+    }
+    return std::make_unique<WinSerialConnection>(itsApi, std::move(file));
+}
+
+void WinSerialBackend::idsFromHardwareId(const QString& hardwareId, quint16* vendorId, quint16* productId)
+{
+    *vendorId = hexIdAfter(hardwareId, "VID_");
+    *productId = hexIdAfter(hardwareId, "PID_");
+}
+
+bool WinSerialBackend::describePort(IWinSerialApi::DeviceSet set, quint32 index, SerialComDeviceInfo* port,
+                                    bool* isPort)
+{
+    IWinSerialApi::DeviceData data;
+    if (!itsApi.enumPort(set, index, &data))
+        return false;
+    // The Ports class also holds printer ports, and a device without a port name has no port to open.
+    QString name;
+    *isPort = itsApi.portName(set, &data, &name) && name.startsWith("COM", Qt::CaseInsensitive);
+    if (!*isPort)
+        return true;
+    quint16 vendorId = 0;
+    quint16 productId = 0;
+    idsFromHardwareId(property(set, &data, IWinSerialApi::Property::HardwareId), &vendorId, &productId);
+    *port = SerialComDeviceInfo(vendorId, productId);
+    port->setPort(name);
+    port->setManufacturer(property(set, &data, IWinSerialApi::Property::Manufacturer));
+    port->setDescription(property(set, &data, IWinSerialApi::Property::Description));
+    return true;
+}
+
+QString WinSerialBackend::property(IWinSerialApi::DeviceSet set, IWinSerialApi::DeviceData* data,
+                                   IWinSerialApi::Property which)
+{
+    QString value;
+    return itsApi.portProperty(set, data, which, &value) ? value : QString();
+}
+
+} // namespace Serial
+} // namespace NoxCom

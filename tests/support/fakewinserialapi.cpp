@@ -1,0 +1,140 @@
+#include "fakewinserialapi.h"
+
+std::string FakeWinSerialApi::portPath(const QString& name)
+{
+    return "\\\\.\\" + name.toStdString();
+}
+
+void FakeWinSerialApi::addPort(const Port& port)
+{
+    itsPorts.push_back(port);
+    if (!port.name.isEmpty())
+        addDevice(portPath(port.name));
+}
+
+const FakeWinSerialApi::Settings& FakeWinSerialApi::settings(const QString& name)
+{
+    return itsSettings[portPath(name)];
+}
+
+int FakeWinSerialApi::openSets() const
+{
+    return int(itsSets.size());
+}
+
+FakeWinSerialApi::DeviceSet FakeWinSerialApi::openPortSet()
+{
+    const Handle set = newHandle(Kind::Other, "port set");
+    itsSets[set] = true;
+    return set;
+}
+
+bool FakeWinSerialApi::enumPort(DeviceSet set, quint32 index, DeviceData* data)
+{
+    if (itsSets.count(set) == 0)
+        return fail(INVALID_HANDLE_ERROR);
+    if (index >= itsPorts.size())
+        return fail(NO_MORE_ITEMS);
+    data->record[0] = index;
+    return true;
+}
+
+bool FakeWinSerialApi::portProperty(DeviceSet set, DeviceData* data, Property property, QString* value)
+{
+    const Port* port = portOf(set, data);
+    if (port == nullptr)
+        return fail(INVALID_HANDLE_ERROR);
+    switch (property)
+    {
+    case Property::HardwareId:
+        *value = port->hardwareId;
+        break;
+    case Property::Manufacturer:
+        *value = port->manufacturer;
+        break;
+    case Property::Description:
+        *value = port->description;
+        break;
+    }
+    // A property the device does not have is not there at all (ERROR_INVALID_DATA).
+    return !value->isEmpty() || fail(13);
+}
+
+bool FakeWinSerialApi::portName(DeviceSet set, DeviceData* data, QString* name)
+{
+    const Port* port = portOf(set, data);
+    if (port == nullptr || port->name.isEmpty())
+        return fail(FILE_NOT_FOUND);
+    *name = port->name;
+    return true;
+}
+
+bool FakeWinSerialApi::closePortSet(DeviceSet set)
+{
+    if (itsSets.erase(set) == 0)
+        return fail(INVALID_HANDLE_ERROR);
+    return releaseHandle(set);
+}
+
+bool FakeWinSerialApi::setBufferSizes(Handle file, quint32 inputSize, quint32)
+{
+    Settings* settings = settingsOf(file);
+    if (settings == nullptr)
+        return fail(INVALID_HANDLE_ERROR);
+    settings->inputBufferSize = inputSize;
+    return true;
+}
+
+bool FakeWinSerialApi::setLine(Handle file, const Line& line)
+{
+    Settings* settings = settingsOf(file);
+    if (settings == nullptr || failLine)
+        return fail(31);
+    settings->line = line;
+    return true;
+}
+
+bool FakeWinSerialApi::setReadTimeouts(Handle file, const ReadTimeouts& timeouts)
+{
+    Settings* settings = settingsOf(file);
+    Device* port = presentDeviceOf(file);
+    if (settings == nullptr || port == nullptr)
+        return fail(DEVICE_NOT_CONNECTED);
+    settings->readTimeouts.push_back(timeouts);
+    port->readsEndEmpty =
+        timeouts.interval == 0xFFFFFFFFu && timeouts.multiplier == 0 && timeouts.constant == 0;
+    return true;
+}
+
+bool FakeWinSerialApi::purge(Handle file)
+{
+    Settings* settings = settingsOf(file);
+    if (settings == nullptr || presentDeviceOf(file) == nullptr)
+        return fail(DEVICE_NOT_CONNECTED);
+    ++settings->purges;
+    presentDeviceOf(file)->input.clear();
+    return true;
+}
+
+bool FakeWinSerialApi::purgeOutput(Handle file)
+{
+    Settings* settings = settingsOf(file);
+    if (settings == nullptr)
+        return fail(INVALID_HANDLE_ERROR);
+    ++settings->outputPurges;
+    return true;
+}
+
+const FakeWinSerialApi::Port* FakeWinSerialApi::portOf(DeviceSet set, const DeviceData* data)
+{
+    if (itsSets.count(set) == 0 || data->record[0] >= itsPorts.size())
+        return nullptr;
+    return &itsPorts[data->record[0]];
+}
+
+FakeWinSerialApi::Settings* FakeWinSerialApi::settingsOf(Handle file)
+{
+    if (!isOpen(file, Kind::File))
+        return nullptr;
+    return &itsSettings[FakeWinFileApi::pathOf(file)];
+}
