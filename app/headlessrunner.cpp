@@ -1,12 +1,5 @@
 #include "headlessrunner.h"
 
-#include "automationserver.h"
-#include "getcalibrationdatacommand.h"
-#include "logging.h"
-#include "mainwindow.h"
-#include "targetconfigurationcommand.h"
-
-#include "Communication/comstream.h"
 #include "Communication/nodestatemanager.h"
 
 namespace
@@ -18,50 +11,28 @@ const char* const BOARD_NAMES[] = {"board", "simulated board"};
 
 HeadlessRunner::HeadlessRunner(NoxCore::Tracing::Tracer* tracer, MeasurementSource boardSource,
                                FILE* statusOutput, QObject* parent)
-    : QObject(parent), itsStatusOutput(statusOutput), itsBoardSource(boardSource)
+    : QObject(parent), itsEngine(tracer), itsStatusOutput(statusOutput), itsBoardSource(boardSource)
 {
-    itsVersionInfo.retrieveInfo();
-    itsControlLogic.initialize(tracer);
-    if (itsControlLogic.stack().tryGetStateManager(QStringLiteral("MODULE_STREAM"), &itsModuleStateManager))
+    if (itsEngine.controlLogic().stack().tryGetStateManager(QStringLiteral("MODULE_STREAM"),
+                                                            &itsModuleStateManager))
         connect(itsModuleStateManager, &NoxCore::Communication::NodeStateManager::stateChanged, this,
                 &HeadlessRunner::onModuleStateChanged);
-    connect(&itsControlLogic, &ControlLogic::tofModuleActivated, this, &HeadlessRunner::onToFModuleActivated);
-    itsCycle.setModuleStream(itsControlLogic.moduleStream());
-    itsCycle.setBoardSource(boardSource);
-    itsControlLogic.activate();
+    connect(&itsEngine, &MeasurementEngine::identificationFailed, this,
+            &HeadlessRunner::onItsEngineIdentificationFailed);
+    connect(&itsEngine, &MeasurementEngine::otherInstanceFound, this,
+            &HeadlessRunner::onItsEngineOtherInstanceFound);
+    connect(&itsEngine, &MeasurementEngine::recordingFailed, this,
+            &HeadlessRunner::onItsEngineRecordingFailed);
+    itsEngine.setBoardSource(boardSource);
+    itsEngine.start();
     reportBoard();
-
-    connect(&itsCycle, &MeasurementCycle::measured, &itsRecorder, &MeasurementRecorder::record);
-    connect(&itsRecorder, &MeasurementRecorder::failed, this, &HeadlessRunner::onItsRecorderFailed);
-    connect(&itsTimer, &QTimer::timeout, this, &HeadlessRunner::onItsTimerTimeout);
-    itsTimer.start(MainWindow::MEASUREMENT_PERIOD_MS);
-
-    itsAutomationServer = new AutomationServer(*this, this);
-    QString errorText;
-    if (!itsAutomationServer->listen(AutomationServer::PORT, &errorText))
-        std::fprintf(stderr,
-                     "Automation port 127.0.0.1:%u is not available (%s); running without automation.\n",
-                     unsigned(AutomationServer::PORT), qPrintable(errorText));
 }
 
 HeadlessRunner::~HeadlessRunner()
 {
-    // A client still connected, and the stack going down, must not call back into a runner that is half gone.
+    // The stack going down must not report into a runner that is half gone.
     if (itsModuleStateManager != nullptr)
         itsModuleStateManager->disconnect(this);
-    itsCycle.setLogging(nullptr);
-    delete itsAutomationServer;
-}
-
-void HeadlessRunner::onItsTimerTimeout()
-{
-    // On a busy machine a late tick can be followed by the next one at once; a second exchange in the same
-    // instant tells nothing new and would give two rows with one time.
-    if (itsSinceMeasurement.isValid() &&
-        itsSinceMeasurement.elapsed() < MainWindow::MEASUREMENT_PERIOD_MS / 2)
-        return;
-    itsSinceMeasurement.start();
-    itsCycle.measure();
 }
 
 void HeadlessRunner::onModuleStateChanged(NoxCore::Communication::NodeStateContext, int, int)
@@ -71,7 +42,7 @@ void HeadlessRunner::onModuleStateChanged(NoxCore::Communication::NodeStateConte
 
 void HeadlessRunner::reportBoard()
 {
-    const int connected = itsCycle.isModuleStreamOpen() ? 1 : 0;
+    const int connected = itsEngine.isModuleStreamOpen() ? 1 : 0;
     if (connected == itsBoardReported)
         return;
     itsBoardReported = connected;
@@ -82,65 +53,17 @@ void HeadlessRunner::reportBoard()
     std::fflush(itsStatusOutput);
 }
 
-void HeadlessRunner::onToFModuleActivated()
+void HeadlessRunner::onItsEngineIdentificationFailed()
 {
-    if (!isTargetConnected())
-        return;
-    // A board plugged in later gets the mode too.
-    sendOperationMode();
-    itsControlLogic.moduleStream()->execute(&itsIdentification);
+    std::fprintf(stderr, "Could not retrieve serial number.\n");
 }
 
-void HeadlessRunner::onItsRecorderFailed(const QString& message)
+void HeadlessRunner::onItsEngineOtherInstanceFound()
+{
+    std::fprintf(stderr, "Could not connect to target. Is another instance of the GUI already running?\n");
+}
+
+void HeadlessRunner::onItsEngineRecordingFailed(const QString& message)
 {
     std::fprintf(stderr, "%s.\n", qPrintable(message));
-}
-
-void HeadlessRunner::automationStarted(Logging* writer)
-{
-    // The client decides when to measure.
-    itsTimer.stop();
-    itsCycle.setLogging(writer);
-}
-
-void HeadlessRunner::automationEnded()
-{
-    itsCycle.setLogging(nullptr);
-    itsTimer.start();
-}
-
-QString HeadlessRunner::versionRecord()
-{
-    return Logging::versionRecord(itsIdentification.serialNumber(), itsIdentification.app0Revision(),
-                                  itsVersionInfo.productVersionString(), itsIdentification.driverRevision(),
-                                  itsIdentification.extraRevision(), itsIdentification.chipRevision());
-}
-
-QStringList HeadlessRunner::calibrationLines()
-{
-    if (!isTargetConnected())
-        return {};
-    NoxCore::Communication::ComStream* stream = itsControlLogic.moduleStream();
-    GetCalibrationDataCommand calibration(Logging::AUTOMATION_CALIBRATION_BLOCK);
-    stream->execute(&calibration);
-    if (stream->lastError() != 0)
-        return {};
-    return Logging::calibrationLines(calibration);
-}
-
-void HeadlessRunner::selectOperationMode(int mode)
-{
-    // As the window's mode box: selecting the mode that is selected already sends nothing.
-    if (mode == itsOperationMode)
-        return;
-    itsOperationMode = mode;
-    sendOperationMode();
-}
-
-void HeadlessRunner::sendOperationMode()
-{
-    if (!isTargetConnected())
-        return;
-    TargetConfigurationCommand configuration(1, 0, quint8(itsOperationMode));
-    itsControlLogic.moduleStream()->execute(&configuration);
 }

@@ -7,7 +7,8 @@ class QSocketNotifier;
 
 // Ends the event loop on SIGINT and SIGTERM, so that Ctrl+C in a terminal or a service stop shuts the
 // program down like its Exit command: the window's destructor runs, the single-instance mark is cleared.
-// A signal handler may do almost nothing, so it only writes a byte into a pipe that the event loop watches.
+// A signal handler may do almost nothing, so on Linux it only writes a byte into a pipe that the event loop
+// watches. On Windows, Ctrl+C and Ctrl+Break in a console do the same.
 // A signal taken in start-up's own event loops (a warning box) ends them, but the main loop has not begun
 // yet: main() asks quitRequested() before it starts it.
 class SignalQuitter : public QObject
@@ -19,14 +20,20 @@ public:
     ~SignalQuitter() override;
 
     // False when the pipe or the handlers could not be set up; the signals then keep their default action.
-    bool isInstalled() const { return itsNotifier != nullptr; }
+    bool isInstalled() const { return itsInstalled; }
     bool quitRequested() const { return itsQuitRequested; }
 
 private slots:
+#ifndef _WIN32
     void onSignalPipeReadable();
+#endif
+    void onQuitSignal();
 
 private:
+#ifndef _WIN32
     QSocketNotifier* itsNotifier = nullptr;
+#endif
+    bool itsInstalled = false;
     bool itsQuitRequested = false;
 };
 

@@ -35,7 +35,7 @@ void BM_MeasurementCycle(benchmark::State& state)
     MeasurementCycle cycle;
     for (auto _ : state)
     {
-        clock.advance(MainWindow::MEASUREMENT_PERIOD_MS);
+        clock.advance(MeasurementEngine::MEASUREMENT_PERIOD_MS);
         cycle.measure();
     }
     state.counters["cycles_per_s"] = benchmark::Counter(state.iterations(), benchmark::Counter::kIsRate);
@@ -60,7 +60,7 @@ void BM_MeasurementCycleRecordedWithStatisticsAndHistory(benchmark::State& state
                      [&statistics](const MeasurementSample& sample) { statistics.add(sample); });
     for (auto _ : state)
     {
-        clock.advance(MainWindow::MEASUREMENT_PERIOD_MS);
+        clock.advance(MeasurementEngine::MEASUREMENT_PERIOD_MS);
         cycle.measure();
     }
     state.counters["cycles_per_s"] = benchmark::Counter(state.iterations(), benchmark::Counter::kIsRate);
@@ -86,7 +86,7 @@ void BM_FullCycleWithReplots(benchmark::State& state)
         window.startRecording(dir.filePath("run.csv"), true, nullptr);
     for (auto _ : state)
     {
-        clock.advance(MainWindow::MEASUREMENT_PERIOD_MS);
+        clock.advance(MeasurementEngine::MEASUREMENT_PERIOD_MS);
         window.on_pbStart_clicked();
     }
     state.counters["cycles_per_s"] = benchmark::Counter(state.iterations(), benchmark::Counter::kIsRate);

@@ -31,6 +31,8 @@ set(CPACK_STRIP_FILES ON)
 
 # The Windows installer: a Start-menu entry and an uninstaller listed among the installed apps.
 if(WIN32)
+    # A 64-bit program belongs in "Program Files", not in the 32-bit programs' folder NSIS picks by default.
+    set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
     set(CPACK_PACKAGE_INSTALL_DIRECTORY "${LIDORA_PRODUCT_NAME}")
     set(CPACK_SYSTEM_NAME windows-x64)
     # The Start-menu entry; the program lies in the installation folder itself, not in a bin folder.

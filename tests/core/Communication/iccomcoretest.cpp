@@ -16,9 +16,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <functional>
-#include <unistd.h>
+#include <thread>
 
 using namespace NoxCore::Communication;
 using LidoraSim::I2cBridge;
@@ -325,10 +326,16 @@ TEST_F(IcComCoreScriptedTest, ObserversNamingARegisterAndObserversOfAllAreToldOn
 
 TEST_F(IcComCoreScriptedTest, ObserversMayCallBackIntoTheCore)
 {
-    // A deadlock would hang the child for good; the alarm ends it, and the test fails.
+    // A deadlock would hang the child for good; the watchdog ends it, and the test fails.
     const auto readFromInsideANotification = [this]()
     {
-        alarm(10);
+        std::thread(
+            []
+            {
+                std::this_thread::sleep_for(std::chrono::seconds(10));
+                std::_Exit(2);
+            })
+            .detach();
         driver.addAnswer(TRANSFER_PROTOCOL, 0, QByteArray::fromHex("7f"));
         RegisterValue inner;
         observer.onValueChanged = [this, &inner]()

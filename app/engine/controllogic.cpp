@@ -5,16 +5,8 @@
 #include "Communication/iccomcore.h"
 #include "Communication/nodestate.h"
 #include "Communication/nodestatemanager.h"
-#include "intents/intent.h"
-#include "intents/intentmanager.h"
-
-#include <QCoreApplication>
-
-#include <cassert>
 
 using namespace NoxCore::Communication;
-using NoxGui::Intents::Intent;
-using NoxGui::Intents::IntentManager;
 
 namespace
 {
@@ -32,23 +24,10 @@ const QString MODULE_STREAM = QStringLiteral("MODULE_STREAM");
 ControlLogic::ControlLogic()
     : itsI2cConfig(I2C_MODULE, I2C_CLOCK_MODE, I2C_CUSTOM_CLOCK_SPEED, I2C_CONFIG_TRACE), itsStack(this)
 {
-    IntentManager::instance()->addExecutor(this);
-
-    Intent* myInt =
-        new Intent("intExit", tr("Exit"), QIcon(), tr("Quits this instance of the program"), false);
-    assert(myInt != NULL);
-    itsIntents.append(myInt);
-    myInt =
-        new Intent("intOpenAboutDialog", tr("About Dialog"), QIcon(), tr("Opens the About Dialog"), false);
-    assert(myInt != NULL);
-    itsIntents.append(myInt);
 }
 
 ControlLogic::~ControlLogic()
 {
-    IntentManager::instance()->removeExecutor(this);
-    qDeleteAll(itsIntents);
-    itsIntents.clear();
     shutdown();
 }
 
@@ -120,14 +99,4 @@ void ControlLogic::onModuleStateChanged(NodeStateContext, int, int currentState)
 {
     if (currentState == NodeState::Open)
         emit tofModuleActivated();
-}
-
-void ControlLogic::intExit_update(bool*)
-{
-    // Quitting is always possible.
-}
-
-void ControlLogic::intExit_execute(NoxGui::Intents::IIntentExecuteParameter*)
-{
-    QCoreApplication::quit();
 }

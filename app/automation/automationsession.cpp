@@ -6,7 +6,11 @@
 
 #include <QTcpSocket>
 
+#ifdef _WIN32
+#include <winsock2.h>
+#else
 #include <poll.h>
+#endif
 
 namespace
 {
@@ -87,10 +91,15 @@ bool AutomationSession::isClosed() const
 {
     if (!isConnected())
         return true;
-    // Qt learns of a close only when it next reads the socket, which may be after a newcomer asks in: the
-    // kernel knows already.
+        // Qt learns of a close only when it next reads the socket, which may be after a newcomer asks in: the
+        // kernel knows already.
+#ifdef _WIN32
+    WSAPOLLFD peer = {SOCKET(itsSocket->socketDescriptor()), POLLRDNORM, 0};
+    return WSAPoll(&peer, 1, 0) > 0 && (peer.revents & (POLLHUP | POLLERR)) != 0;
+#else
     pollfd peer = {int(itsSocket->socketDescriptor()), POLLRDHUP, 0};
     return ::poll(&peer, 1, 0) > 0 && (peer.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
+#endif
 }
 
 void AutomationSession::onSocketLost()

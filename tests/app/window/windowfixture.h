@@ -46,7 +46,7 @@ protected:
     {
         for (int i = 0; i < count; ++i)
         {
-            clock.advance(MainWindow::MEASUREMENT_PERIOD_MS);
+            clock.advance(MeasurementEngine::MEASUREMENT_PERIOD_MS);
             window->on_pbStart_clicked();
         }
     }

@@ -50,7 +50,7 @@ TEST_F(BoardWindowTest, StartsOnTheBoardFallsBackToTheScriptOnUnplugAndReadsTheI
     EXPECT_EQ(text("lbApp0Revision"), "App0 Rev. 1.3.0.12");
     EXPECT_EQ(text("lbDriverRevision"), "Drv. Rev. 2.1.0.4");
     EXPECT_EQ(text("lbChipInfo"), "Chip Revision: 3");
-    EXPECT_NE(window->cycle().processor().rawDistanceSeries()[0], 1500.0) << "not the script";
+    EXPECT_NE(window->engine().cycle().processor().rawDistanceSeries()[0], 1500.0) << "not the script";
 
     // Mode 2 once at start-up, then the combo's modes; the bar chart follows.
     QComboBox* mode = child<QComboBox>("cbOperationMode");
@@ -100,10 +100,10 @@ TEST_F(BoardWindowTest, FailedIdentificationOrCalibrationReadIsAFailureWhateverT
             usb->backend.setHidFault(LidoraSim::SimulatedHidBackend::HidFault::NoAnswer);
         QString warning;
         answerNextMessageBox(&warning);
-        window->onToFModuleActivated();
+        window->engine().onToFModuleActivated();
         EXPECT_EQ(warning, "Warning|Could not retrieve serial number.") << "unplugged " << unplugged;
         EXPECT_EQ(text("lbSerialNumber"), before) << "unplugged " << unplugged;
-        EXPECT_TRUE(window->calibrationLines().isEmpty()) << "unplugged " << unplugged;
+        EXPECT_TRUE(window->engine().calibrationLines().isEmpty()) << "unplugged " << unplugged;
     }
 }
 
@@ -153,7 +153,7 @@ TEST_F(AutomationTest, AClientConnectingDuringATickGetsOnlyWhatItAsksForAndSwitc
     RawClient client(AutomationServer::PORT);
     // A continuous tick lets events run: the client is taken on there and must not get that tick's
     // measurement.
-    window->clickpbStartContinuous();
+    QMetaObject::invokeMethod(&window->engine(), "onItsTimerTimeout");
     EXPECT_FALSE(child<QCheckBox>("cbContinuousMode")->isChecked());
     EXPECT_FALSE(child<QCheckBox>("cbContinuousMode")->isEnabled());
     EXPECT_FALSE(child<QPushButton>("pbStart")->isEnabled());
@@ -201,7 +201,7 @@ TEST_F(AutomationTest, DuringAReplayAClientsCommandsAreRefusedNotLeftWaiting)
     ASSERT_TRUE(window->startRecording(path, false, &errorText));
     measure(30);
     start("", true); // the old window's recording ends with it
-    ASSERT_TRUE(window->playRecording(path, &errorText)) << errorText.toStdString();
+    ASSERT_TRUE(window->engine().playRecording(path, &errorText)) << errorText.toStdString();
 
     RawClient client(AutomationServer::PORT);
     client.send("m\n");

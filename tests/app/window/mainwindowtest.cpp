@@ -48,9 +48,9 @@ TEST_F(MainWindowTest, StateLabelChangesAtMostEveryQuarterSecondAndTheReadOutSho
     while (text("lObjectDetection") != "Far Object Detected" && sinceChange < 1000)
     {
         measure(1);
-        sinceChange += MainWindow::MEASUREMENT_PERIOD_MS;
+        sinceChange += MeasurementEngine::MEASUREMENT_PERIOD_MS;
     }
-    EXPECT_GT(sinceChange, 250 - 2 * MainWindow::MEASUREMENT_PERIOD_MS);
+    EXPECT_GT(sinceChange, 250 - 2 * MeasurementEngine::MEASUREMENT_PERIOD_MS);
     EXPECT_LE(sinceChange, 300);
     EXPECT_EQ(child<QLabel>("lObjectDetection")->styleSheet(), "QLabel { color: rgb(10, 10, 140); }");
     EXPECT_EQ(text("lbDistance"), "123 cm");
@@ -62,7 +62,7 @@ TEST_F(MainWindowTest, NoObjectShowsDashesAndTheScreenSaverThreeSecondsAfterTheF
 {
     start("OBJ,0,0\n");
     clock.advance(10000); // a slow start: the seconds count from the first measurement
-    measure(3000 / MainWindow::MEASUREMENT_PERIOD_MS - 1);
+    measure(3000 / MeasurementEngine::MEASUREMENT_PERIOD_MS - 1);
     EXPECT_EQ(text("lObjectDetection"), "No Object Detected");
     EXPECT_EQ(text("lbDistance"), "-");
     EXPECT_EQ(legendRow(1), "Confidence: -");
@@ -143,16 +143,17 @@ TEST_F(MainWindowTest, ABadRecordingIsRefusedAndAGoodOnePlaysAndReturnsToLiveMea
 
     workDir.writeFile("bad.csv", "time,distance\r\n");
     // Why the reader refuses it is the reader's test.
-    EXPECT_FALSE(window->playRecording(workDir.filePath("bad.csv"), &errorText));
+    EXPECT_FALSE(window->engine().playRecording(workDir.filePath("bad.csv"), &errorText));
     EXPECT_EQ(text("lDemoMode"), "Test Mode - No Hardware Connected!") << "nothing of it shown";
 
-    ASSERT_TRUE(window->playRecording(path, &errorText)) << errorText.toStdString();
+    ASSERT_TRUE(window->engine().playRecording(path, &errorText)) << errorText.toStdString();
     EXPECT_EQ(text("lDemoMode"), "Replay - run.csv");
-    QTRY_VERIFY(window->cycle().sample().source == MeasurementSource::Recording);
+    QTRY_VERIFY(window->engine().cycle().sample().source == MeasurementSource::Recording);
     measure(1);
-    EXPECT_EQ(window->cycle().sample().source, MeasurementSource::Recording) << "live measuring waits";
+    EXPECT_EQ(window->engine().cycle().sample().source, MeasurementSource::Recording)
+        << "live measuring waits";
     clock.advance(90 * 33);
     QTRY_COMPARE(text("lDemoMode"), QString("Test Mode - No Hardware Connected!"));
     measure(1);
-    EXPECT_EQ(window->cycle().sample().source, MeasurementSource::TestScript);
+    EXPECT_EQ(window->engine().cycle().sample().source, MeasurementSource::TestScript);
 }

@@ -6,9 +6,7 @@
 #include "Communication/I2c/i2cconfigcomobject.h"
 #include "Communication/nodestatecontext.h"
 #include "Tools/delegate.h"
-#include "intents/iintentexecutor.h"
 
-#include <QList>
 #include <QObject>
 
 namespace NoxCore
@@ -19,22 +17,12 @@ class ComStream;
 }
 } // namespace NoxCore
 
-namespace NoxGui
-{
-namespace Intents
-{
-class Intent;
-class IIntentExecuteParameter;
-} // namespace Intents
-} // namespace NoxGui
-
 // Decides when the demo talks to the board: owns the board's communication stack, switches it on and off,
-// and turns the state changes of the module stream and the register core into application events. Also
-// serves the "intExit" intent and creates the "intOpenAboutDialog" intent that the main window serves.
-class ControlLogic : public QObject, public NoxGui::Intents::IIntentExecutor
+// and turns the state changes of the module stream and the register core into application events. Knows
+// no menu: the window's ProgramIntents serve "intExit" and "intOpenAboutDialog".
+class ControlLogic : public QObject
 {
     Q_OBJECT
-    Q_INTERFACES(NoxGui::Intents::IIntentExecutor)
 
 public:
     static constexpr quint16 PRODUCT_ID = 0x0C08;
@@ -68,8 +56,6 @@ public slots:
                           int currentState);
     void onModuleStateChanged(NoxCore::Communication::NodeStateContext context, int previousState,
                               int currentState);
-    void intExit_update(bool* enabled);
-    void intExit_execute(NoxGui::Intents::IIntentExecuteParameter* parameter);
 
 private:
     NoxCore::Communication::NodeStateManager* icStateManager() const;
@@ -79,7 +65,6 @@ private:
     NoxCore::Tools::Delegate itsCommunicationDeinitialized;
     NoxCore::Communication::I2c::I2cConfigComObject itsI2cConfig;
     NoxRasPi::RasPiStreamCommunicationStack itsStack;
-    QList<NoxGui::Intents::Intent*> itsIntents;
 };
 
 #endif

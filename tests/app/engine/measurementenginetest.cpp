@@ -1,0 +1,150 @@
+// The engine behind the window and headless mode, run as headless mode runs it: a QCoreApplication, no
+// display. Each test guards a rule the two faces once kept differently (issue 22).
+#include "measurementengine.h"
+#include "headlessrunner.h"
+#include "targetconfigurationcommand.h"
+
+#include "Communication/nodestate.h"
+#include "Communication/nodestatemanager.h"
+
+#include "support/manualclock.h"
+#include "support/qtprinters.h"
+#include "support/simulatedusb.h"
+#include "support/tempworkdir.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace
+{
+
+class MeasurementEngineTest : public ::testing::Test
+{
+protected:
+    QString emptyVersionRecord(const MeasurementEngine& engine) const
+    {
+        return "#VER;;;" + engine.versionInfo().productVersionString() + ";;;\r\n";
+    }
+    int operationModeFrames() const
+    {
+        int count = 0;
+        for (const QByteArray& frame :
+             usb->backend.receivedFrames(LidoraSim::SimulatedBoard::Channel::Module))
+            count += quint8(frame.at(0)) == TargetConfigurationCommand::PROTOCOL ? 1 : 0;
+        return count;
+    }
+
+    TempWorkDir workDir;
+    std::unique_ptr<SimulatedUsb> usb;
+};
+
+} // namespace
+
+TEST_F(MeasurementEngineTest, VersionRecordNeverCarriesThePlaceholdersOfAnUnansweredIdentification)
+{
+    usb = std::make_unique<SimulatedUsb>(false);
+    {
+        MeasurementEngine engine;
+        engine.start();
+        EXPECT_EQ(engine.versionRecord(), emptyVersionRecord(engine)) << "no board";
+    }
+
+    // The old USB goes first: back ends are restored last in, first out.
+    usb.reset();
+    usb = std::make_unique<SimulatedUsb>(true);
+    MeasurementEngine engine;
+    QSignalSpy identified(&engine, &MeasurementEngine::moduleIdentified);
+    QSignalSpy failed(&engine, &MeasurementEngine::identificationFailed);
+    engine.start();
+    ASSERT_EQ(identified.count(), 1);
+    const QString identifiedRecord = engine.versionRecord();
+    EXPECT_NE(identifiedRecord, emptyVersionRecord(engine));
+    EXPECT_FALSE(identifiedRecord.contains("00-00-00-00"));
+
+    // The module comes back but does not answer: the read fails, and what was read before stays.
+    usb->backend.setHidFault(LidoraSim::SimulatedHidBackend::HidFault::NoAnswer);
+    engine.onToFModuleActivated();
+    EXPECT_EQ(failed.count(), 1);
+    EXPECT_EQ(engine.versionRecord(), identifiedRecord);
+}
+
+TEST_F(MeasurementEngineTest, OperationModeIsSentAtStartAndOnChangeButNotWhenTheModuleComesBack)
+{
+    usb = std::make_unique<SimulatedUsb>(true);
+    MeasurementEngine engine;
+    QSignalSpy identified(&engine, &MeasurementEngine::moduleIdentified);
+    QSignalSpy failed(&engine, &MeasurementEngine::identificationFailed);
+    engine.start();
+    EXPECT_EQ(operationModeFrames(), 1);
+
+    NoxCore::Communication::NodeStateManager* module = nullptr;
+    ASSERT_TRUE(engine.controlLogic().stack().tryGetStateManager("MODULE_STREAM", &module));
+    usb->backend.unplug();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [module] { return module->lastState() == NoxCore::Communication::NodeState::Closed; }, 5000));
+    usb->backend.replug();
+    ASSERT_TRUE(QTest::qWaitFor([&identified] { return identified.count() == 2; }, 5000));
+    EXPECT_EQ(failed.count(), 0);
+    EXPECT_EQ(operationModeFrames(), 1) << "the module keeps its mode";
+
+    engine.selectOperationMode(IAutomationTarget::DISTANCE_MODE);
+    engine.selectOperationMode(IAutomationTarget::DISTANCE_MODE);
+    EXPECT_EQ(operationModeFrames(), 2) << "the mode selected already is not sent again";
+}
+
+TEST_F(MeasurementEngineTest, HeadlessModeSetsTheInstanceMarkThatAWindowStartedBesideItFinds)
+{
+    usb = std::make_unique<SimulatedUsb>(false);
+    FILE* console = std::tmpfile();
+    ASSERT_NE(console, nullptr);
+    {
+        HeadlessRunner headless(nullptr, MeasurementSource::Board, console);
+        MeasurementEngine besides;
+        QSignalSpy otherInstance(&besides, &MeasurementEngine::otherInstanceFound);
+        besides.start();
+        EXPECT_EQ(otherInstance.count(), 1);
+    }
+    // The headless instance cleared its mark as it ended; the one beside it left it alone.
+    MeasurementEngine later;
+    QSignalSpy otherInstance(&later, &MeasurementEngine::otherInstanceFound);
+    later.start();
+    EXPECT_EQ(otherInstance.count(), 0);
+    std::fclose(console);
+}
+
+TEST_F(MeasurementEngineTest, ATickWithinHalfAPeriodOfTheLastMeasurementIsSkipped)
+{
+    usb = std::make_unique<SimulatedUsb>(false);
+    ManualClock clock;
+    qRegisterMetaType<MeasurementSample>("MeasurementSample");
+    // Not started, so that only the ticks below measure.
+    MeasurementEngine engine;
+    QSignalSpy measured(&engine, &MeasurementEngine::measured);
+    const auto tick = [&engine] { QMetaObject::invokeMethod(&engine, "onItsTimerTimeout"); };
+    const struct
+    {
+        qint64 afterMs;
+        int measurements;
+    } ticks[] = {{0, 1},
+                 {1, 1},
+                 {MeasurementEngine::MEASUREMENT_PERIOD_MS / 2 - 1, 1},
+                 {MeasurementEngine::MEASUREMENT_PERIOD_MS / 2, 2},
+                 {MeasurementEngine::MEASUREMENT_PERIOD_MS, 3}};
+    qint64 sinceFirst = 0;
+    for (const auto& step : ticks)
+    {
+        clock.advance(step.afterMs - sinceFirst);
+        sinceFirst = step.afterMs;
+        tick();
+        EXPECT_EQ(measured.count(), step.measurements) << step.afterMs << " ms";
+    }
+    // A client measures when it asks, continuous ticks wait for it to go.
+    engine.setContinuous(false);
+    clock.advance(MeasurementEngine::MEASUREMENT_PERIOD_MS);
+    tick();
+    EXPECT_EQ(measured.count(), 3);
+}
