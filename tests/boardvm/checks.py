@@ -691,7 +691,9 @@ class Wine:
         plugins = [f"{prefix}/plugins" for prefix in prefixes if os.path.isdir(f"{prefix}/plugins/platforms")]
         self.env = dict(ENV, WINEPREFIX=self.prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
                         WINEPATH=";".join(windows_path(folder) for folder in folders if os.path.isdir(folder)),
-                        QT_PLUGIN_PATH=windows_path(plugins[0]) if plugins else "")
+                        QT_PLUGIN_PATH=windows_path(plugins[0]) if plugins else "",
+                        # Qt's offscreen platform on Windows reads its fonts from a folder.
+                        QT_QPA_FONTDIR=windows_path("/usr/share/fonts/truetype/dejavu"))
         self.watcher = None
         self.lines = []
         self.started = 0.0
