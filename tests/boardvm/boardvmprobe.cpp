@@ -10,7 +10,8 @@
 //                         when it ended on the system's monotonic clock, to be set against the unplug
 //   silent                an exchange with a board that does not answer, then, after "waiting" on stdout
 //                         and a line on stdin, one with a board that answers again
-//   replug                an exchange, "ready", then exchanges until the board is back or 20 s pass
+//   replug [seconds]      an exchange, "ready", then exchanges until the board is back or the seconds
+//                         (20 unless given) pass
 //   serial                opens the board's serial port, exchanges on the HID interfaces and says the
 //                         lines the board's console wrote for them ("console <line>")
 //   watch                 until stdin ends, "board present after <ms>" when the listing finds both board
@@ -313,14 +314,14 @@ int silent(BoardStreams& board)
 
 // The stack's way back after an unplug: the state check finds the board gone, closes, and opens again
 // when the listing finds it.
-int replug(BoardStreams& board)
+int replug(BoardStreams& board, int limitMs)
 {
     say("ready");
     QElapsedTimer timer;
     timer.start();
     bool gone = false;
     bool back = false;
-    while (!back && timer.elapsed() < 20000)
+    while (!back && timer.elapsed() < limitMs)
     {
         QThread::msleep(100);
         for (HidComDriver* driver : {&board.control.driver, &board.module.driver})
@@ -451,7 +452,9 @@ int main(int argc, char* argv[])
         }
         if (step == "exchange")
             return exchangeAndSay(board, "exchanged", true);
-        return step == "silent" ? silent(board) : replug(board);
+        const int limitSeconds = arguments.value(1).toInt();
+        return step == "silent" ? silent(board)
+                                : replug(board, (limitSeconds > 0 ? limitSeconds : 20) * 1000);
     }
     std::fprintf(stderr, "board_vm_probe: unknown step %s\n", step.toLocal8Bit().constData());
     return 2;
