@@ -31,7 +31,9 @@ set(CPACK_STRIP_FILES ON)
 
 # The Windows installer: a Start-menu entry and an uninstaller listed among the installed apps.
 if(WIN32)
-    # A 64-bit program belongs in "Program Files", not in the 32-bit programs' folder NSIS picks by default.
+    # A 64-bit installer for the 64-bit program: it installs into "Program Files", not into the 32-bit
+    # programs' folder NSIS picks by default, and runs where no 32-bit Windows layer is (Wine without wine32).
+    set(CPACK_NSIS_DEFINES "Target amd64-unicode")
     set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
     set(CPACK_PACKAGE_INSTALL_DIRECTORY "${LIDORA_PRODUCT_NAME}")
     set(CPACK_SYSTEM_NAME windows-x64)
