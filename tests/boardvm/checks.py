@@ -937,8 +937,13 @@ def main():
             "program": lambda: check_windows_program(gadget, wine, 3),
         }
         began = time.monotonic()
+        windows_steps = selected_steps(WINDOWS, WINDOWS_STEPS, NAMED)
         if check_windows_enumeration(wine):
-            run_steps(WINDOWS, selected_steps(WINDOWS, WINDOWS_STEPS, NAMED), windows_run)
+            run_steps(WINDOWS, windows_steps, windows_run)
+        else:
+            for _, checks in windows_steps:
+                for check in checks:
+                    WINDOWS.report(check, False, "not run: Wine's HID bus never listed the board")
         wine.stop()
         note(f"windows leg took {time.monotonic() - began:.1f} s")
     gadget.process.stdin.close()
