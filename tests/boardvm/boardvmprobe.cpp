@@ -10,9 +10,12 @@
 //                         when it ended on the system's monotonic clock, to be set against the unplug
 //   silent                an exchange with a board that does not answer, then, after "waiting" on stdout
 //                         and a line on stdin, one with a board that answers again
-//   replug                an exchange, "ready", then exchanges until the board is back or 20 s pass
+//   replug [seconds]      an exchange, "ready", then exchanges until the board is back or the seconds
+//                         (20 unless given) pass
 //   serial                opens the board's serial port, exchanges on the HID interfaces and says the
 //                         lines the board's console wrote for them ("console <line>")
+//   watch                 until stdin ends, "board present after <ms>" when the listing finds both board
+//                         interfaces and "board gone after <ms>" when it stops finding them
 // Every result is one line "<name> <value>..."; the exit status is 0 unless a step could not be carried out.
 #include "Communication/comstream.h"
 #include "HidDevice/hiddevice.h"
@@ -28,10 +31,18 @@
 #include <QFileInfo>
 #include <QThread>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#include <winternl.h>
+#endif
+
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <string>
+#include <thread>
+#include <vector>
 
 using LidoraSim::SimulatedBoard;
 using LidoraSim::SimulatedHidBackend;
@@ -73,14 +84,49 @@ bool openInterface(HidDevice& device, const char* pathFilter)
     return device.open(&info) == HID_SUCCESS;
 }
 
+#ifdef Q_OS_WIN
+// Every handle this process holds: the system's handle table, read as Process Explorer reads it
+// (GetProcessHandleCount is a stub under Wine). A device's file and its guard mutex are among them.
+int openDeviceHandles()
+{
+    struct Entry
+    {
+        ULONG ownerProcessId;
+        BYTE objectType;
+        BYTE flags;
+        USHORT handle;
+        PVOID object;
+        ULONG access;
+    };
+    const ULONG SYSTEM_HANDLE_INFORMATION = 16;
+    std::vector<char> table(1 << 20);
+    while (true)
+    {
+        const NTSTATUS status = ::NtQuerySystemInformation(
+            SYSTEM_INFORMATION_CLASS(SYSTEM_HANDLE_INFORMATION), table.data(), ULONG(table.size()), nullptr);
+        if (status == 0)
+            break;
+        if (status != NTSTATUS(0xC0000004L) || table.size() > (64u << 20)) // STATUS_INFO_LENGTH_MISMATCH
+            return -1;
+        table.resize(table.size() * 2);
+    }
+    const ULONG count = *reinterpret_cast<const ULONG*>(table.data());
+    const auto* entries = reinterpret_cast<const Entry*>(table.data() + sizeof(void*));
+    int own = 0;
+    for (ULONG index = 0; index < count; ++index)
+        own += entries[index].ownerProcessId == ::GetCurrentProcessId() ? 1 : 0;
+    return own;
+}
+#else
 // The hidraw nodes this process holds open.
-int openHidrawNodes()
+int openDeviceHandles()
 {
     int count = 0;
     for (const QFileInfo& entry : QDir("/proc/self/fd").entryInfoList(QDir::System | QDir::Files))
         count += entry.symLinkTarget().startsWith("/dev/hidraw") ? 1 : 0;
     return count;
 }
+#endif
 
 ScriptedComObject command(unsigned char protocol, const QByteArray& request, unsigned int answerLimit,
                           IComObject::CallingType callingType = IComObject::RequestAndResponse)
@@ -213,6 +259,7 @@ int openAndHold(const char* filter, bool hold)
 // more reports, until the board is pulled.
 int unplugDuring(bool reading)
 {
+    const int handlesBefore = openDeviceHandles();
     HidDevice device;
     if (!openInterface(device, reading ? "mi_04" : "mi_03"))
     {
@@ -240,12 +287,12 @@ int unplugDuring(bool reading)
         QThread::msleep(10);
     const qint64 goneMs = timer.elapsed();
     device.close();
-    say(QString("result %1 after %2 ms, ended at %3, product string fails %4 ms later, hidraw nodes open %5")
+    say(QString("result %1 after %2 ms, ended at %3, product string fails %4 ms later, handles left %5")
             .arg(result)
             .arg(lastMs)
             .arg(endedAt)
             .arg(goneMs)
-            .arg(openHidrawNodes()));
+            .arg(openDeviceHandles() - handlesBefore));
     return 0;
 }
 
@@ -267,14 +314,14 @@ int silent(BoardStreams& board)
 
 // The stack's way back after an unplug: the state check finds the board gone, closes, and opens again
 // when the listing finds it.
-int replug(BoardStreams& board)
+int replug(BoardStreams& board, int limitMs)
 {
     say("ready");
     QElapsedTimer timer;
     timer.start();
     bool gone = false;
     bool back = false;
-    while (!back && timer.elapsed() < 20000)
+    while (!back && timer.elapsed() < limitMs)
     {
         QThread::msleep(100);
         for (HidComDriver* driver : {&board.control.driver, &board.module.driver})
@@ -338,6 +385,45 @@ int serial()
     return 0;
 }
 
+// Both board interfaces in the stack's listing.
+bool boardListed()
+{
+    for (const char* filter : {"mi_03", "mi_04"})
+        if (HidComDriver::listDevices(SimulatedHidBackend::VENDOR_ID, SimulatedHidBackend::PRODUCT_ID,
+                                      QString::fromLatin1(filter))
+                .isEmpty())
+            return false;
+    return true;
+}
+
+int watch()
+{
+    std::atomic<bool> inputEnded{false};
+    std::thread input(
+        [&inputEnded]
+        {
+            waitForInput(true);
+            inputEnded = true;
+        });
+    QElapsedTimer timer;
+    timer.start();
+    bool present = false;
+    bool told = false;
+    while (!inputEnded)
+    {
+        const bool listed = boardListed();
+        if (listed != present || !told)
+        {
+            present = listed;
+            told = true;
+            say(QString("board %1 after %2 ms").arg(present ? "present" : "gone").arg(timer.elapsed()));
+        }
+        QThread::msleep(250);
+    }
+    input.join();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -353,6 +439,8 @@ int main(int argc, char* argv[])
         return unplugDuring(step == "unplug-read");
     if (step == "serial")
         return serial();
+    if (step == "watch")
+        return watch();
     if (step == "exchange" || step == "silent" || step == "replug")
     {
         // Both interfaces open; replug starts from a board that answers as the firmware does.
@@ -364,7 +452,9 @@ int main(int argc, char* argv[])
         }
         if (step == "exchange")
             return exchangeAndSay(board, "exchanged", true);
-        return step == "silent" ? silent(board) : replug(board);
+        const int limitSeconds = arguments.value(1).toInt();
+        return step == "silent" ? silent(board)
+                                : replug(board, (limitSeconds > 0 ? limitSeconds : 20) * 1000);
     }
     std::fprintf(stderr, "board_vm_probe: unknown step %s\n", step.toLocal8Bit().constData());
     return 2;

@@ -6,12 +6,18 @@ Builds the evaluation board as a USB gadget on dummy_hcd (CDC ACM, then HID inte
 a foreign HID device with interfaces 0 to 3 on a second controller. Then runs board_vm_probe and
 lidora-demo against the kernel's hidraw, usbhid and cdc_acm drivers and prints one line per check:
 "ok <leg>/<check>: <what it shows>" or "FAIL <leg>/<check>: <what it shows>: <why>", and "note <text>" for
-measured figures. Every check is declared in CHECKS; scripts/board-vm asks for that list (--declared) and
-expects exactly one result for each.
+measured figures. Every check is declared in LINUX_CHECKS or WINDOWS_CHECKS; scripts/board-vm asks for the
+list (--declared) and expects exactly one result for each.
 
-Usage: checks.py <source folder> <build folder> <unpacked kernel package> [check...]
-       checks.py --declared [check...]
-Naming checks runs only the steps that give them.
+With --windows, a Windows leg follows: the Windows build's board_vm_probe.exe and lidora-demo.exe under Wine
+against the same gadget, through Wine's SetupAPI, hid.dll and COM ports (winebus.sys on hidraw). Its Wine
+prefix was made on the host by scripts/board-vm and is used here under a writable layer in memory.
+
+Usage: checks.py [--windows <Windows build folder>] <source folder> <build folder> <unpacked kernel package>
+                 [check...]
+       checks.py --declared [--windows] [check...]
+Naming checks (as "linux/listing", "windows/listing" or "listing" for both legs) runs only the steps that
+give them.
 """
 import ctypes
 import glob
@@ -23,13 +29,12 @@ import struct
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import traceback
 
-# The bench's legs each prefix their checks' names; this file is the Linux one.
-LEG = "linux"
-# Every check, in the order the steps give them.
-CHECKS = {
+# Every check of the Linux leg, in the order the steps give them.
+LINUX_CHECKS = {
     "enumeration": "the board and another HID device enumerate on the USB",
     "listing": "the two board interfaces with ids, product string and report lengths, nothing else opened",
     "exclusive-open": "a second process is refused while the first holds the interface",
@@ -54,10 +59,30 @@ CHECKS = {
     "program-end-to-end": "unplug/replug cycles with one reconnect each, measured while the board is there, "
                           "refused while it is away, every demo state, no crash",
 }
+# The Windows leg's checks mirror the Linux ones where Windows has the same thing to show.
+WINDOWS_CHECKS = {
+    "enumeration": "the board's two interfaces reach Windows' HID class through Wine's bus",
+    "listing": "the two board interfaces with ids, product string and report lengths, nothing else opened: "
+               "not the other maker's interface 3, nor the board's interface 2, nor Wine's 0000:0000 device",
+    "exclusive-open": "a second process is refused while the first holds the interface",
+    "exchanges": "control and module answers valid and byte for byte the firmware's, also across several reports",
+    "serial": "the board's COM port found by vendor and product, opened, and its console read: one line per "
+              "report",
+    "unplug-read": "a read blocked until the unplug ends because of it, within the time-out, no handle left open",
+    "replug": "every level back",
+    "time-out": "a silent board gives the time-out after 1500 ms and answers again afterwards",
+    "program-end-to-end": "unplug/replug cycles with one reconnect each, every request measured while the board "
+                          "is there and refused while it is away, every demo state, no crash",
+}
 NO_TARGET = "#ERR;;No target system connected."
 
 DECLARING = sys.argv[1:2] == ["--declared"]
-SOURCE, BUILD, KERNEL = ("", "", "") if DECLARING else sys.argv[1:4]
+ARGUMENTS = sys.argv[2:] if DECLARING else sys.argv[1:]
+WINDOWS_BUILD = ""
+if ARGUMENTS[:1] == ["--windows"]:
+    WINDOWS_BUILD, ARGUMENTS = (("yes", ARGUMENTS[1:]) if DECLARING else (ARGUMENTS[1], ARGUMENTS[2:]))
+SOURCE, BUILD, KERNEL = ("", "", "") if DECLARING else ARGUMENTS[:3]
+NAMED = ARGUMENTS if DECLARING else ARGUMENTS[3:]
 PROBE = f"{BUILD}/tests/boardvm/board_vm_probe"
 GADGET = f"{BUILD}/sim/lidora-gadget"
 DEMO = f"{BUILD}/app/lidora-demo"
@@ -72,13 +97,23 @@ REPORT_DESCRIPTOR = bytes.fromhex("0600ff0901a101150026ff00750895400901810209019
 ENV = dict(os.environ, QT_QPA_PLATFORM="offscreen", ASAN_OPTIONS="detect_leaks=0:abort_on_error=1")
 
 
-REPORTED = set()
+class Leg:
+    """One platform's checks: their names carry the leg's as a prefix ("linux/listing")."""
+
+    def __init__(self, name, checks):
+        self.name = name
+        self.checks = checks
+        self.reported = set()
+
+    def report(self, check, ok, why=""):
+        self.reported.add(check)
+        line = f"{self.name}/{check}: {self.checks[check]}"
+        print(f"ok {line}" if ok else f"FAIL {line}: {why}", flush=True)
 
 
-def report(check, ok, why=""):
-    REPORTED.add(check)
-    line = f"{LEG}/{check}: {CHECKS[check]}"
-    print(f"ok {line}" if ok else f"FAIL {line}: {why}", flush=True)
+LINUX = Leg("linux", LINUX_CHECKS)
+WINDOWS = Leg("windows", WINDOWS_CHECKS)
+report = LINUX.report
 
 
 def note(text):
@@ -190,13 +225,19 @@ class Gadget:
 
 
 class Probe:
-    def __init__(self, *arguments, user=None):
+    """board_vm_probe, or with wine its Windows build under Wine (winedebug: Wine's trace channels)."""
+
+    def __init__(self, *arguments, user=None, wine=None, winedebug="-all"):
         command = [PROBE, *arguments]
+        env = ENV
         if user:
             command = ["setpriv", f"--reuid={USER_ID}", f"--regid={USER_ID}", f"--groups={PLUGDEV}",
                        "--inh-caps=-all", *command]
+        if wine:
+            command = ["wine", wine.probe, *arguments]
+            env = dict(wine.env, WINEDEBUG=winedebug)
         self.process = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                        stderr=subprocess.PIPE, text=True, env=ENV)
+                                        stderr=subprocess.PIPE, text=True, env=env)
 
     def line(self):
         return self.process.stdout.readline().strip()
@@ -206,8 +247,8 @@ class Probe:
         return out.strip().splitlines(), err
 
 
-def run_probe(*arguments, user=None):
-    return Probe(*arguments, user=user).finish()
+def run_probe(*arguments, user=None, wine=None, winedebug="-all"):
+    return Probe(*arguments, user=user, wine=wine, winedebug=winedebug).finish()
 
 
 class OpenWatch:
@@ -246,21 +287,21 @@ def check_listing():
            f"listed {found}, expected {expected}, opened {opened}, {errors.strip()}")
 
 
-def check_exclusive_open():
-    holder = Probe("open", "mi_03", "hold")
+def check_exclusive_open(leg=LINUX, wine=None):
+    holder = Probe("open", "mi_03", "hold", wine=wine)
     held = holder.line()
-    second, _ = run_probe("open", "mi_03")
+    second, _ = run_probe("open", "mi_03", wine=wine)
     holder.finish()
-    after, _ = run_probe("open", "mi_03")
-    report("exclusive-open", held == "opened" and second == ["refused"] and after == ["opened"],
+    after, _ = run_probe("open", "mi_03", wine=wine)
+    leg.report("exclusive-open", held == "opened" and second == ["refused"] and after == ["opened"],
            f"first {held}, second {second}, after release {after}")
 
 
-def check_exchanges():
-    lines, errors = run_probe("exchange")
+def check_exchanges(leg=LINUX, wine=None):
+    lines, errors = run_probe("exchange", wine=wine)
     for line in lines[:-1]:
-        note(f"exchange: {line[:90]}")
-    report("exchanges", bool(lines) and lines[-1].startswith("exchanged all")
+        note(f"{leg.name} exchange: {line[:90]}")
+    leg.report("exchanges", bool(lines) and lines[-1].startswith("exchanged all")
            and all(line.startswith("same valid ") for line in lines[:-1]), f"{lines} {errors.strip()}")
     if lines:
         note(lines[-1])
@@ -271,44 +312,48 @@ def consecutive(sequence):
     return all((after - before) % 15 == 1 for before, after in zip(sequence, sequence[1:]))
 
 
-def check_serial():
-    lines, errors = run_probe("serial")
-    port = os.path.basename(board_tty())
+def check_serial(leg=LINUX, wine=None):
+    lines, errors = run_probe("serial", wine=wine)
+    port = wine.com_port(board_tty()) if wine else os.path.basename(board_tty())
     console = [line[len("console "):] for line in lines if line.startswith("console ")]
     reports = [re.fullmatch(r"(control|module) report (\d+)", line) for line in console]
     sequences = {name: [int(match.group(2)) for match in reports if match and match.group(1) == name]
                  for name in ("control", "module")}
     # The exchange step sends one report to the control interface and six to the module: one for the
     # firmware number, three for the register block, one to read it back, one for the identification.
-    report("serial", lines[:1] in (["serial " + port + " opened"], ["serial /dev/" + port + " opened"])
+    leg.report("serial", lines[:1] in (["serial " + port + " opened"], ["serial /dev/" + port + " opened"])
            and len(lines) > 1 and lines[1].startswith("exchanged all") and all(reports)
            and len(sequences["control"]) == 1 and len(sequences["module"]) == 6
            and consecutive(sequences["module"]), f"{lines} {errors.strip()}")
-    note(f"serial: the console said {console}")
+    note(f"{leg.name} serial: the console said {console}")
 
 
-def check_unplug_during(step, gadget, stall):
+def check_unplug_during(step, gadget, stall, leg=LINUX, wine=None):
     if stall:
         gadget.ask("stall")
-    probe = Probe(step)
-    started = probe.line().startswith("blocking at ")
+    probe = Probe(step, wine=wine)
+    blocking = re.fullmatch(r"blocking at (\d+)", probe.line())
+    # The probe's clock against this one's: the same CLOCK_MONOTONIC on Linux; under Wine the offset is taken
+    # when the line arrives (late by the pipe's delay at most, which only makes the transfer seem later).
+    offset = time.monotonic() * 1000 - int(blocking.group(1)) if wine and blocking else 0
+    started = blocking is not None
     time.sleep(0.5)
-    unplugged_at = time.monotonic() * 1000
+    unplugged_at = time.monotonic() * 1000 - offset
     unplugged = gadget.ask("unplug")
     lines, errors = probe.finish()
     gadget.ask("normal")
     replugged = gadget.ask("replug")
     result = lines[-1] if lines else ""
     match = re.match(r"result (\d+) after \d+ ms, ended at (\d+), product string fails (\d+) ms later, "
-                     r"hidraw nodes open 0$", result)
+                     r"handles left 0$", result)
     ended = int(match.group(2)) - unplugged_at if match else float("nan")
     # 5: the transfer failed (the device is gone); a time-out would be 4. Only the unplug may end it: a
     # transfer that failed before it, at once or on a time-out, tells nothing about unplugging.
-    report(step, started and unplugged and replugged and match is not None and match.group(1) == "5"
+    leg.report(step, started and unplugged and replugged and match is not None and match.group(1) == "5"
            and 0 <= ended < 1500 and int(match.group(3)) < 1500,
            f"{lines}, ended {ended:.0f} ms after the unplug, {errors.strip()[-300:]}")
     if match:
-        note(f"{step}: the blocked transfer ended {ended:.0f} ms after the unplug, the node was gone "
+        note(f"{leg.name} {step}: the blocked transfer ended {ended:.0f} ms after the unplug, the node was gone "
              f"{match.group(3)} ms later")
 
 
@@ -334,9 +379,9 @@ def check_replug(gadget, foreign_udc):
             note(f"replug: {lines[-1]}")
 
 
-def check_timeouts(gadget):
+def check_timeouts(gadget, leg=LINUX, wine=None):
     gadget.ask("silent")
-    probe = Probe("silent")
+    probe = Probe("silent", wine=wine)
     unanswered = probe.line()
     waiting = probe.line() == "waiting"
     gadget.ask("normal")
@@ -344,9 +389,9 @@ def check_timeouts(gadget):
     probe.process.stdin.flush()
     lines, _ = probe.finish()
     match = re.match(r"unanswered valid 0 error -?\d+ after (\d+) ms", unanswered)
-    report("time-out", match is not None and 1490 <= int(match.group(1)) < 2250 and waiting and bool(lines)
+    leg.report("time-out", match is not None and 1490 <= int(match.group(1)) < 2250 and waiting and bool(lines)
            and lines[-1].startswith("answered again all"), f"{unanswered} / {lines}")
-    note(f"silent board: {unanswered}; then {lines[-1] if lines else ''}")
+    note(f"{leg.name} silent board: {unanswered}; then {lines[-1] if lines else ''}")
 
 
 def user_can_open():
@@ -375,9 +420,9 @@ def apply_rules(with_rule):
 
 
 class Demo:
-    """lidora-demo as the plugdev user, with an automation client."""
+    """lidora-demo as the plugdev user, or with wine its Windows build under Wine, with an automation client."""
 
-    def __init__(self, user):
+    def __init__(self, user, wine=None):
         self.folder = tempfile.mkdtemp(prefix="lidora-demo-")
         shutil.copy(f"{SOURCE}/app/test_data.txt", self.folder)
         if user:
@@ -385,6 +430,10 @@ class Demo:
         env = dict(ENV, HOME=self.folder, XDG_CONFIG_HOME=f"{self.folder}/config",
                    XDG_CONFIG_DIRS=f"{self.folder}/xdg", XDG_RUNTIME_DIR=self.folder)
         command = [DEMO]
+        if wine:
+            # Its settings live in the prefix's registry, which is the guest's own.
+            env = wine.env
+            command = ["wine", wine.demo]
         if user:
             command = ["setpriv", f"--reuid={USER_ID}", f"--regid={USER_ID}", f"--groups={PLUGDEV}",
                        "--inh-caps=-all", *command]
@@ -480,6 +529,8 @@ CALIBRATION_FRAME = "090001000e02"
 MODE_FRAMES = {mode: f"07000300000100{mode:02x}" for mode in range(3)}
 # Several times what the program takes on a busy machine; a program that takes longer has not come back.
 RECONNECT_LIMIT_S = 15
+# Wine's bus takes each of the board's interfaces away and back in turn, 2 to 10 s each under TCG.
+WINE_RECONNECT_LIMIT_S = 60
 
 
 def check_program(gadget, cycles):
@@ -557,7 +608,7 @@ def check_program(gadget, cycles):
     note(f"program: alive {alive} until stopped, exit {status}, its standard error ends {text[-300:]!r}")
 
 
-def end_to_end(demo, gadget, cycles):
+def end_to_end(demo, gadget, cycles, leg=LINUX, reconnect_limit=RECONNECT_LIMIT_S):
     """The program measuring while the board comes and goes: every request is measured while the board is
     there and refused while it is away, and every replug brings the program back."""
     started = time.monotonic()
@@ -590,25 +641,168 @@ def end_to_end(demo, gadget, cycles):
         gadget.ask("replug")
         replugged = time.monotonic()
         # The stack takes 2 to 6 s under TCG to find the board again; until then requests are refused.
-        while not broken and time.monotonic() - replugged < RECONNECT_LIMIT_S:
+        while not broken and time.monotonic() - replugged < reconnect_limit:
             if exchange(f"replugged {cycle}", "either") == "measured":
                 reconnect_times.append(time.monotonic() - replugged)
                 break
         if len(reconnect_times) < cycle + 1:
-            broken.append((f"replugged {cycle}", f"no measurement within {RECONNECT_LIMIT_S} s"))
+            broken.append((f"replugged {cycle}", f"no measurement within {reconnect_limit} s"))
             break
         exchange_for(0.5, f"back {cycle}", "measured")
     # The scene takes the object through every state once in 32 s; two loops at most.
     exchange_for(70, "after", "measured", lambda: states >= EVERY_STATE)
     alive = demo.process.poll() is None
-    report("program-end-to-end", alive and not broken and len(reconnect_times) == cycles
+    leg.report("program-end-to-end", alive and not broken and len(reconnect_times) == cycles
            and states >= EVERY_STATE,
            f"alive {alive}, {len(reconnect_times)} reconnects in {cycles} cycles, broken {broken[:3]}, "
            f"states {sorted(states)}, {counts}")
-    note(f"program: {counts['measured']} measurements and {counts['refused']} refusals in "
+    note(f"{leg.name} program: {counts['measured']} measurements and {counts['refused']} refusals in "
          f"{time.monotonic() - started:.0f} s over {cycles} cycles, reconnected after "
          f"{min(reconnect_times, default=0):.1f} to {max(reconnect_times, default=0):.1f} s; states "
          f"{sorted(states)}")
+
+
+def windows_path(path):
+    """The path as Wine names it: drive Z: is the root of the file system."""
+    return "Z:" + path.replace("/", "\\")
+
+
+def cmake_cache_value(build, name):
+    with open(f"{build}/CMakeCache.txt") as cache:
+        for line in cache:
+            if line.startswith(f"{name}:"):
+                return line.split("=", 1)[1].strip()
+    return ""
+
+
+class Wine:
+    """Wine in the guest for the Windows leg. The prefix made on the host lies under a writable layer in
+    memory; the Qt, QCustomPlot and compiler DLLs come from where the Windows build found them. Wine's services
+    (winebus.sys among them) live as long as a program of the prefix runs: a probe that watches the board
+    runs from Wine's start to the leg's end and says when the board comes and goes."""
+
+    def __init__(self, build):
+        self.probe = f"{build}/tests/boardvm/board_vm_probe.exe"
+        self.demo = f"{build}/app/lidora-demo.exe"
+        self.prefix = "/root/wine"
+        prefixes = [path for path in cmake_cache_value(build, "CMAKE_PREFIX_PATH").split(";") if path]
+        runtime = subprocess.run(["x86_64-w64-mingw32-g++-posix", "-print-file-name=libstdc++-6.dll"],
+                                 capture_output=True, text=True).stdout.strip()
+        folders = [f"{prefix}/{sub}" for prefix in prefixes for sub in ("bin", "lib")]
+        folders += [os.path.dirname(runtime), "/usr/x86_64-w64-mingw32/lib"]
+        plugins = [f"{prefix}/plugins" for prefix in prefixes if os.path.isdir(f"{prefix}/plugins/platforms")]
+        self.env = dict(ENV, WINEPREFIX=self.prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
+                        WINEPATH=";".join(windows_path(folder) for folder in folders if os.path.isdir(folder)),
+                        QT_PLUGIN_PATH=windows_path(plugins[0]) if plugins else "",
+                        # Qt's offscreen platform on Windows reads its fonts from a folder.
+                        QT_QPA_FONTDIR=windows_path("/usr/share/fonts/truetype/dejavu"))
+        self.watcher = None
+        self.lines = []
+        self.started = 0.0
+
+    def start(self):
+        layer = "/run/wine-layer"
+        for folder in (f"{layer}/upper", f"{layer}/work", self.prefix):
+            os.makedirs(folder, exist_ok=True)
+        host_prefix = f"{os.path.dirname(KERNEL)}/wine-prefix"
+        subprocess.run(["modprobe", "-d", KERNEL, "overlay"], check=True)
+        subprocess.run(["mount", "-t", "overlay", "overlay", "-o",
+                        f"lowerdir={host_prefix},upperdir={layer}/upper,workdir={layer}/work", self.prefix],
+                       check=True)
+        self.started = time.monotonic()
+        subprocess.run(["wineserver", "-p"], env=self.env, check=True)
+        self.watcher = subprocess.Popen(["wine", self.probe, "watch"], stdin=subprocess.PIPE,
+                                        stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, env=self.env)
+        threading.Thread(target=self.follow, daemon=True).start()
+
+    def follow(self):
+        for line in self.watcher.stdout:
+            self.lines.append(line.strip())
+
+    def board_seen(self, present, after_line, seconds):
+        """Whether the watcher said the board was present (or gone) in a line after the given count."""
+        word = "present" if present else "gone"
+
+        def seen():
+            return any(line.startswith(f"board {word}") for line in self.lines[after_line:])
+
+        wait_until(lambda: seen() or self.watcher.poll() is not None, seconds)
+        return seen()
+
+    def com_port(self, tty):
+        """The COM port Wine made of the tty: the device name its dosdevices link points to."""
+        for link in glob.glob(f"{self.prefix}/dosdevices/com*"):
+            if os.path.realpath(link) == tty:
+                return os.path.basename(link).upper()
+        return "none"
+
+    def stop(self):
+        if self.watcher:
+            self.watcher.stdin.close()
+            self.watcher.wait(timeout=30)
+        subprocess.run(["wineserver", "-k"], env=self.env, check=False)
+
+
+def check_windows_enumeration(wine):
+    # Wine's bus comes up slowly under TCG: 30 to 90 s have been seen, and 130 to 210 s while the host's two
+    # cores were busy with other builds. It started during the Linux leg.
+    seen = wine.board_seen(True, 0, max(5.0, 240 - (time.monotonic() - wine.started)))
+    WINDOWS.report("enumeration", seen, f"the watcher said {wine.lines}")
+    note(f"windows: the watcher said {wine.lines[:1]}, {time.monotonic() - wine.started:.0f} s after Wine's "
+         f"start")
+    return seen
+
+
+def check_windows_listing(wine):
+    # Wine's file trace names every device the probe opens, as the system sees it.
+    lines, errors = run_probe("list", wine=wine, winedebug="trace+file")
+    found = [line for line in lines if line.startswith("interface ")]
+    opened = sorted({name.lower() for name in
+                     re.findall(r'NtCreateFile .*?name=L"\\\\\?\?\\\\(hid#[^"]*)"', errors, re.I)})
+    board = [name for name in opened if re.match(r"hid#vid_7a3c&pid_0c08&mi_0[34]#", name)]
+    listed = all(re.fullmatch(rf"interface \\\\\?\\hid#vid_7a3c&pid_0c08&mi_{number}#\S+ vendor 7a3c "
+                              rf"product 0c08 in 65 out 65 name .*Lidora 1D Evaluation Board", line, re.I)
+                 for line, number in zip(found, ("03", "04")))
+    WINDOWS.report("listing", len(found) == 2 and listed and len(board) == 2 and board == opened,
+                   f"listed {found}, opened {opened}")
+    note(f"windows listing: {found}")
+
+
+def check_windows_unplug_read(gadget, wine):
+    check_unplug_during("unplug-read", gadget, False, WINDOWS, wine)
+    wine.board_seen(True, 0, 0)
+
+
+def check_windows_replug(gadget, wine):
+    probe = Probe("replug", str(WINE_RECONNECT_LIMIT_S), wine=wine)
+    ready = probe.line() == "ready"
+    count = len(wine.lines)
+    gadget.ask("unplug")
+    gone = wine.board_seen(False, count, 20)
+    count = len(wine.lines)
+    gadget.ask("replug")
+    present = wine.board_seen(True, count, WINE_RECONNECT_LIMIT_S)
+    lines, errors = probe.finish(WINE_RECONNECT_LIMIT_S + 30)
+    back = bool(lines) and lines[-1].startswith("back yes")
+    WINDOWS.report("replug", ready and gone and present and back,
+                   f"{lines} {errors.strip()[-300:]}, Wine saw the board gone {gone}, back {present}")
+    if back:
+        note(f"windows replug: {lines[-1]}")
+
+
+def check_windows_program(gadget, wine, cycles):
+    """The Windows program beside the board: it takes the board, then measures while the board comes and goes."""
+    demo = Demo(user=False, wine=wine)
+    try:
+        record = demo.connect(BOARD_SERIAL, 90)
+        if record.startswith(f"#VER;{BOARD_SERIAL};"):
+            end_to_end(demo, gadget, cycles, WINDOWS, WINE_RECONNECT_LIMIT_S)
+        else:
+            WINDOWS.report("program-end-to-end", False, f"the program did not take the board: {record!r}")
+    finally:
+        alive = demo.process.poll() is None
+        status, text = demo.stop()
+    note(f"windows program: alive {alive} until stopped, exit {status}, its standard error ends {text[-300:]!r}")
 
 
 # The steps in the order they run, each with the checks it gives.
@@ -627,22 +821,69 @@ STEPS = [
 ]
 
 
-def selected_steps(names):
-    """The steps that give one of the named checks (all of them when none is named)."""
-    wanted = {name.split("/")[-1] for name in names}
-    return [(step, checks) for step, checks in STEPS if not wanted or wanted & set(checks)]
+WINDOWS_STEPS = [
+    ("listing", ["listing"]),
+    ("exclusive_open", ["exclusive-open"]),
+    ("exchanges", ["exchanges"]),
+    ("serial", ["serial"]),
+    ("unplug_read", ["unplug-read"]),
+    ("replug", ["replug"]),
+    ("timeouts", ["time-out"]),
+    ("program", ["program-end-to-end"]),
+]
+
+
+def selected_steps(leg, steps, names):
+    """The steps of the leg that give one of the named checks (all of them when none is named)."""
+    if not names:
+        return steps
+    wanted = {name.split("/")[-1] for name in names if "/" not in name or name.split("/")[0] == leg.name}
+    return [(step, checks) for step, checks in steps if wanted & set(checks)]
 
 
 def declared(names):
-    return ["enumeration"] + [check for _, checks in selected_steps(names) for check in checks]
+    """(leg, check) for every check the named ones (or all) make this run give."""
+    checks = [(LINUX, "enumeration")]
+    checks += [(LINUX, check) for _, step_checks in selected_steps(LINUX, STEPS, names) for check in step_checks]
+    windows = selected_steps(WINDOWS, WINDOWS_STEPS, names) if WINDOWS_BUILD else []
+    if windows:
+        checks += [(WINDOWS, "enumeration")] + [(WINDOWS, check) for _, step_checks in windows
+                                                for check in step_checks]
+    return checks
+
+
+def unknown_names(names):
+    legs = {LINUX.name: LINUX.checks, WINDOWS.name: WINDOWS.checks}
+    unknown = []
+    for name in names:
+        leg, _, check = name.rpartition("/")
+        if (leg and check not in legs.get(leg, {})) or (not leg and check not in LINUX.checks
+                                                        and check not in WINDOWS.checks):
+            unknown.append(name)
+        elif leg == WINDOWS.name and not WINDOWS_BUILD:
+            unknown.append(f"{name} (the Windows leg needs a Windows build: --windows)")
+    return unknown
+
+
+def run_steps(leg, steps, run):
+    for step, checks in steps:
+        began = time.monotonic()
+        try:
+            run[step]()
+        except Exception as error:  # One step that breaks must not hide the others, nor its own reason.
+            traceback.print_exc()
+            for check in checks:
+                if check not in leg.reported:
+                    leg.report(check, False, f"the step stopped: {error!r}")
+        note(f"{leg.name} {step} took {time.monotonic() - began:.1f} s")
 
 
 def main():
     if DECLARING:
-        unknown = {name.split("/")[-1] for name in sys.argv[2:]} - set(CHECKS)
+        unknown = unknown_names(NAMED)
         if unknown:
-            sys.exit(f"checks.py: no check is named {' '.join(sorted(unknown))}")
-        print("\n".join(f"{LEG}/{check}" for check in declared(sys.argv[2:]) if check in CHECKS))
+            sys.exit(f"checks.py: no check is named {', '.join(unknown)}")
+        print("\n".join(f"{leg.name}/{check}" for leg, check in declared(NAMED)))
         return
     started = time.monotonic()
     subprocess.run(["modprobe", "-d", KERNEL, "dummy_hcd", "num=2"], check=True)
@@ -664,6 +905,7 @@ def main():
     note(f"guest ready {time.monotonic() - started:.1f} s after the checks started")
     if not plugged:
         return
+    wine = Wine(WINDOWS_BUILD) if WINDOWS_BUILD and selected_steps(WINDOWS, WINDOWS_STEPS, NAMED) else None
     run = {
         "listing": check_listing,
         "exclusive_open": check_exclusive_open,
@@ -676,16 +918,34 @@ def main():
         "permissions": check_permissions,
         "program": lambda: check_program(gadget, 8),
     }
-    for step, checks in selected_steps(sys.argv[4:]):
+    linux_steps = selected_steps(LINUX, STEPS, NAMED)
+    # Wine's bus opens every hidraw node when it starts, which the Linux listing would take for the probe's
+    # doing: Wine starts after it, and comes up while the rest of the Linux leg runs.
+    run_steps(LINUX, [step for step in linux_steps if step[0] == "listing"], run)
+    if wine:
+        wine.start()
+    run_steps(LINUX, [step for step in linux_steps if step[0] != "listing"], run)
+    if wine:
+        windows_run = {
+            "listing": lambda: check_windows_listing(wine),
+            "exclusive_open": lambda: check_exclusive_open(WINDOWS, wine),
+            "exchanges": lambda: check_exchanges(WINDOWS, wine),
+            "serial": lambda: check_serial(WINDOWS, wine),
+            "unplug_read": lambda: check_windows_unplug_read(gadget, wine),
+            "replug": lambda: check_windows_replug(gadget, wine),
+            "timeouts": lambda: check_timeouts(gadget, WINDOWS, wine),
+            "program": lambda: check_windows_program(gadget, wine, 3),
+        }
         began = time.monotonic()
-        try:
-            run[step]()
-        except Exception as error:  # One step that breaks must not hide the others, nor its own reason.
-            traceback.print_exc()
-            for check in checks:
-                if check not in REPORTED:
-                    report(check, False, f"the step stopped: {error!r}")
-        note(f"{step} took {time.monotonic() - began:.1f} s")
+        windows_steps = selected_steps(WINDOWS, WINDOWS_STEPS, NAMED)
+        if check_windows_enumeration(wine):
+            run_steps(WINDOWS, windows_steps, windows_run)
+        else:
+            for _, checks in windows_steps:
+                for check in checks:
+                    WINDOWS.report(check, False, "not run: Wine's HID bus never listed the board")
+        wine.stop()
+        note(f"windows leg took {time.monotonic() - began:.1f} s")
     gadget.process.stdin.close()
     gadget.process.wait(timeout=10)
 
