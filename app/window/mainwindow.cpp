@@ -4,6 +4,7 @@
 #include "objectstate.h"
 #include "qcpstringlegenditem.h"
 #include "recordingmenu.h"
+#include "statelook.h"
 #include "ui_mainwindow.h"
 #include "viewmenu.h"
 
@@ -46,28 +47,6 @@ namespace
 // States of the automation status field.
 const int AUTOMATION_LOCAL_STATE = 1;
 const int AUTOMATION_ON_STATE = 2;
-
-// How each object state looks in the read-out, indexed by its value.
-struct StateLook
-{
-    const char* text;
-    const char* labelStyleSheet;
-    QColor barColour;
-};
-
-const StateLook STATE_LOOKS[] = {
-    {"No Object Detected", "QLabel { color: black; }", QColor(0, 0, 0, 0)},
-    {"Object Too Close", "QLabel { color: rgb(200, 10, 10); }", QColor(200, 10, 10, 160)},
-    {"Presence Detected", "QLabel { color: rgb(10, 140, 10); }", QColor(10, 140, 10, 160)},
-    {"Far Object Detected", "QLabel { color: rgb(10, 10, 140); }", QColor(10, 10, 140, 160)},
-    {"Static Object Detected", "QLabel { color: black; }", QColor(0, 0, 0, 255)},
-};
-
-const StateLook& lookOf(int state)
-{
-    const bool known = state >= STATE_NO_OBJECT && state <= STATE_STATIC;
-    return STATE_LOOKS[known ? state : STATE_NO_OBJECT];
-}
 
 const int CONFIDENCE_MASK = 63;
 const double BAR_AXIS_MAX_MM = 3000.0;
@@ -428,7 +407,7 @@ void MainWindow::updateObjectDisplay()
     {
         itsLastStateLabelUpdateMs = nowMs;
         const int state = processor.objectState();
-        const StateLook& look = lookOf(state);
+        const StateLook& look = StateLook::of(state);
         ui->lObjectDetection->setText(QString::fromLatin1(look.text));
         ui->lObjectDetection->setStyleSheet(QString::fromLatin1(look.labelStyleSheet));
         itsBars->setBrush(QBrush(look.barColour, Qt::SolidPattern));

@@ -1,9 +1,11 @@
 # A Windows program carries its libraries next to its .exe, where Windows looks first: Qt's DLLs and the
 # plugins Qt loads at run time (the platform, the native style, printing), QCustomPlot, and the MinGW
 # runtime. Installed, the folder runs on any Windows PC as it is; the installer and the zip hold it.
-foreach(library Qt::Core Qt::Gui Qt::Widgets Qt::PrintSupport Qt::Network Qt::Xml ${LIDORA_QCUSTOMPLOT_TARGET})
-    install(FILES $<TARGET_FILE:${library}> DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Qt's versionless targets only point at these, so the files come from the versioned ones.
+foreach(module Core Gui Widgets PrintSupport Network Xml)
+    install(FILES $<TARGET_FILE:Qt5::${module}> DESTINATION ${CMAKE_INSTALL_BINDIR})
 endforeach()
+install(FILES $<TARGET_FILE:${LIDORA_QCUSTOMPLOT_TARGET}> DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES $<TARGET_FILE:Qt5::QWindowsIntegrationPlugin> DESTINATION ${CMAKE_INSTALL_BINDIR}/platforms)
 install(FILES $<TARGET_FILE:Qt5::QWindowsVistaStylePlugin> DESTINATION ${CMAKE_INSTALL_BINDIR}/styles)
 install(FILES $<TARGET_FILE:Qt5::QWindowsPrinterSupportPlugin> DESTINATION ${CMAKE_INSTALL_BINDIR}/printsupport)

@@ -9,6 +9,8 @@
 #include <functional>
 
 #ifdef _WIN32
+// Without the COM headers, whose "interface" macro would rename members called so.
+#define WIN32_LEAN_AND_MEAN
 #include <winsock2.h>
 #else
 #include <arpa/inet.h>

@@ -77,7 +77,11 @@ TEST_P(ChartLooksTest, HistoryLegendShowsEveryNameWhole)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(WindowSizes, ChartLooksTest, ::testing::Values(QSize(1024, 640), QSize(1280, 800)));
+INSTANTIATE_TEST_SUITE_P(WindowSizes, ChartLooksTest, ::testing::Values(QSize(1024, 640), QSize(1280, 800)),
+                         [](const ::testing::TestParamInfo<QSize>& size) {
+                             return std::to_string(size.param.width()) + "x" +
+                                    std::to_string(size.param.height());
+                         });
 
 TEST(ChartExportPathTest, ANameWithoutPngOrPdfGetsTheChosenFiltersExtension)
 {

@@ -221,7 +221,8 @@ TEST_F(WinHidBackendTest, TransfersEndInTimeAndACancelledOneIsWaitedFor)
     const unsigned char command[] = {0, 0x10, 5, 0};
     ASSERT_EQ(device.write(command, sizeof command), HID_SUCCESS);
     QByteArray sent(REPORT_LENGTH, '\0');
-    sent.replace(0, sizeof command, reinterpret_cast<const char*>(command), sizeof command);
+    sent.replace(qsizetype(0), qsizetype(sizeof command), reinterpret_cast<const char*>(command),
+                 sizeof command);
     ASSERT_EQ(api.device(CONTROL).written.size(), 1u);
     EXPECT_EQ(api.device(CONTROL).written[0], sent);
     api.device(CONTROL).writes = Completion::Never;
