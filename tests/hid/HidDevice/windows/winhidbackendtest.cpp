@@ -220,9 +220,8 @@ TEST_F(WinHidBackendTest, TransfersEndInTimeAndACancelledOneIsWaitedFor)
     // A write shorter than the output report goes out filled up to it; one that never ends times out.
     const unsigned char command[] = {0, 0x10, 5, 0};
     ASSERT_EQ(device.write(command, sizeof command), HID_SUCCESS);
-    QByteArray sent(REPORT_LENGTH, '\0');
-    sent.replace(qsizetype(0), qsizetype(sizeof command), reinterpret_cast<const char*>(command),
-                 sizeof command);
+    const QByteArray sent =
+        QByteArray(reinterpret_cast<const char*>(command), sizeof command).leftJustified(REPORT_LENGTH, '\0');
     ASSERT_EQ(api.device(CONTROL).written.size(), 1u);
     EXPECT_EQ(api.device(CONTROL).written[0], sent);
     api.device(CONTROL).writes = Completion::Never;
