@@ -176,6 +176,7 @@ TEST_F(MainWindowTest, ABadRecordingIsRefusedAndAGoodOneIsCheckedPlayedAndKeptUn
 TEST_F(MainWindowTest, SamplesArrivingInOneTurnAreDrawnOnce)
 {
     start("OBJ,900,40\n");
+    // Shown, so that the count holds also once a hidden panel skips its drawing.
     child<QWidget>("gbDistanceGraph")->show();
     // The plots' first drawing settles their tick spacing, which draws them once more.
     measure(1);
