@@ -362,7 +362,8 @@ void MainWindow::on_cbAutoScaleYDist_stateChanged(int state)
         plot->rescaleAxes(false);
         plot->xAxis->setRange(0.0, DISTANCE_PLOT_SPAN_MS, Qt::AlignRight);
     }
-    plot->replot(QCustomPlot::rpRefreshHint);
+    // Drawn once the samples of this turn of the event loop are in: a replay may bring hundreds at once.
+    plot->replot(QCustomPlot::rpQueuedReplot);
 }
 
 void MainWindow::on_sbYAxisMaxDist_valueChanged(int currentValue)
@@ -419,7 +420,7 @@ void MainWindow::updateObjectDisplay()
     ui->gbScreenSaver->setVisible(screenSaverOn);
     ui->gbChart->setVisible(!screenSaverOn);
 
-    ui->plotDistanceBar->replot(QCustomPlot::rpRefreshHint);
+    ui->plotDistanceBar->replot(QCustomPlot::rpQueuedReplot);
 
     if (itsReadoutLog)
         itsReadoutLog->record(ui->lObjectDetection->text(), ui->lbDistance->text(),

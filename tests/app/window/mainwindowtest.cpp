@@ -1,5 +1,6 @@
 #include "historychart.h"
 #include "qdistanceplot.h"
+#include "recordingformat.h"
 #include "statisticspanel.h"
 
 #include "support/qtprinters.h"
@@ -10,8 +11,11 @@
 #include <QDockWidget>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
+
+#include <utility>
 
 using MainWindowTest = WindowFixture;
 
@@ -165,4 +169,58 @@ TEST_F(MainWindowTest, ABadRecordingIsRefusedAndAGoodOneIsCheckedPlayedAndKeptUn
     EXPECT_EQ(text("lDemoMode"), "Test Mode - No Hardware Connected!");
     measure(1);
     EXPECT_EQ(window->engine().cycle().sample().source, MeasurementSource::TestScript);
+}
+
+// A replay hands over hundreds of samples in one turn of the event loop when they share a time; the window
+// takes them all in but draws each plot once for the turn, not once per sample.
+TEST_F(MainWindowTest, SamplesArrivingInOneTurnAreDrawnOnce)
+{
+    start("OBJ,900,40\n");
+    // Shown, so that the count holds also once a hidden panel skips its drawing.
+    child<QWidget>("gbDistanceGraph")->show();
+    // The plots' first drawing settles their tick spacing, which draws them once more.
+    measure(1);
+    QTest::qWait(10);
+    MeasurementSample sample;
+    sample.timeMs = clock.now() - 60000;
+    sample.hasObject = true;
+    sample.rawDistance = 700;
+    sample.rawConfidence = 40;
+    const int rowCount = 4 * RecordingPlayer::SLICE_SAMPLES;
+    QByteArray rows = RecordingFormat::header();
+    for (int i = 0; i < rowCount; ++i)
+        rows += RecordingFormat::row(sample, 0);
+    workDir.writeFile("one-time.csv", rows);
+
+    // A turn that brought samples is counted once its posted events run, where a queued replot runs too.
+    int samples = 0;
+    int turns = 0;
+    bool turnPending = false;
+    QObject::connect(&window->engine(), &MeasurementEngine::measured, window.get(),
+                     [&]
+                     {
+                         ++samples;
+                         if (std::exchange(turnPending, true))
+                             return;
+                         QMetaObject::invokeMethod(
+                             window.get(),
+                             [&]
+                             {
+                                 turnPending = false;
+                                 ++turns;
+                             },
+                             Qt::QueuedConnection);
+                     });
+    QSignalSpy distanceReplots(child<QCustomPlot>("plotDistance"), &QCustomPlot::afterReplot);
+    QSignalSpy barReplots(child<QCustomPlot>("plotDistanceBar"), &QCustomPlot::afterReplot);
+    QString errorText;
+    ASSERT_TRUE(window->engine().playRecording(workDir.filePath("one-time.csv"), &errorText));
+    QTRY_COMPARE(text("lDemoMode"), QString("Replay finished - one-time.csv"));
+    QTest::qWait(10);
+
+    ASSERT_EQ(samples, rowCount);
+    ASSERT_GT(turns, 1);
+    // The finished replay's read-out is drawn once more.
+    EXPECT_LE(distanceReplots.count(), turns + 1);
+    EXPECT_LE(barReplots.count(), turns + 1);
 }
