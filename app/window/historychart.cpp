@@ -155,7 +155,16 @@ void HistoryChart::addSample(const MeasurementSample& sample)
 
     const double oldestKey = key - WINDOW_S;
     for (int i = 0; i < graphCount(); ++i)
-        graph(i)->data()->removeBefore(oldestKey);
+    {
+        QSharedPointer<QCPGraphDataContainer> data = graph(i)->data();
+        data->removeBefore(oldestKey);
+        // Cut back only at twice the limit, so that the copy costs each sample a constant share.
+        if (data->size() > 2 * MAX_POINTS)
+        {
+            const QVector<QCPGraphData> newest(data->constEnd() - MAX_POINTS, data->constEnd());
+            data->set(newest, true);
+        }
+    }
 }
 
 void HistoryChart::refresh()

@@ -14,6 +14,10 @@ class HistoryChart : public QCustomPlot
 
 public:
     static constexpr double WINDOW_S = 30.0;
+    // Live measurements bring about 900 points per graph in the window. A replay of rows that share one
+    // time brings any number at the same key, and every draw goes through them all: beyond this many, only
+    // the newest are kept, which draw the same vertical stroke.
+    static constexpr int MAX_POINTS = 2000;
 
     explicit HistoryChart(QWidget* parent = nullptr);
 

@@ -83,6 +83,25 @@ INSTANTIATE_TEST_SUITE_P(WindowSizes, ChartLooksTest, ::testing::Values(QSize(10
                                     std::to_string(size.param.height());
                          });
 
+// A replay of rows that share one time once left every one of them in the chart, and each draw went through
+// them all: the window stood still for up to half a second at a time.
+TEST(HistoryChartTest, RowsSharingOneTimeKeepTheChartsPointsBounded)
+{
+    HistoryChart chart;
+    MeasurementSample sample;
+    sample.timeMs = 1796000000000;
+    sample.hasObject = true;
+    const int rowCount = 5 * HistoryChart::MAX_POINTS;
+    for (int i = 0; i < rowCount; ++i)
+    {
+        sample.rawDistance = quint16(i % 1000);
+        chart.addSample(sample);
+    }
+    for (int i = 0; i < chart.graphCount(); ++i)
+        EXPECT_LE(chart.graph(i)->data()->size(), 2 * HistoryChart::MAX_POINTS) << "graph " << i;
+    EXPECT_EQ((chart.graph(0)->data()->constEnd() - 1)->value, (rowCount - 1) % 1000) << "the newest is kept";
+}
+
 TEST(ChartExportPathTest, ANameWithoutPngOrPdfGetsTheChosenFiltersExtension)
 {
     const struct
