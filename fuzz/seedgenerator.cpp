@@ -16,7 +16,7 @@
 #include "simulatedboard.h"
 #include "simulatedhidbackend.h"
 #include "support/fakehidrawtree.h"
-#include "support/simulatedboardcomdriver.h"
+#include "simulatedboardcomdriver.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

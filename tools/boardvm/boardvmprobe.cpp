@@ -23,7 +23,7 @@
 #include "core/Communication/testcomobjects.h"
 #include "simulatedboard.h"
 #include "support/boardchannel.h"
-#include "support/simulatedboardcomdriver.h"
+#include "simulatedboardcomdriver.h"
 
 #include <QCoreApplication>
 #include <QDir>
