@@ -7,7 +7,6 @@
 #include "Communication/I2c/i2cconfigcomobject.h"
 #include "Communication/I2c/i2cmodifyregistercomobject.h"
 #include "Communication/commandinfo.h"
-#include "Communication/commandset.h"
 #include "Communication/streamflushobject.h"
 #include "Tracing/traceprogrammer.h"
 
@@ -25,28 +24,6 @@ namespace
 const TelegramCommandSet commandsBuiltBeforeMain;
 
 } // namespace
-
-TEST(CommandSet, NamesItsOwnCommandsInKeyOrderThenThoseOfItsSubSets)
-{
-    StreamFlushObject flush;
-    CommandSet subSet;
-    subSet.addCommand("C", &flush);
-    CommandSet set;
-    set.addCommand("B", &flush);
-    set.addCommand("A", &flush);
-    set.addCommand("ignored", nullptr);
-    set.addSet(&subSet);
-    subSet.clear();
-
-    EXPECT_EQ(set.commandNames(), QStringList({"A", "B", "C"}));
-    const std::unique_ptr<IComObject> fromSubSet(set.createObject("C"));
-    ASSERT_NE(fromSubSet, nullptr);
-    EXPECT_NE(fromSubSet.get(), &flush);
-    EXPECT_EQ(set.createObject("D"), nullptr);
-    const CommandSet copy(set);
-    set.clear();
-    EXPECT_EQ(copy.commandNames(), QStringList({"A", "B", "C"}));
-}
 
 TEST_F(TelegramCommandsTest, EveryTelegramObjectComesBackFromItsRequestAndResponse)
 {

@@ -5,10 +5,8 @@
 
 #include "Communication/communicationstack.h"
 #include "Communication/comstream.h"
-#include "Communication/emptycomdriver.h"
 #include "Communication/nodestate.h"
 
-#include <QSignalSpy>
 #include <QStringList>
 
 #include <gtest/gtest.h>
@@ -101,36 +99,6 @@ TEST_F(CommunicationStackTest, ClearElementsTakesTheStackDownFromTheHeadsToTheRo
     ASSERT_TRUE(stack.insertNode("ROOT", new FakeCommunicationNode(&deleted), QString()));
     EXPECT_TRUE(stack.clearElements(true));
     EXPECT_TRUE(deleted);
-}
-
-TEST(CommunicationStack, ExecutorAndDriverAreThoseOfTheAlphabeticallyFirstElements)
-{
-    CommunicationStack stack;
-    EXPECT_EQ(stack.comExecutor(), nullptr);
-    EmptyComDriver rootDriver;
-    EmptyComDriver otherDriver;
-    ComStream laterStream(nullptr, ComStream::theImmediateFlushPolicy);
-    ComStream earlierStream(nullptr, ComStream::theImmediateFlushPolicy);
-    ASSERT_TRUE(stack.insertNode("M_DRIVER", &rootDriver, QString()));
-    ASSERT_TRUE(stack.insertNode("Z_STREAM", &laterStream, "M_DRIVER"));
-    ASSERT_TRUE(stack.insertNode("B_STREAM", &earlierStream, "M_DRIVER"));
-    ASSERT_TRUE(stack.insertNode("A_DRIVER", &otherDriver, "M_DRIVER"));
-
-    EXPECT_EQ(stack.comExecutor(), static_cast<IComExecutor*>(&earlierStream));
-    EXPECT_EQ(stack.comDriver(), static_cast<IComDriver*>(&otherDriver));
-}
-
-TEST(CommunicationStack, DestroyingAStackStopsItsManagersButLeavesTheNodes)
-{
-    FakeCommunicationNode node;
-    auto* stack = new CommunicationStack;
-    ASSERT_TRUE(stack->insertNode("ROOT", &node, QString()));
-    stack->findElement("ROOT")->stateManager()->setActive(true);
-    QSignalSpy managerDestroyed(stack->findElement("ROOT")->stateManager(), &QObject::destroyed);
-
-    delete stack;
-    EXPECT_EQ(managerDestroyed.count(), 1);
-    EXPECT_TRUE(node.opened);
 }
 
 using CommunicationStackDeathTest = CommunicationStackTest;

@@ -1,6 +1,5 @@
 #include "testcomobjects.h"
 
-#include "support/assertionpattern.h"
 #include "support/boardchannel.h"
 #include "support/scriptedcomdriver.h"
 #include "support/simulatedusb.h"
@@ -349,27 +348,4 @@ TEST_F(IcComCoreScriptedTest, ObserversMayCallBackIntoTheCore)
         std::_Exit(observer.seen.count() == 2 && inner.value() == 0x7F ? 0 : 1);
     };
     EXPECT_EXIT(readFromInsideANotification(), ::testing::ExitedWithCode(0), "");
-}
-
-TEST_F(IcComCoreScriptedTest, IsANodeOpenWhileItsStreamIs)
-{
-    IcComCore loose(nullptr, &provider);
-    EXPECT_FALSE(loose.open());
-    EXPECT_FALSE(loose.setNextNode(&driver));
-    EXPECT_TRUE(loose.setNextNode(&stream));
-    EXPECT_TRUE(loose.open());
-    EXPECT_FALSE(loose.close());
-    EXPECT_FALSE(loose.isOpen());
-    EXPECT_TRUE(driver.isOpen()) << "closing the core leaves the channel alone";
-    stream.close();
-    EXPECT_FALSE(loose.open());
-}
-
-TEST_F(IcComCoreScriptedTest, MismatchedListsStopWithTheirMessage)
-{
-    QList<IRegisterInfo*> infos = {&scratch};
-    QList<IRegisterValue*> values;
-    EXPECT_DEATH(core.readRegisterList(&infos, &values, true, true),
-                 assertionPattern("iccomcore", "infos->count() == values->count()",
-                                  "Numbers of items in infos and values does not match."));
 }

@@ -50,24 +50,6 @@ TEST(RegisterInfoStd, IdentifiesAndOrdersItsRegisterByAddress)
     EXPECT_TRUE(low < &high);
 }
 
-TEST(RegisterInfoStd, DirectSuccessorIsTheSameDescriptionOneAddressUp)
-{
-    const RegisterInfoStd base(0x10, 8, 8, 0xFF);
-    struct Case
-    {
-        RegisterInfoStd candidate;
-        bool isSuccessor;
-    };
-    const std::vector<Case> cases = {
-        {RegisterInfoStd(0x11, 8, 8, 0xFF), true},   {RegisterInfoStd(0x0F, 8, 8, 0xFF), false},
-        {RegisterInfoStd(0x12, 8, 8, 0xFF), false},  {RegisterInfoStd(0x11, 8, 8, 0x7F), false},
-        {RegisterInfoStd(0x11, 16, 8, 0xFF), false}, {RegisterInfoStd(0x11, 8, 16, 0xFF), false},
-    };
-    for (const Case& item : cases)
-        EXPECT_EQ(item.candidate.isDirectSuccessorOf(&base), item.isSuccessor)
-            << item.candidate.id().toStdString();
-}
-
 // Fault: the provider's objects kept one-byte widths, so a 16-bit register was read as its first byte and
 // written as its low byte. The one-byte layouts are pinned with the I2C objects.
 TEST_F(RegisterModelTest, SingleRegisterRequestsCarryTheRegistersAddressWidthsAndTrace)

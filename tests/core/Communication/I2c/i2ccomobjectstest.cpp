@@ -151,14 +151,6 @@ TEST(I2cComObjects, BlocksStayWithinTheirLargestSize)
                                   "BlockSize must be lower or equal than MaxBlockSize."));
 }
 
-TEST(I2cComObjectProvider, MustBeConfiguredBeforeItCreatesObjects)
-{
-    I2cComObjectProvider unconfigured;
-    EXPECT_DEATH(unconfigured.createModifyRegisterObject(),
-                 assertionPattern("i2ccomobjectprovider", "itsIsInitialized",
-                                  "ComObjectProvider is not initialized."));
-}
-
 TEST(I2cComObjects, BadTelegramsAreRefusedAndChangeNothing)
 {
     const QString configTelegram = telegramOf(std::make_unique<I2cConfigComObject>(2, 3, 0, TRACE).get(), 0);
