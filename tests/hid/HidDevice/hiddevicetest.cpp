@@ -1,6 +1,7 @@
 #include "HidDevice/hiddevice.h"
 #include "HidDevice/linux/hidrawconnection.h"
 
+#include "support/capturedwarnings.h"
 #include "support/fakehidrawtree.h"
 #include "support/hiddevicepaths.h"
 
@@ -189,14 +190,7 @@ TEST(HidDevice, RefusesInterfacesItCannotUse)
 
 TEST_F(HidDeviceTest, SaysOnceWhichInterfaceItMayNotOpen)
 {
-    static QStringList warnings;
-    warnings.clear();
-    const QtMessageHandler previous = qInstallMessageHandler(
-        [](QtMsgType type, const QMessageLogContext&, const QString& text)
-        {
-            if (type == QtWarningMsg)
-                warnings << text;
-        });
+    CapturedWarnings warnings;
     tree.failOpen(2, EACCES);
     // Another maker's device on an interface 3 is passed by on the ids in its path: never opened, so
     // never warned about, whichever listing or open runs.
@@ -209,13 +203,12 @@ TEST_F(HidDeviceTest, SaysOnceWhichInterfaceItMayNotOpen)
     EXPECT_TRUE(HidDevice::listDevices(VENDOR, PRODUCT, "mi_03").isEmpty());
     tree.failOpen(3, EBUSY);
     HidDevice::listDevices(VENDOR, PRODUCT);
-    qInstallMessageHandler(previous);
 
-    ASSERT_EQ(warnings.size(), 1);
-    EXPECT_TRUE(warnings[0].startsWith(
+    ASSERT_EQ(warnings.list().size(), 1);
+    EXPECT_TRUE(warnings.list()[0].startsWith(
         QString("Cannot open HID interface %1: Permission denied.").arg(itsControl.c_str())))
-        << warnings[0].toStdString();
-    EXPECT_TRUE(warnings[0].contains("70-lidora.rules"));
+        << warnings.list()[0].toStdString();
+    EXPECT_TRUE(warnings.list()[0].contains("70-lidora.rules"));
 }
 
 TEST_F(HidDeviceTransferTest, ReadTakesWhatArrivesWithoutItsReportIdOrWritingPastTheBuffer)
