@@ -9,7 +9,6 @@
 
 #include <QSignalSpy>
 #include <QStringList>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -78,47 +77,6 @@ TEST_F(NodeStateManagerTest, ActivatingChecksAtOnceAndReportsOnlyChanges)
     manager.setActive(false);
     EXPECT_FALSE(node.opened);
     EXPECT_EQ(changesOf(changes), (QStringList{"MODULE_STREAM 0>2", "MODULE_STREAM 2>4"}));
-}
-
-TEST_F(NodeStateManagerTest, AFailedOpenOrCheckClosesTheNodeAndKeepsPolling)
-{
-    const struct
-    {
-        bool openable;
-        const char* checkSlot;
-        int answer;
-    } failures[] = {{false, nullptr, NodeState::Open},
-                    {true, CHECK_SLOT, NodeState::Unknown},
-                    {true, SLOT(noSuchCheck(NoxCore::Communication::NodeStateContext*)), NodeState::Open}};
-    for (const auto& failure : failures)
-    {
-        node.openable = failure.openable;
-        checker.answer = failure.answer;
-        manager.stateCheckDelegate.reset();
-        if (failure.checkSlot != nullptr)
-            manager.stateCheckDelegate.set(&checker, failure.checkSlot);
-        const int closeCalls = node.closeCalls;
-
-        manager.setActive(true);
-        EXPECT_EQ(manager.lastState(), NodeState::Closed) << failure.checkSlot;
-        EXPECT_EQ(node.closeCalls, closeCalls + 1);
-        EXPECT_TRUE(manager.isActive());
-    }
-    EXPECT_EQ(changesOf(changes), QStringList{"MODULE_STREAM 0>4"});
-}
-
-TEST_F(NodeStateManagerTest, ReopensANodeOnTheFirstPollAfterItBecameOpenableAgain)
-{
-    manager.setTimerInterval(10);
-    node.openable = false;
-    manager.setActive(true);
-    ASSERT_TRUE(QTest::qWaitFor([this] { return node.openCalls >= 3; }));
-
-    node.openable = true;
-    const int openCallsBefore = node.openCalls;
-    EXPECT_TRUE(manager.waitForState(NodeState::Open, 10000, 1, true));
-    EXPECT_EQ(node.openCalls, openCallsBefore + 1);
-    EXPECT_EQ(changesOf(changes), (QStringList{"MODULE_STREAM 0>4", "MODULE_STREAM 4>2"}));
 }
 
 TEST_F(NodeStateManagerTest, WaitForStateTestsBeforeTheTimeOutAndNeverSleepsPastIt)
