@@ -22,8 +22,8 @@
 #include "Serial/serialcomdriver.h"
 #include "core/Communication/testcomobjects.h"
 #include "simulatedboard.h"
-#include "support/boardchannel.h"
 #include "simulatedboardcomdriver.h"
+#include "support/boardchannel.h"
 
 #include <QCoreApplication>
 #include <QDir>
