@@ -1,6 +1,5 @@
 #include "fakecommunicationnode.h"
 
-#include "support/assertionpattern.h"
 #include "support/qtprinters.h"
 
 #include "Communication/nodestate.h"
@@ -92,14 +91,6 @@ TEST_F(NodeStateManagerTest, WaitForStateTestsBeforeTheTimeOutAndNeverSleepsPast
     NoxCore::Tools::Clock::setSource([&now] { return now += 5; });
     EXPECT_FALSE(manager.waitForState(NodeState::Open, 50, -1, false));
     NoxCore::Tools::Clock::resetSource();
-}
-
-// QTimer only warns about a negative interval and never polls again.
-TEST(NodeStatesDeathTest, NegativeIntervalsAreProgrammingErrors)
-{
-    FakeCommunicationNode node;
-    EXPECT_DEATH(NodeStateManager(&node).setTimerInterval(-1),
-                 assertionPattern("statemanager", "ms >= 0", "Timer interval is negative."));
 }
 
 TEST(NodeStatesDeathTest, AManagerMakesTheContextKnownForQueuedConnections)

@@ -1,7 +1,6 @@
 // The trace sinks (recorder, viewer), the player and the programmer, each on its own and with bad input.
 #include "telegramtestsupport.h"
 
-#include "support/assertionpattern.h"
 #include "support/scriptedcomdriver.h"
 
 #include "Communication/commandinfo.h"
@@ -236,16 +235,6 @@ TEST_F(TraceProgram, ViewerKeepsAnswersWithinItsBoundAndTheProgramTakesThemAsReq
     EXPECT_EQ(executing, (QList<QVariantList>{{true}, {false}}));
     EXPECT_FALSE(programmer()->execute(4, 1));
     EXPECT_TRUE(programmer()->execute(4, 0));
-}
-
-TEST(TraceViewerDeathTest, BoundsMustBeUsable)
-{
-    TraceViewer viewer;
-    EXPECT_DEATH(viewer.setMaxCommandCount(2, 3),
-                 assertionPattern("Tracing/traceviewer", "clearAmount <= maxCommandCount",
-                                  "The clear intervall must be smaller than the maximum command count"));
-    EXPECT_DEATH(viewer.setMaxCommandCount(5, 0), assertionPattern("Tracing/traceviewer", "clearAmount > 0",
-                                                                   "The clear amount cant be set to 0"));
 }
 
 // Fault guarded: a slot reached through the player that edits the program (a view deleting a line, say) freed

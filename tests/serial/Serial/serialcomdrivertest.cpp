@@ -1,6 +1,5 @@
 #include "Serial/serialcomdriver.h"
 
-#include "support/assertionpattern.h"
 #include "support/capturedwarnings.h"
 #include "support/qtprinters.h"
 #include "support/serialports.h"
@@ -223,12 +222,4 @@ TEST_F(SerialComDriverTest, UnpluggedBoardFailsTheTransferAndClosesThePort)
         // A closed driver refuses the next transfer the same way.
         EXPECT_EQ(transfer(), failure);
     }
-}
-
-TEST_F(SerialComDriverTest, StreamOperationsAreRefused)
-{
-    const std::string pattern = assertionPattern("Serial/serialcomdriver", "false", "not implemented.");
-    unsigned char buffer[4] = {};
-    // All five share one refusal; write is what a stream put over this driver would call.
-    EXPECT_DEATH(driver->write(buffer, sizeof buffer), pattern);
 }
