@@ -94,7 +94,7 @@ TEST_F(TelegramCommandsTest, TypesAndConversionsTakeTheAttributesTheyNeed)
     }
 }
 
-TEST_F(TelegramCommandsTest, UpdateTelegramWritesTheInfoIntoItsOwnCommandOnly)
+TEST_F(TelegramCommandsTest, EditedInfosGoIntoTheirOwnCommandOnlyAndThroughTheValidatorWhenAsked)
 {
     const QString original = writeTelegram(0x10, 0xab);
     const std::unique_ptr<CommandInfo> info(manager->convertToCommandInfo(original));
@@ -115,10 +115,8 @@ TEST_F(TelegramCommandsTest, UpdateTelegramWritesTheInfoIntoItsOwnCommandOnly)
     QString unchanged = original;
     EXPECT_FALSE(manager->updateTelegram(&unchanged, &other));
     EXPECT_EQ(unchanged, original);
-}
 
-TEST_F(TelegramCommandsTest, TrySetPropertyValueAsksTheValidatorWhenToldTo)
-{
+    // Setting a property asks the validator when told to, and only a programmer's commands have one.
     const std::unique_ptr<CommandInfo> unvalidated(manager->createCommand("I2cWriteRegister"));
     ASSERT_NE(unvalidated, nullptr);
     EXPECT_FALSE(unvalidated->trySetPropertyValue("Address", "12", true));
