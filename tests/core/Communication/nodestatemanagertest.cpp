@@ -25,14 +25,13 @@ class NodeChecker : public QObject
 {
     Q_OBJECT
 public:
-    int answer = NodeState::Open;
     QList<NodeStateContext*> checkedContexts;
 
 public slots:
     int onCheckNodeState(NoxCore::Communication::NodeStateContext* stateContext)
     {
         checkedContexts << stateContext;
-        return answer;
+        return NodeState::Open;
     }
 };
 
@@ -61,11 +60,21 @@ protected:
 
 } // namespace
 
-TEST_F(NodeStateManagerTest, ActivatingChecksAtOnceAndReportsOnlyChanges)
+TEST_F(NodeStateManagerTest, WaitsNoLongerThanAskedAndActivatingChecksAtOnceAndReportsOnlyChanges)
 {
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_TRUE(manager.waitForState(NodeState::Unknown, 0, 60000, false));
+    EXPECT_FALSE(manager.waitForState(NodeState::Open, 0, 60000, false));
+    EXPECT_FALSE(manager.waitForState(NodeState::Open, 20, 60000, false));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    // A negative poll period must not turn into an endless sleep.
+    qint64 now = 0;
+    NoxCore::Tools::Clock::setSource([&now] { return now += 5; });
+    EXPECT_FALSE(manager.waitForState(NodeState::Open, 50, -1, false));
+    NoxCore::Tools::Clock::resetSource();
+
     node.opened = true;
     ASSERT_TRUE(manager.stateCheckDelegate.set(&checker, CHECK_SLOT));
-
     manager.setActive(true);
     EXPECT_EQ(node.openCalls, 0) << "an open node is not opened again";
     EXPECT_EQ(checker.checkedContexts, QList<NodeStateContext*>{manager.context()});
@@ -75,21 +84,6 @@ TEST_F(NodeStateManagerTest, ActivatingChecksAtOnceAndReportsOnlyChanges)
     manager.setActive(false);
     EXPECT_FALSE(node.opened);
     EXPECT_EQ(changesOf(changes), (QStringList{"MODULE_STREAM 0>2", "MODULE_STREAM 2>4"}));
-}
-
-TEST_F(NodeStateManagerTest, WaitForStateTestsBeforeTheTimeOutAndNeverSleepsPastIt)
-{
-    const auto started = std::chrono::steady_clock::now();
-    EXPECT_TRUE(manager.waitForState(NodeState::Unknown, 0, 60000, false));
-    EXPECT_FALSE(manager.waitForState(NodeState::Open, 0, 60000, false));
-    EXPECT_FALSE(manager.waitForState(NodeState::Open, 20, 60000, false));
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
-
-    // A negative poll period must not turn into an endless sleep.
-    qint64 now = 0;
-    NoxCore::Tools::Clock::setSource([&now] { return now += 5; });
-    EXPECT_FALSE(manager.waitForState(NodeState::Open, 50, -1, false));
-    NoxCore::Tools::Clock::resetSource();
 }
 
 #include "nodestatemanagertest.moc"
