@@ -122,35 +122,29 @@ TEST_F(IcComCoreOnBoardTest, ReadsAndVerifiedWritesReachTheChipAndVerificationCa
     EXPECT_EQ(observer.seen.last(), "0x10=a5");
 }
 
+// 0xA0 with the low nibble set to 5; a corrupted write turns every bit, which the verification catches.
 TEST_F(IcComCoreOnBoardTest, ModifyVerifiesTheMaskedBitsWithAndWithoutTheTargetsModify)
 {
     ProviderWithoutModify readModifyWrite;
     readModifyWrite.setConfiguration(I2cBridge::SENSOR_SLAVE_ADDRESS);
-    const RegisterValue value(0x05, 0);
-    const RegisterValue mask(0x0F, 0);
-    struct Case
+    for (IRegisterComObjectProvider* bus : {static_cast<IRegisterComObjectProvider*>(&provider),
+                                            static_cast<IRegisterComObjectProvider*>(&readModifyWrite)})
     {
-        IRegisterComObjectProvider* provider;
-        bool corruptWrites;
-        int result;
-        const char* observed;
-    };
-    for (const Case& item :
-         {Case{&provider, false, 0, "0x10=a5"}, Case{&provider, true, -3, "0x10=5a"},
-          Case{&readModifyWrite, false, 0, "0x10=a5"}, Case{&readModifyWrite, true, -3, "0x10=5a"}})
-    {
-        chip().setRegisterValue(0x10, 0xA0);
-        chip().setCorruptWrites(item.corruptWrites);
-        core.setComObjectProvider(item.provider);
-        observer.seen.clear();
-        tracer.telegrams.clear();
-        RegisterValue newBits = value;
-        RegisterValue bits = mask;
-        EXPECT_EQ(core.modifyRegister(&scratch, &newBits, &bits), item.result);
-        EXPECT_EQ(observer.seen, QStringList(item.observed));
-        const bool targetModifies = item.provider == &provider;
-        EXPECT_EQ(requestsOf(tracer, "I2cModifyRegister").count(), targetModifies ? 1 : 0);
-        EXPECT_EQ(requestsOf(tracer, "I2cWriteRegister").count(), targetModifies ? 0 : 1);
+        for (const bool corruptWrites : {false, true})
+        {
+            SCOPED_TRACE(testing::Message() << (bus == &provider) << corruptWrites);
+            chip().setRegisterValue(0x10, 0xA0);
+            chip().setCorruptWrites(corruptWrites);
+            core.setComObjectProvider(bus);
+            observer.seen.clear();
+            tracer.telegrams.clear();
+            RegisterValue newBits(0x05, 0);
+            RegisterValue bits(0x0F, 0);
+            EXPECT_EQ(core.modifyRegister(&scratch, &newBits, &bits), corruptWrites ? -3 : 0);
+            EXPECT_EQ(observer.seen, QStringList(corruptWrites ? "0x10=5a" : "0x10=a5"));
+            EXPECT_EQ(requestsOf(tracer, "I2cModifyRegister").count(), bus == &provider ? 1 : 0);
+            EXPECT_EQ(requestsOf(tracer, "I2cWriteRegister").count(), bus == &provider ? 0 : 1);
+        }
     }
 }
 
