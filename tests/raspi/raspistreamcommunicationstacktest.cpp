@@ -105,7 +105,7 @@ TEST_F(BoardStack, InitBuildsTheChainOnceAndDeinitTakesAllOfItDown)
     EXPECT_EQ(stack.elementNames().size(), 6);
 }
 
-TEST_F(BoardStack, OneActivationBringsEveryLevelUpChecksTheChipOnceAndTracesTheModuleStream)
+TEST_F(BoardStack, OneActivationBringsEveryLevelUpChecksTheChipOnceTracesTheModuleStreamAndSurvivesAReplug)
 {
     activate();
     // Nothing here offers the board's serial port: that element alone stays closed.
@@ -114,6 +114,14 @@ TEST_F(BoardStack, OneActivationBringsEveryLevelUpChecksTheChipOnceAndTracesTheM
     // The firmware number check of the module stream, the I2C configuration and the chip check.
     for (const char* command : {"FirmwareNumber", "I2cConfig", "I2cReadRegister"})
         EXPECT_TRUE(log.telegrams.join('\n').contains(QStringLiteral("<%1").arg(command))) << command;
+
+    // An unplug closes every level: the next check of the control stream notices (its exchange fails and
+    // the driver closes), and the control interface's own manager sees that on its next tick. A replug
+    // brings the chain back.
+    usb.backend.unplug();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return everyLevelIs(NodeState::Closed); }, 3000));
+    usb.backend.replug();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return everyLevelIs(NodeState::Open); }, 3000));
 
     stack.setActive(false);
     for (const QString& name : stack.elementNames())
@@ -134,15 +142,4 @@ TEST_F(BoardStack, AChipWithAnotherIdentificationKeepsTheRegisterLevelClosedAndR
     expectOpenUpTo(LEVELS.size() - 1);
     const int reads = chipIdReads();
     EXPECT_TRUE(QTest::qWaitFor([&] { return chipIdReads() >= reads + 2; }, 1500)) << "retried every 500 ms";
-}
-
-TEST_F(BoardStack, UnplugClosesEveryLevelAndReplugBringsTheChainBack)
-{
-    activate();
-    // The next check of the control stream notices (its exchange fails and the driver closes); the control
-    // interface's own manager sees that on its next tick.
-    usb.backend.unplug();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return everyLevelIs(NodeState::Closed); }, 3000));
-    usb.backend.replug();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return everyLevelIs(NodeState::Open); }, 3000));
 }
