@@ -14,9 +14,9 @@
 #include "Tracing/tracerecorder.h"
 #include "hidcomdriver.h"
 #include "simulatedboard.h"
+#include "simulatedboardcomdriver.h"
 #include "simulatedhidbackend.h"
 #include "support/fakehidrawtree.h"
-#include "support/simulatedboardcomdriver.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

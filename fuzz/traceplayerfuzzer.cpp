@@ -6,7 +6,7 @@
 #include "Communication/telegramcommandset.h"
 #include "Tracing/traceplayer.h"
 #include "simulatedboard.h"
-#include "support/simulatedboardcomdriver.h"
+#include "simulatedboardcomdriver.h"
 
 #include <QTemporaryFile>
 

@@ -23,7 +23,6 @@
 #include <windows.h>
 #else
 #include <csignal>
-#include <sys/stat.h>
 #endif
 
 namespace
@@ -267,13 +266,12 @@ TEST_F(ProgramWindowTest, OptionsAreExplainedAndUnknownOnesRefused)
         EXPECT_EQ(run(qtOption + QStringList{"--version"}, 0), "Lidora 1D Demo " LIDORA_VERSION "\n");
 }
 
-// What a script sees of --record and --play, headless: a file that cannot be recorded to is refused before
-// the board is opened, with one line that names it and the reason; a recording plays, a pause of ten years
-// shortened, and is recorded again in its own time; a disk that cannot take the recording ends the run
-// with status 3 and a file that ends with a whole row.
+// What a script sees of --record and --play, headless: a refusal is one line on standard error and status 2,
+// given before the board is opened; a replay ends the run by itself; a disk that cannot take the recording
+// ends it with status 3 and a file that ends with a whole row. Which files the recorder and the reader
+// refuse, and why, is theirs to pin.
 TEST_F(ProgramWindowTest, RecordAndPlayOptionsTellScriptsWhatHappened)
 {
-    ASSERT_EQ(::mkfifo(QFile::encodeName(home.filePath("fifo")).constData(), 0600), 0);
     const auto write = [this](const char* name, const QByteArray& content)
     {
         QFile file(home.filePath(name));
@@ -283,17 +281,15 @@ TEST_F(ProgramWindowTest, RecordAndPlayOptionsTellScriptsWhatHappened)
     const QByteArray header = "time,time_ms,raw_distance_mm,median_distance_mm,raw_confidence,"
                               "smoothed_confidence,photon_count_reference,photon_count_object,movement,"
                               "object_state,screen_saver,source,exchange\r\n";
-    const auto row = [](const char* time, qint64 timeMs)
+    const auto row = [](qint64 timeMs)
     {
-        return QByteArray(time) + ',' + QByteArray::number(timeMs) +
+        return "2026-12-06T21:04:05." + QByteArray::number(timeMs % 1000) + "+01:00," +
+               QByteArray::number(timeMs) +
                ",1500,1500,40,40.000,12000,30000,0.000,STATE_OBJECT_FAR,SCREEN_SAVER_ON,board,ok\r\n";
     };
     write("existing.csv", "earlier run\n");
-    write("run.csv", header + row("2026-12-06T21:04:05.123+01:00", 1796587445123) +
-                         row("2036-12-06T21:04:05.123+01:00", 2112206645123) +
-                         row("2036-12-06T21:04:05.156+01:00", 2112206645156));
-    write("bad.csv", header + row("2026-12-06T21:04:05.123+01:00", 1796587445123) +
-                         row("2026-12-06T21:04:05.100+01:00", 1796587445100));
+    write("run.csv", header + row(1796587445123) + row(1796587445156));
+    write("bad.csv", header + row(1796587445156) + row(1796587445123));
 
     QProcessEnvironment noDisplay = program.processEnvironment();
     noDisplay.remove("DISPLAY");
@@ -303,16 +299,11 @@ TEST_F(ProgramWindowTest, RecordAndPlayOptionsTellScriptsWhatHappened)
         int exitCode;
         const char* error;
     } cases[] = {
-        {{"--simulate", "--record", "fifo", "--force"}, 2, "Cannot record: fifo is not a regular file.\n"},
         {{"--simulate", "--record", "existing.csv"},
          2,
          "Cannot record: existing.csv exists already (--force replaces an existing file).\n"},
-        {{"--simulate", "--record", "no/such/run.csv"},
-         2,
-         "Cannot record: cannot write no/such/run.csv: No such file or directory.\n"},
         {{"--simulate", "--record", ""}, 2, "Cannot record: the file name is empty.\n"},
         {{"--simulate", "--force"}, 2, "--force replaces the file of --record, which is not given.\n"},
-        {{"--play", "fifo"}, 2, "Cannot play fifo: not a regular file.\n"},
         {{"--play", "bad.csv"}, 2, "Cannot play bad.csv, line 3: the time goes back.\n"},
         {{"--play", "run.csv", "--record", "again.csv"}, 0, ""},
     };
@@ -325,22 +316,9 @@ TEST_F(ProgramWindowTest, RecordAndPlayOptionsTellScriptsWhatHappened)
         EXPECT_TRUE(run.waitForFinished(30000)) << c.error;
         EXPECT_EQ(run.exitCode(), c.exitCode) << c.error;
         EXPECT_EQ(run.readAllStandardError(), c.error);
-        if (c.arguments.contains("--simulate"))
-        {
-            EXPECT_FALSE(run.readAllStandardOutput().contains("Connected"))
-                << "refused before the board opened";
-        }
+        EXPECT_FALSE(c.exitCode != 0 && run.readAllStandardOutput().contains("Connected"))
+            << "refused before the board opened";
     }
-
-    QFile again(home.filePath("again.csv"));
-    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = again.readAll().split('\n');
-    ASSERT_EQ(lines.size(), 5) << "header, three rows, nothing after the last line end";
-    EXPECT_TRUE(lines[1].endsWith(",recording,ok,1796587445123\r"));
-    EXPECT_TRUE(lines[3].endsWith(",recording,ok,2112206645156\r"));
-    const qint64 shownMs = lines[3].split(',')[1].toLongLong() - lines[1].split(',')[1].toLongLong();
-    EXPECT_GE(shownMs, 5000 + 33) << "the pause is played as 5 s";
-    EXPECT_LT(shownMs, 5000 + 33 + 1000);
 
     // A file size limit stands in for a full disk; the signal it sends must not end the program.
     QProcess full;

@@ -136,6 +136,7 @@ TEST_F(MainWindowTest, PanelsChosenOnceShowDataAtTheNextStart)
     EXPECT_TRUE(texts.contains("500.0 mm")) << "mean distance";
 }
 
+// When live measuring resumes after a replay is the engine's rule; here what the window shows of it.
 TEST_F(MainWindowTest, ABadRecordingIsRefusedAndAGoodOneIsCheckedPlayedAndKeptUntilStopped)
 {
     start("OBJ,900,40\n");
@@ -155,20 +156,10 @@ TEST_F(MainWindowTest, ABadRecordingIsRefusedAndAGoodOneIsCheckedPlayedAndKeptUn
     ASSERT_TRUE(window->engine().playRecording(path, &errorText)) << errorText.toStdString();
     EXPECT_EQ(text("lDemoMode"), "Checking run.csv: 0 %");
     QTRY_COMPARE(text("lDemoMode"), QString("Replay - run.csv"));
-    QTRY_VERIFY(window->engine().cycle().sample().source == MeasurementSource::Recording);
-    measure(1);
-    EXPECT_EQ(window->engine().cycle().sample().source, MeasurementSource::Recording)
-        << "live measuring waits";
     clock.advance(90 * 33);
     QTRY_COMPARE(text("lDemoMode"), QString("Replay finished - run.csv"));
-    measure(1);
-    EXPECT_EQ(window->engine().cycle().sample().source, MeasurementSource::Recording)
-        << "the finished replay stays to be read";
-    EXPECT_EQ(window->engine().statistics().sinceStart().measurements, 90);
     window->engine().stopReplay();
     EXPECT_EQ(text("lDemoMode"), "Test Mode - No Hardware Connected!");
-    measure(1);
-    EXPECT_EQ(window->engine().cycle().sample().source, MeasurementSource::TestScript);
 }
 
 // A replay hands over hundreds of samples in one turn of the event loop when they share a time; the window

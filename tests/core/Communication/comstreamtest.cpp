@@ -149,7 +149,8 @@ TEST_F(ComStreamTest, AnswerHandling)
     }
 }
 
-TEST_F(ComStreamTest, AFailingDriverStepShowsInStatusValidAndLastError)
+// An error stays until it is read, blocks requests meanwhile, and combines with what the driver keeps.
+TEST_F(ComStreamTest, AnErrorIsKeptUntilReadBlocksRequestsMeanwhileAndCombinesWithTheDrivers)
 {
     // Write failure: the request stays pending and its answer read fails.
     driver.failWrites(ComDriver::TRANSMIT_FAILED);
@@ -157,20 +158,32 @@ TEST_F(ComStreamTest, AFailingDriverStepShowsInStatusValidAndLastError)
     stream.append(&unsent);
     stream.flush();
     EXPECT_EQ(stream.lastError(), ComDriver::RECEIVE_FAILED);
+
+    // A notice that failed blocks the request after it until the error is read.
+    ScriptedComObject notice(0x05, 0, 0, IComObject::FireAndForget);
+    stream.append(&notice);
     driver.failWrites(0);
+    driver.clearWritten();
+    ScriptedComObject blocked(0x02, 0, 17);
+    stream.append(&blocked);
+    EXPECT_TRUE(driver.written().isEmpty());
+    EXPECT_FALSE(stream.isResultPending());
+    EXPECT_EQ(stream.lastError(), ComDriver::TRANSMIT_FAILED);
+    driver.addAnswer(0x02, 0, payloadOf(17));
+    stream.execute(&blocked);
+    EXPECT_TRUE(blocked.valid());
+    EXPECT_EQ(stream.lastError(), 0);
 
     // Flush failure with nothing pending stays the outcome of the flush.
     driver.failFlushes(ComDriver::TRANSMIT_FAILED);
     stream.flush();
     EXPECT_EQ(stream.lastError(), ComDriver::TRANSMIT_FAILED);
-}
+    driver.failFlushes(0);
 
-TEST_F(ComStreamTest, LastErrorCombinesTheStreamsAndTheDriversCodeAndClearsBoth)
-{
     // The driver keeps -1 from a write on a closed channel; the flush then leaves the stream's own code 0.
-    ScriptedComObject object(0x05, 0, 0, IComObject::FireAndForget);
+    ScriptedComObject unheard(0x05, 0, 0, IComObject::FireAndForget);
     driver.close();
-    stream.append(&object);
+    stream.append(&unheard);
     driver.open();
     stream.flush();
     EXPECT_EQ(stream.lastError(), ComDriver::CHANNEL_NOT_OPEN);
@@ -189,26 +202,6 @@ TEST_F(ComStreamTest, LastErrorCombinesTheStreamsAndTheDriversCodeAndClearsBoth)
     stream.execute(&second);
     EXPECT_EQ(second.status(), 2);
     EXPECT_EQ(stream.lastError(), ComDriver::DATA_MISMATCH | ComDriver::RECEIVE_FAILED);
-    EXPECT_EQ(stream.lastError(), 0);
-}
-
-TEST_F(ComStreamTest, APendingErrorBlocksRequestsUntilItIsRead)
-{
-    driver.failWrites(ComDriver::TRANSMIT_FAILED);
-    ScriptedComObject notice(0x05, 0, 0, IComObject::FireAndForget);
-    stream.append(&notice);
-    driver.failWrites(0);
-    driver.clearWritten();
-
-    ScriptedComObject blocked(0x02, 0, 17);
-    stream.append(&blocked);
-    EXPECT_TRUE(driver.written().isEmpty());
-    EXPECT_FALSE(stream.isResultPending());
-
-    EXPECT_EQ(stream.lastError(), ComDriver::TRANSMIT_FAILED);
-    driver.addAnswer(0x02, 0, payloadOf(17));
-    stream.execute(&blocked);
-    EXPECT_TRUE(blocked.valid());
     EXPECT_EQ(stream.lastError(), 0);
 }
 
@@ -290,7 +283,7 @@ TEST_F(ComStreamTest, ResetAbandonsPendingAnswersAndReleasesEveryLockLevel)
     EXPECT_FALSE(otherThread.get());
 }
 
-TEST_F(ComStreamTest, OpenAndCloseResetOnlyWhenTheChannelChanges)
+TEST_F(ComStreamTest, OpenAndCloseResetOnlyWhenTheChannelChangesAndNeedADriver)
 {
     EXPECT_TRUE(stream.open());
     EXPECT_EQ(driver.openCount(), 0);
@@ -307,21 +300,13 @@ TEST_F(ComStreamTest, OpenAndCloseResetOnlyWhenTheChannelChanges)
     EXPECT_FALSE(stream.isResultPending());
     driver.failOpen(false);
     EXPECT_TRUE(stream.open());
-}
 
-TEST_F(ComStreamTest, WithoutDriverEveryTransferFailsWithChannelNotOpen)
-{
+    // Without a driver every transfer fails as on a closed channel.
     ComStream noDriver(nullptr, ComStream::theImmediateFlushPolicy);
     EXPECT_FALSE(noDriver.open());
-    ScriptedComObject object(0x02, 0, 17);
-    EXPECT_TRUE(noDriver.execute(&object));
+    ScriptedComObject undelivered(0x02, 0, 17);
+    EXPECT_TRUE(noDriver.execute(&undelivered));
     EXPECT_EQ(noDriver.lastError(), ComDriver::CHANNEL_NOT_OPEN);
-
-    // Only a driver can sit below a stream, and losing it leaves the empty one.
-    EXPECT_FALSE(stream.setNextNode(&noDriver));
-    EXPECT_EQ(stream.comDriver(), &driver);
-    stream.setComDriver(nullptr);
-    EXPECT_EQ(stream.comDriver(), &ComStream::theEmptyDriver);
 }
 
 TEST_F(ComStreamTest, TracesRequestFlushAndResponseAndTheFlushObjectOnlyFlushes)
@@ -348,15 +333,9 @@ TEST_F(ComStreamTest, TracesRequestFlushAndResponseAndTheFlushObjectOnlyFlushes)
 
 TEST_F(ComStreamTest, ExecutesExecutableObjectsOnItself)
 {
-    IComExecutor* seenExecutor = nullptr;
-    ExecutableComObject succeeding(
-        [&seenExecutor](IComExecutor* executor)
-        {
-            seenExecutor = executor;
-            return true;
-        });
+    // It succeeds only when run on the stream itself.
+    ExecutableComObject succeeding([this](IComExecutor* executor) { return executor == &stream; });
     EXPECT_TRUE(stream.execute(&succeeding));
-    EXPECT_EQ(seenExecutor, static_cast<IComExecutor*>(&stream));
     EXPECT_TRUE(succeeding.valid());
     EXPECT_EQ(stream.lastError(), 0);
 
@@ -397,4 +376,17 @@ TEST_F(ComStreamTest, ExecutesAQueueInOrderWithOneFlush)
     stream.execute(&mixed);
     EXPECT_TRUE(third.valid());
     EXPECT_EQ(stream.lastError(), ComDriver::TRANSMIT_FAILED);
+}
+
+// The texts the demo logs for each error code.
+TEST(ComDriver, ErrorTexts)
+{
+    EXPECT_STREQ(ComDriver::errorToString(0), "Success");
+    EXPECT_STREQ(ComDriver::errorToString(-1), "Error: channel not open");
+    EXPECT_STREQ(ComDriver::errorToString(-2), "Error: transmit failed");
+    EXPECT_STREQ(ComDriver::errorToString(-3), "Error: receive failed");
+    EXPECT_STREQ(ComDriver::errorToString(-4), "Error: received and expected data mismatch");
+    EXPECT_STREQ(ComDriver::errorToString(-5), "");
+    for (const int code : {1, -6, 1000, -1000})
+        EXPECT_STREQ(ComDriver::errorToString(code), "Unknown error code") << code;
 }

@@ -3,8 +3,7 @@
 
 #include "Communication/icommunicationnode.h"
 
-// A node that opens only while it is openable, like a device that can be unplugged and plugged in again,
-// and counts what managers and stacks do to it. It can report its own deletion to a flag the test keeps.
+// A node that opens at once and counts its opens. It can report its own deletion to a flag the test keeps.
 class FakeCommunicationNode : public NoxCore::Communication::ICommunicationNode
 {
 public:
@@ -18,13 +17,12 @@ public:
     bool open() override
     {
         ++openCalls;
-        opened = openable;
-        return openable;
+        opened = true;
+        return true;
     }
     bool isOpen() override { return opened; }
     bool close() override
     {
-        ++closeCalls;
         opened = false;
         return true;
     }
@@ -34,10 +32,8 @@ public:
         return true;
     }
 
-    bool openable = true;
     bool opened = false;
     int openCalls = 0;
-    int closeCalls = 0;
     ICommunicationNode* nextNode = nullptr;
     bool* deletedFlag;
 };

@@ -1,6 +1,5 @@
 #include "testcomobjects.h"
 
-#include "support/assertionpattern.h"
 #include "support/boardchannel.h"
 #include "support/scriptedcomdriver.h"
 #include "support/simulatedusb.h"
@@ -99,24 +98,6 @@ protected:
     RegisterInfoStd scratch{0x10, 8, 8, 0xFF};
 };
 
-// The same core over a scripted channel, for failures the board does not produce.
-class IcComCoreScriptedTest : public ::testing::Test
-{
-protected:
-    IcComCoreScriptedTest()
-    {
-        provider.setConfiguration(I2cBridge::SENSOR_SLAVE_ADDRESS);
-        core.registerObserver(&observer);
-    }
-
-    ScriptedComDriver driver;
-    ComStream stream{&driver, ComStream::theImmediateFlushPolicy};
-    I2cComObjectProvider provider;
-    IcComCore core{&stream, &provider};
-    RecordingObserver observer;
-    RegisterInfoStd scratch{0x10, 8, 8, 0xFF};
-};
-
 } // namespace
 
 TEST_F(IcComCoreOnBoardTest, ReadsAndVerifiedWritesReachTheChipAndVerificationCatchesBadWrites)
@@ -141,35 +122,29 @@ TEST_F(IcComCoreOnBoardTest, ReadsAndVerifiedWritesReachTheChipAndVerificationCa
     EXPECT_EQ(observer.seen.last(), "0x10=a5");
 }
 
+// 0xA0 with the low nibble set to 5; a corrupted write turns every bit, which the verification catches.
 TEST_F(IcComCoreOnBoardTest, ModifyVerifiesTheMaskedBitsWithAndWithoutTheTargetsModify)
 {
     ProviderWithoutModify readModifyWrite;
     readModifyWrite.setConfiguration(I2cBridge::SENSOR_SLAVE_ADDRESS);
-    const RegisterValue value(0x05, 0);
-    const RegisterValue mask(0x0F, 0);
-    struct Case
+    for (IRegisterComObjectProvider* bus : {static_cast<IRegisterComObjectProvider*>(&provider),
+                                            static_cast<IRegisterComObjectProvider*>(&readModifyWrite)})
     {
-        IRegisterComObjectProvider* provider;
-        bool corruptWrites;
-        int result;
-        const char* observed;
-    };
-    for (const Case& item :
-         {Case{&provider, false, 0, "0x10=a5"}, Case{&provider, true, -3, "0x10=5a"},
-          Case{&readModifyWrite, false, 0, "0x10=a5"}, Case{&readModifyWrite, true, -3, "0x10=5a"}})
-    {
-        chip().setRegisterValue(0x10, 0xA0);
-        chip().setCorruptWrites(item.corruptWrites);
-        core.setComObjectProvider(item.provider);
-        observer.seen.clear();
-        tracer.telegrams.clear();
-        RegisterValue newBits = value;
-        RegisterValue bits = mask;
-        EXPECT_EQ(core.modifyRegister(&scratch, &newBits, &bits), item.result);
-        EXPECT_EQ(observer.seen, QStringList(item.observed));
-        const bool targetModifies = item.provider == &provider;
-        EXPECT_EQ(requestsOf(tracer, "I2cModifyRegister").count(), targetModifies ? 1 : 0);
-        EXPECT_EQ(requestsOf(tracer, "I2cWriteRegister").count(), targetModifies ? 0 : 1);
+        for (const bool corruptWrites : {false, true})
+        {
+            SCOPED_TRACE(testing::Message() << (bus == &provider) << corruptWrites);
+            chip().setRegisterValue(0x10, 0xA0);
+            chip().setCorruptWrites(corruptWrites);
+            core.setComObjectProvider(bus);
+            observer.seen.clear();
+            tracer.telegrams.clear();
+            RegisterValue newBits(0x05, 0);
+            RegisterValue bits(0x0F, 0);
+            EXPECT_EQ(core.modifyRegister(&scratch, &newBits, &bits), corruptWrites ? -3 : 0);
+            EXPECT_EQ(observer.seen, QStringList(corruptWrites ? "0x10=5a" : "0x10=a5"));
+            EXPECT_EQ(requestsOf(tracer, "I2cModifyRegister").count(), bus == &provider ? 1 : 0);
+            EXPECT_EQ(requestsOf(tracer, "I2cWriteRegister").count(), bus == &provider ? 0 : 1);
+        }
     }
 }
 
@@ -224,7 +199,8 @@ TEST_F(IcComCoreOnBoardTest, TransfersTheTargetRefusesFail)
     EXPECT_TRUE(observer.seen.isEmpty());
 }
 
-TEST_F(IcComCoreScriptedTest, FailuresGiveTheirCodesAndWriteOnlyRegistersAreNotReadBack)
+// Each row on a scripted channel of its own, for failures the board does not produce.
+TEST_F(IcComCoreOnBoardTest, FailuresGiveTheirCodesAndWriteOnlyRegistersAreNotReadBack)
 {
     RegisterInfoStd writeOnly(0x10, 8, 8, 0);
     RegisterValue value(0x5A, 0);
@@ -291,19 +267,17 @@ TEST_F(IcComCoreScriptedTest, FailuresGiveTheirCodesAndWriteOnlyRegistersAreNotR
     }
 }
 
-TEST_F(IcComCoreScriptedTest, ObserversNamingARegisterAndObserversOfAllAreToldOnce)
+TEST_F(IcComCoreOnBoardTest, ObserversNamingARegisterAndObserversOfAllAreToldOnce)
 {
+    chip().setRegisterValue(0x10, 0x7F);
+    chip().setRegisterValue(0x11, 0x7F);
     RegisterInfoStd other(0x11, 8, 8, 0xFF);
     RecordingObserver named({&scratch});
     // Fault: an observer of every register missed registers that a later observer named.
     core.registerObserver(&named);
     core.registerObserver(&named);
-    // Reading the stream's error drops what the channel still holds, so each read gets its answer just
-    // before.
     RegisterValue value;
-    driver.addAnswer(TRANSFER_PROTOCOL, 0, QByteArray::fromHex("7f"));
     EXPECT_EQ(core.readRegister(&scratch, &value, true), 0);
-    driver.addAnswer(TRANSFER_PROTOCOL, 0, QByteArray::fromHex("7f"));
     EXPECT_EQ(core.readRegister(&other, &value, true), 0);
     EXPECT_EQ(observer.seen, QStringList({"0x10=7f", "0x11=7f"}));
     EXPECT_EQ(named.seen, QStringList({"0x10=7f"}));
@@ -314,17 +288,15 @@ TEST_F(IcComCoreScriptedTest, ObserversNamingARegisterAndObserversOfAllAreToldOn
     EXPECT_EQ(named.lastSet, &registerSet);
 
     // Reading without notification tells nobody, nor does a read after the observers left.
-    driver.addAnswer(TRANSFER_PROTOCOL, 0, QByteArray::fromHex("01"));
     EXPECT_EQ(core.readRegister(&scratch, &value, false), 0);
     core.unregisterObserver(&observer);
     core.unregisterObserver(&named);
-    driver.addAnswer(TRANSFER_PROTOCOL, 0, QByteArray::fromHex("02"));
     EXPECT_EQ(core.readRegister(&scratch, &value, true), 0);
     EXPECT_EQ(observer.seen.count(), 2);
     EXPECT_EQ(named.seen.count(), 1);
 }
 
-TEST_F(IcComCoreScriptedTest, ObserversMayCallBackIntoTheCore)
+TEST_F(IcComCoreOnBoardTest, ObserversMayCallBackIntoTheCore)
 {
     // A deadlock would hang the child for good; the watchdog ends it, and the test fails.
     const auto readFromInsideANotification = [this]()
@@ -336,12 +308,11 @@ TEST_F(IcComCoreScriptedTest, ObserversMayCallBackIntoTheCore)
                 std::_Exit(2);
             })
             .detach();
-        driver.addAnswer(TRANSFER_PROTOCOL, 0, QByteArray::fromHex("7f"));
+        chip().setRegisterValue(0x10, 0x7F);
         RegisterValue inner;
         observer.onValueChanged = [this, &inner]()
         {
             observer.onValueChanged = nullptr;
-            driver.addAnswer(TRANSFER_PROTOCOL, 0, QByteArray::fromHex("7f"));
             core.readRegister(&scratch, &inner, true);
         };
         RegisterValue value;
@@ -349,27 +320,4 @@ TEST_F(IcComCoreScriptedTest, ObserversMayCallBackIntoTheCore)
         std::_Exit(observer.seen.count() == 2 && inner.value() == 0x7F ? 0 : 1);
     };
     EXPECT_EXIT(readFromInsideANotification(), ::testing::ExitedWithCode(0), "");
-}
-
-TEST_F(IcComCoreScriptedTest, IsANodeOpenWhileItsStreamIs)
-{
-    IcComCore loose(nullptr, &provider);
-    EXPECT_FALSE(loose.open());
-    EXPECT_FALSE(loose.setNextNode(&driver));
-    EXPECT_TRUE(loose.setNextNode(&stream));
-    EXPECT_TRUE(loose.open());
-    EXPECT_FALSE(loose.close());
-    EXPECT_FALSE(loose.isOpen());
-    EXPECT_TRUE(driver.isOpen()) << "closing the core leaves the channel alone";
-    stream.close();
-    EXPECT_FALSE(loose.open());
-}
-
-TEST_F(IcComCoreScriptedTest, MismatchedListsStopWithTheirMessage)
-{
-    QList<IRegisterInfo*> infos = {&scratch};
-    QList<IRegisterValue*> values;
-    EXPECT_DEATH(core.readRegisterList(&infos, &values, true, true),
-                 assertionPattern("iccomcore", "infos->count() == values->count()",
-                                  "Numbers of items in infos and values does not match."));
 }

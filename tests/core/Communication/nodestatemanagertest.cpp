@@ -1,6 +1,5 @@
 #include "fakecommunicationnode.h"
 
-#include "support/assertionpattern.h"
 #include "support/qtprinters.h"
 
 #include "Communication/nodestate.h"
@@ -9,12 +8,10 @@
 
 #include <QSignalSpy>
 #include <QStringList>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 
 using namespace NoxCore::Communication;
 
@@ -28,14 +25,13 @@ class NodeChecker : public QObject
 {
     Q_OBJECT
 public:
-    int answer = NodeState::Open;
     QList<NodeStateContext*> checkedContexts;
 
 public slots:
     int onCheckNodeState(NoxCore::Communication::NodeStateContext* stateContext)
     {
         checkedContexts << stateContext;
-        return answer;
+        return NodeState::Open;
     }
 };
 
@@ -64,11 +60,21 @@ protected:
 
 } // namespace
 
-TEST_F(NodeStateManagerTest, ActivatingChecksAtOnceAndReportsOnlyChanges)
+TEST_F(NodeStateManagerTest, WaitsNoLongerThanAskedAndActivatingChecksAtOnceAndReportsOnlyChanges)
 {
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_TRUE(manager.waitForState(NodeState::Unknown, 0, 60000, false));
+    EXPECT_FALSE(manager.waitForState(NodeState::Open, 0, 60000, false));
+    EXPECT_FALSE(manager.waitForState(NodeState::Open, 20, 60000, false));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    // A negative poll period must not turn into an endless sleep.
+    qint64 now = 0;
+    NoxCore::Tools::Clock::setSource([&now] { return now += 5; });
+    EXPECT_FALSE(manager.waitForState(NodeState::Open, 50, -1, false));
+    NoxCore::Tools::Clock::resetSource();
+
     node.opened = true;
     ASSERT_TRUE(manager.stateCheckDelegate.set(&checker, CHECK_SLOT));
-
     manager.setActive(true);
     EXPECT_EQ(node.openCalls, 0) << "an open node is not opened again";
     EXPECT_EQ(checker.checkedContexts, QList<NodeStateContext*>{manager.context()});
@@ -78,88 +84,6 @@ TEST_F(NodeStateManagerTest, ActivatingChecksAtOnceAndReportsOnlyChanges)
     manager.setActive(false);
     EXPECT_FALSE(node.opened);
     EXPECT_EQ(changesOf(changes), (QStringList{"MODULE_STREAM 0>2", "MODULE_STREAM 2>4"}));
-}
-
-TEST_F(NodeStateManagerTest, AFailedOpenOrCheckClosesTheNodeAndKeepsPolling)
-{
-    const struct
-    {
-        bool openable;
-        const char* checkSlot;
-        int answer;
-    } failures[] = {{false, nullptr, NodeState::Open},
-                    {true, CHECK_SLOT, NodeState::Unknown},
-                    {true, SLOT(noSuchCheck(NoxCore::Communication::NodeStateContext*)), NodeState::Open}};
-    for (const auto& failure : failures)
-    {
-        node.openable = failure.openable;
-        checker.answer = failure.answer;
-        manager.stateCheckDelegate.reset();
-        if (failure.checkSlot != nullptr)
-            manager.stateCheckDelegate.set(&checker, failure.checkSlot);
-        const int closeCalls = node.closeCalls;
-
-        manager.setActive(true);
-        EXPECT_EQ(manager.lastState(), NodeState::Closed) << failure.checkSlot;
-        EXPECT_EQ(node.closeCalls, closeCalls + 1);
-        EXPECT_TRUE(manager.isActive());
-    }
-    EXPECT_EQ(changesOf(changes), QStringList{"MODULE_STREAM 0>4"});
-}
-
-TEST_F(NodeStateManagerTest, ReopensANodeOnTheFirstPollAfterItBecameOpenableAgain)
-{
-    manager.setTimerInterval(10);
-    node.openable = false;
-    manager.setActive(true);
-    ASSERT_TRUE(QTest::qWaitFor([this] { return node.openCalls >= 3; }));
-
-    node.openable = true;
-    const int openCallsBefore = node.openCalls;
-    EXPECT_TRUE(manager.waitForState(NodeState::Open, 10000, 1, true));
-    EXPECT_EQ(node.openCalls, openCallsBefore + 1);
-    EXPECT_EQ(changesOf(changes), (QStringList{"MODULE_STREAM 0>4", "MODULE_STREAM 4>2"}));
-}
-
-TEST_F(NodeStateManagerTest, WaitForStateTestsBeforeTheTimeOutAndNeverSleepsPastIt)
-{
-    const auto started = std::chrono::steady_clock::now();
-    EXPECT_TRUE(manager.waitForState(NodeState::Unknown, 0, 60000, false));
-    EXPECT_FALSE(manager.waitForState(NodeState::Open, 0, 60000, false));
-    EXPECT_FALSE(manager.waitForState(NodeState::Open, 20, 60000, false));
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
-
-    // A negative poll period must not turn into an endless sleep.
-    qint64 now = 0;
-    NoxCore::Tools::Clock::setSource([&now] { return now += 5; });
-    EXPECT_FALSE(manager.waitForState(NodeState::Open, 50, -1, false));
-    NoxCore::Tools::Clock::resetSource();
-}
-
-// QTimer only warns about a negative interval and never polls again.
-TEST(NodeStatesDeathTest, NegativeIntervalsAreProgrammingErrors)
-{
-    FakeCommunicationNode node;
-    EXPECT_DEATH(NodeStateManager(&node).setTimerInterval(-1),
-                 assertionPattern("statemanager", "ms >= 0", "Timer interval is negative."));
-}
-
-TEST(NodeStatesDeathTest, AManagerMakesTheContextKnownForQueuedConnections)
-{
-    // Spies elsewhere in this suite register the type as well; a fresh process shows that the manager does.
-    EXPECT_EXIT(
-        {
-            FakeCommunicationNode node;
-            NodeStateManager manager(&node);
-            const char* const name = "NoxCore::Communication::NodeStateContext";
-#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
-            const bool known = QMetaType::fromName(name).isValid();
-#else
-            const bool known = QMetaType::type(name) != QMetaType::UnknownType;
-#endif
-            std::exit(known ? 0 : 1);
-        },
-        ::testing::ExitedWithCode(0), "");
 }
 
 #include "nodestatemanagertest.moc"

@@ -17,8 +17,8 @@ class ScriptedComObject : public NoxCore::Communication::SerializableComObject
 {
 public:
     ScriptedComObject(unsigned char protocol, unsigned int serializeSize, unsigned int deserializeSize,
-                      CallingType callingType = RequestAndResponse, unsigned int tracePattern = 0x10)
-        : SerializableComObject(protocol, serializeSize, deserializeSize, callingType, tracePattern)
+                      CallingType callingType = RequestAndResponse)
+        : SerializableComObject(protocol, serializeSize, deserializeSize, callingType, 0x10)
     {
         for (unsigned int index = 0; index < serializeSize; ++index)
             request.append(char(0xA0 + index));
@@ -51,7 +51,7 @@ public:
 class BareComObject : public NoxCore::Communication::ComObject
 {
 public:
-    explicit BareComObject(CallingType callingType = RequestAndResponse) : ComObject(callingType, 0) {}
+    BareComObject() : ComObject(RequestAndResponse, 0) {}
     NoxCore::Communication::IComObject* clone() override { return new BareComObject(*this); }
 };
 

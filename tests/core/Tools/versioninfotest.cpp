@@ -51,7 +51,7 @@ extern "C" const VersionResource* noxProgramVersionResource()
     return &RESOURCE;
 }
 
-TEST(VersionInfo, ReadsEveryKeyOfTheProgramsOwnTableUnderItsFirstTranslation)
+TEST(VersionInfo, ReadsEveryKeyUnderTheFirstTranslationElseUnderTheFallbackOne)
 {
     VersionInfo info;
     EXPECT_EQ(info.productNameString(), QString()) << "nothing before the table is retrieved";
@@ -62,10 +62,8 @@ TEST(VersionInfo, ReadsEveryKeyOfTheProgramsOwnTableUnderItsFirstTranslation)
     EXPECT_EQ(info.productFolderString(), "testproduct");
     EXPECT_EQ(info.companyNameString(), "Test Company");
     EXPECT_EQ(info.getInfoFromResource("LegalCopyright"), QString());
-}
 
-TEST(VersionInfo, WithoutATranslationLooksUnderRussianUnicodeAndWithoutATableFindsNothing)
-{
+    // Without a translation it looks under Russian / Unicode; without a table it finds nothing.
     TableVersionInfo fallback(&WITHOUT_TRANSLATION);
     fallback.retrieveInfo();
     EXPECT_EQ(fallback.productNameString(), "Fallback Product");

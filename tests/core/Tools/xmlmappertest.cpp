@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-using NoxCore::Tools::XmlMapper;
 using NoxCore::Tools::XmlMappingEntry;
 
 namespace
@@ -78,40 +77,4 @@ TEST(XmlMappingEntry, ReadsByteArraysPairByPair)
     unsigned char* nowhere = nullptr;
     XmlMappingEntry unbacked(QStringLiteral("V"), &nowhere, 4, 16, false);
     EXPECT_FALSE(parseElement(unbacked, "<V>01</V>"));
-}
-
-// The reader stands on the command element, as a com object's xmlDeserialize gets it.
-TEST(XmlMapper, TakesEveryRequiredParameterOfTheCommandElementAndStopsAtItsEnd)
-{
-    const struct
-    {
-        const char* xml;
-        bool parsed;
-        unsigned char first;
-        unsigned char second;
-    } cases[] = {
-        {"<Cmd>\n    <First>1</First>\n    <Second type=\"u8\">2</Second>\n</Cmd><After>3</After>", true, 1,
-         2},
-        {"<Cmd><First>1</First></Cmd>", false, 1, 0},
-        // A parameter without entry ends the parse: what follows it is not read.
-        {"<Cmd><First>1</First><Other>5</Other><Second>2</Second></Cmd>", false, 1, 0},
-    };
-    for (const auto& testCase : cases)
-    {
-        unsigned char first = 0;
-        unsigned char second = 0;
-        unsigned int optional = 77;
-        XmlMapper mapper;
-        mapper.addEntry(XmlMappingEntry(QStringLiteral("First"), &first));
-        mapper.addEntry(XmlMappingEntry(QStringLiteral("Second"), &second));
-        mapper.addEntry(XmlMappingEntry(QStringLiteral("Optional"), &optional, 16, true));
-        QXmlStreamReader reader(QString::fromLatin1(testCase.xml));
-        reader.readNextStartElement();
-        EXPECT_EQ(mapper.tryParse(&reader), testCase.parsed) << testCase.xml;
-        EXPECT_EQ(first, testCase.first);
-        EXPECT_EQ(second, testCase.second);
-        EXPECT_EQ(optional, 77u) << "a missing optional parameter is left alone";
-        EXPECT_TRUE(!testCase.parsed || (reader.isEndElement() && reader.name() == QStringLiteral("Cmd")));
-    }
-    EXPECT_FALSE(XmlMapper().tryParse(nullptr));
 }

@@ -71,6 +71,11 @@ inline QString readTelegram(unsigned int address, unsigned int value, unsigned i
     return telegramOf(&read, telegramType);
 }
 
+// Telegrams broken inside: an unknown command, and one too long for any reader to take.
+inline const QString UNKNOWN_COMMAND = writeTelegram(0x02, 2).replace("I2cWriteRegister", "I2cTeleport");
+inline const QString ENORMOUS =
+    writeTelegramWithAddress("<Address>" + QString(4 * 1024 * 1024, '0') + "</Address>");
+
 // A trace file around the given telegram texts, written by hand so that tests can break it anywhere.
 inline QByteArray traceFile(const QStringList& telegrams, const QByteArray& declaration = "1.0")
 {

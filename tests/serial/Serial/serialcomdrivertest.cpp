@@ -1,6 +1,6 @@
 #include "Serial/serialcomdriver.h"
 
-#include "support/assertionpattern.h"
+#include "support/capturedwarnings.h"
 #include "support/qtprinters.h"
 #include "support/serialports.h"
 
@@ -135,15 +135,12 @@ TEST_F(SerialComDriverTest, OpenSetsTheBoardsRawLineOnTheBoardsPortAndHoldsItAlo
 
 TEST_F(SerialComDriverTest, OpenFailureIsWarnedAboutOnce)
 {
-    static QStringList warnings;
-    warnings.clear();
-    const QtMessageHandler previous = qInstallMessageHandler(
-        [](QtMsgType, const QMessageLogContext&, const QString& text) { warnings << text; });
+    CapturedWarnings warnings;
     PtySerialComDriver missing({port("/dev/ttyLIDORA7")});
     EXPECT_FALSE(missing.open());
     EXPECT_FALSE(missing.open());
-    qInstallMessageHandler(previous);
-    EXPECT_EQ(warnings, QStringList{"Cannot open serial port /dev/ttyLIDORA7: No such file or directory."});
+    EXPECT_EQ(warnings.list(),
+              QStringList{"Cannot open serial port /dev/ttyLIDORA7: No such file or directory."});
 }
 
 TEST_F(SerialComDriverTest, APortNobodyReadsHoldsABoundedAmount)
@@ -225,12 +222,4 @@ TEST_F(SerialComDriverTest, UnpluggedBoardFailsTheTransferAndClosesThePort)
         // A closed driver refuses the next transfer the same way.
         EXPECT_EQ(transfer(), failure);
     }
-}
-
-TEST_F(SerialComDriverTest, StreamOperationsAreRefused)
-{
-    const std::string pattern = assertionPattern("Serial/serialcomdriver", "false", "not implemented.");
-    unsigned char buffer[4] = {};
-    // All five share one refusal; write is what a stream put over this driver would call.
-    EXPECT_DEATH(driver->write(buffer, sizeof buffer), pattern);
 }

@@ -35,13 +35,8 @@ const std::string MOUSE =
 const std::string WINE_MOUSE =
     "\\\\?\\hid#wine_mouse#1&2d595ca7&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}";
 
-FakeWinHidApi::Interface board(quint16 productId = PRODUCT)
-{
-    FakeWinHidApi::Interface interface;
-    interface.vendorId = VENDOR;
-    interface.productId = productId;
-    return interface;
-}
+// The board's interfaces as the system describes them.
+const FakeWinHidApi::Interface BOARD = {VENDOR, PRODUCT};
 
 QByteArray report(char first, unsigned int size = REPORT_LENGTH)
 {
@@ -59,8 +54,8 @@ protected:
     {
         api.addInterface(MOUSE, {0x046D, 0xC52B});
         api.addInterface(WINE_MOUSE, {});
-        api.addInterface(CONTROL, board());
-        api.addInterface(MODULE, board());
+        api.addInterface(CONTROL, BOARD);
+        api.addInterface(MODULE, BOARD);
         itsPrevious = HidBackend::install(&backend);
     }
 
@@ -109,7 +104,7 @@ private:
 TEST_F(WinHidBackendTest, ListsTheBoardsInterfacesInSetupApiOrderAndOpensNothingElse)
 {
     api.addInterface("\\\\?\\hid#vid_7a3c&pid_0d00&mi_01#9&1&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}",
-                     board(0x0D00));
+                     {VENDOR, 0x0D00});
     EXPECT_EQ(pathsOf(HidDevice::listDevices(VENDOR, PRODUCT)),
               QStringList({CONTROL.c_str(), MODULE.c_str()}));
     EXPECT_EQ(pathsOf(HidDevice::listDevices(VENDOR, PRODUCT, "mi_04")), QStringList({MODULE.c_str()}));
@@ -165,8 +160,7 @@ TEST_F(WinHidBackendTest, AnInterfaceThatCannotBeDescribedIsClosedAgain)
     for (const auto& testCase : cases)
     {
         SCOPED_TRACE(testCase.name);
-        FakeWinHidApi::Interface& control = api.interface(CONTROL);
-        control = board();
+        api.interface(CONTROL) = BOARD;
         testCase.spoil(api);
         HidDeviceInfo info(VENDOR, PRODUCT);
         info.setPath(CONTROL.c_str());
@@ -180,7 +174,7 @@ TEST_F(WinHidBackendTest, AnInterfaceThatCannotBeDescribedIsClosedAgain)
         QStringList(QString("Cannot open HID interface %1: HidD_GetAttributes failed: The device is not "
                             "connected. (error 1167)")
                         .arg(CONTROL.c_str())));
-    api.interface(CONTROL) = board();
+    api.interface(CONTROL) = BOARD;
     openControl();
 }
 

@@ -1,5 +1,5 @@
 // board_vm_probe: the program's HID and serial back ends against the real kernel, run by the checks of
-// scripts/board-vm inside its virtual machine (tests/boardvm/checks.py), one step per call:
+// scripts/board-vm inside its virtual machine (tools/boardvm/checks.py), one step per call:
 //   list                  the board's interfaces as the stack lists them
 //   open <filter> [hold]  opens the interface, says "opened" or "refused"; with hold keeps it until stdin
 //                         ends
@@ -22,8 +22,8 @@
 #include "Serial/serialcomdriver.h"
 #include "core/Communication/testcomobjects.h"
 #include "simulatedboard.h"
+#include "simulatedboardcomdriver.h"
 #include "support/boardchannel.h"
-#include "support/simulatedboardcomdriver.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -83,7 +83,7 @@ if ARGUMENTS[:1] == ["--windows"]:
     WINDOWS_BUILD, ARGUMENTS = (("yes", ARGUMENTS[1:]) if DECLARING else (ARGUMENTS[1], ARGUMENTS[2:]))
 SOURCE, BUILD, KERNEL = ("", "", "") if DECLARING else ARGUMENTS[:3]
 NAMED = ARGUMENTS if DECLARING else ARGUMENTS[3:]
-PROBE = f"{BUILD}/tests/boardvm/board_vm_probe"
+PROBE = f"{BUILD}/tools/boardvm/board_vm_probe"
 GADGET = f"{BUILD}/sim/lidora-gadget"
 DEMO = f"{BUILD}/app/lidora-demo"
 GADGETS = "/sys/kernel/config/usb_gadget"
@@ -682,7 +682,7 @@ class Wine:
     runs from Wine's start to the leg's end and says when the board comes and goes."""
 
     def __init__(self, build):
-        self.probe = f"{build}/tests/boardvm/board_vm_probe.exe"
+        self.probe = f"{build}/tools/boardvm/board_vm_probe.exe"
         self.demo = f"{build}/app/lidora-demo.exe"
         self.prefix = "/root/wine"
         prefixes = [path for path in cmake_cache_value(build, "CMAKE_PREFIX_PATH").split(";") if path]
