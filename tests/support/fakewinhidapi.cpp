@@ -22,19 +22,9 @@ FakeWinHidApi::Interface& FakeWinHidApi::interface(const std::string& path)
     return itsInterfaces.at(path);
 }
 
-int FakeWinHidApi::opensOf(const std::string& path)
-{
-    return device(path).opens;
-}
-
 int FakeWinHidApi::outstandingPreparsedData() const
 {
     return int(itsPreparsedData.size());
-}
-
-int FakeWinHidApi::openSets() const
-{
-    return int(itsSets.size());
 }
 
 FakeWinHidApi::DeviceSet FakeWinHidApi::openInterfaceSet()

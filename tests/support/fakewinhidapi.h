@@ -29,11 +29,7 @@ public:
     // Adds an interface; it is also a device that files can open.
     Device& addInterface(const std::string& path, const Interface& interface);
     Interface& interface(const std::string& path);
-
-    // Opens of each path, for checking that a listing passed an interface by without opening it.
-    int opensOf(const std::string& path);
     int outstandingPreparsedData() const;
-    int openSets() const;
 
     DeviceSet openInterfaceSet() override;
     bool enumInterface(DeviceSet set, quint32 index, InterfaceData* data) override;
