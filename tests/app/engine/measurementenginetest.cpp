@@ -30,14 +30,7 @@ protected:
     {
         return "#VER;;;" + engine.versionInfo().productVersionString() + ";;;\r\n";
     }
-    int operationModeFrames() const
-    {
-        int count = 0;
-        for (const QByteArray& frame :
-             usb->backend.receivedFrames(LidoraSim::SimulatedBoard::Channel::Module))
-            count += quint8(frame.at(0)) == TargetConfigurationCommand::PROTOCOL ? 1 : 0;
-        return count;
-    }
+    int operationModeFrames() const { return usb->moduleFrames(TargetConfigurationCommand::PROTOCOL).size(); }
 
     TempWorkDir workDir;
     std::unique_ptr<SimulatedUsb> usb;
