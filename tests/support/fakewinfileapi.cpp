@@ -5,13 +5,6 @@
 #include <algorithm>
 #include <cstring>
 
-namespace
-{
-
-const NoxCore::Tools::IWinFileApi::Error INVALID_PARAMETER = 87;
-
-} // namespace
-
 FakeWinFileApi::Device& FakeWinFileApi::addDevice(const std::string& path)
 {
     return itsDevices[path];

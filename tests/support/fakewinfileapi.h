@@ -21,8 +21,9 @@
 class FakeWinFileApi : public virtual NoxCore::Tools::IWinFileApi
 {
 public:
-    // ERROR_INVALID_HANDLE and ERROR_IO_INCOMPLETE.
+    // ERROR_INVALID_HANDLE, ERROR_INVALID_PARAMETER and ERROR_IO_INCOMPLETE.
     static constexpr Error INVALID_HANDLE_ERROR = 6;
+    static constexpr Error INVALID_PARAMETER = 87;
     static constexpr Error IO_INCOMPLETE = 996;
 
     enum class Completion

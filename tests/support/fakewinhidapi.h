@@ -43,6 +43,9 @@ public:
     bool productString(Handle file, char16_t* buffer, quint32 size) override;
 
 private:
+    // ERROR_NO_SUCH_DEVICE, as SetupAPI gives it for an interface that went away.
+    static constexpr Error NO_SUCH_DEVICE = 433;
+
     const Interface* presentInterfaceOf(Handle file);
 
     std::vector<std::string> itsOrder;
