@@ -5,17 +5,6 @@
 #include <algorithm>
 #include <cstring>
 
-namespace
-{
-
-const NoxCore::Tools::IWinFileApi::Error INVALID_PARAMETER = 87;
-
-} // namespace
-
-FakeWinFileApi::FakeWinFileApi() = default;
-
-FakeWinFileApi::~FakeWinFileApi() = default;
-
 FakeWinFileApi::Device& FakeWinFileApi::addDevice(const std::string& path)
 {
     return itsDevices[path];
@@ -45,25 +34,16 @@ int FakeWinFileApi::openHandles() const
     return int(itsHandles.size());
 }
 
-int FakeWinFileApi::closesOfUnknownHandles() const
-{
-    return itsUnknownCloses;
-}
-
 int FakeWinFileApi::pendingTransfers() const
 {
     return int(std::count_if(itsTransfers.cbegin(), itsTransfers.cend(),
                              [](const auto& entry) { return !entry.second.ended; }));
 }
 
-int FakeWinFileApi::cancels() const
+int FakeWinFileApi::openSets() const
 {
-    return itsCancels;
-}
-
-const std::vector<quint32>& FakeWinFileApi::waits() const
-{
-    return itsWaits;
+    return int(std::count_if(itsHandles.cbegin(), itsHandles.cend(),
+                             [](const auto& entry) { return entry.second.kind == Kind::Other; }));
 }
 
 FakeWinFileApi::Handle FakeWinFileApi::openExclusive(const std::string& path)
@@ -124,7 +104,7 @@ bool FakeWinFileApi::writeFile(Handle file, const void* data, quint32 size, Over
 
 FakeWinFileApi::Wait FakeWinFileApi::waitFor(Handle object, quint32 timeoutMs)
 {
-    itsWaits.push_back(timeoutMs);
+    waits.push_back(timeoutMs);
     if (!isOpen(object, Kind::Event))
     {
         fail(INVALID_HANDLE_ERROR);
@@ -146,7 +126,7 @@ FakeWinFileApi::Wait FakeWinFileApi::waitFor(Handle object, quint32 timeoutMs)
 
 bool FakeWinFileApi::cancelIo(Handle file)
 {
-    ++itsCancels;
+    ++cancels;
     for (auto& entry : itsTransfers)
     {
         if (entry.second.file == file)
@@ -226,7 +206,7 @@ bool FakeWinFileApi::releaseHandle(Handle handle)
 {
     if (itsHandles.erase(handle) == 0)
     {
-        ++itsUnknownCloses;
+        ++unknownCloses;
         return fail(INVALID_HANDLE_ERROR);
     }
     return true;

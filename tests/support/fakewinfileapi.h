@@ -21,8 +21,9 @@
 class FakeWinFileApi : public virtual NoxCore::Tools::IWinFileApi
 {
 public:
-    // ERROR_INVALID_HANDLE and ERROR_IO_INCOMPLETE.
+    // ERROR_INVALID_HANDLE, ERROR_INVALID_PARAMETER and ERROR_IO_INCOMPLETE.
     static constexpr Error INVALID_HANDLE_ERROR = 6;
+    static constexpr Error INVALID_PARAMETER = 87;
     static constexpr Error IO_INCOMPLETE = 996;
 
     enum class Completion
@@ -55,9 +56,6 @@ public:
         int opens = 0;
     };
 
-    FakeWinFileApi();
-    ~FakeWinFileApi() override;
-
     Device& addDevice(const std::string& path);
     Device& device(const std::string& path);
     // The device goes away: its pending transfers end with DEVICE_NOT_CONNECTED and every later call fails.
@@ -69,13 +67,17 @@ public:
     // Makes the next createEvent() fail.
     bool failNextEvent = false;
 
+    // The books: closes of handles that were not open, CancelIo calls and the time-out of every wait, in
+    // order.
+    int unknownCloses = 0;
+    int cancels = 0;
+    std::vector<quint32> waits;
+
     int openHandles() const;
-    int closesOfUnknownHandles() const;
     // Transfers the system would still write to.
     int pendingTransfers() const;
-    int cancels() const;
-    // The time-out of every wait, in order.
-    const std::vector<quint32>& waits() const;
+    // Device and port sets not closed.
+    int openSets() const;
 
     Handle openExclusive(const std::string& path) override;
     bool closeHandle(Handle handle) override;
@@ -143,9 +145,6 @@ private:
     // Open handles of each named mutex; it exists while one is open.
     std::map<QString, int> itsMutexes;
     Handle itsNextHandle = 0x100;
-    int itsUnknownCloses = 0;
-    int itsCancels = 0;
-    std::vector<quint32> itsWaits;
 };
 
 #endif

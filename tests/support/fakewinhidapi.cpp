@@ -2,14 +2,6 @@
 
 #include <cstring>
 
-namespace
-{
-
-// ERROR_NO_SUCH_DEVICE, as SetupAPI gives it for an interface that went away.
-const NoxCore::Tools::IWinFileApi::Error NO_SUCH_DEVICE = 433;
-
-} // namespace
-
 FakeWinFileApi::Device& FakeWinHidApi::addInterface(const std::string& path, const Interface& interface)
 {
     itsOrder.push_back(path);
@@ -22,19 +14,9 @@ FakeWinHidApi::Interface& FakeWinHidApi::interface(const std::string& path)
     return itsInterfaces.at(path);
 }
 
-int FakeWinHidApi::opensOf(const std::string& path)
-{
-    return device(path).opens;
-}
-
 int FakeWinHidApi::outstandingPreparsedData() const
 {
     return int(itsPreparsedData.size());
-}
-
-int FakeWinHidApi::openSets() const
-{
-    return int(itsSets.size());
 }
 
 FakeWinHidApi::DeviceSet FakeWinHidApi::openInterfaceSet()
@@ -114,7 +96,7 @@ bool FakeWinHidApi::reportLengths(PreparsedData data, quint16* inputLength, quin
 {
     const auto found = itsPreparsedData.find(data);
     if (found == itsPreparsedData.end() || itsInterfaces.at(found->second).capabilitiesFail)
-        return fail(87);
+        return fail(INVALID_PARAMETER);
     const Interface& described = itsInterfaces.at(found->second);
     *inputLength = described.inputReportLength;
     *outputLength = described.outputReportLength;
@@ -123,7 +105,7 @@ bool FakeWinHidApi::reportLengths(PreparsedData data, quint16* inputLength, quin
 
 bool FakeWinHidApi::freePreparsedData(PreparsedData data)
 {
-    return itsPreparsedData.erase(data) == 1 || fail(87);
+    return itsPreparsedData.erase(data) == 1 || fail(INVALID_PARAMETER);
 }
 
 bool FakeWinHidApi::productString(Handle file, char16_t* buffer, quint32 size)

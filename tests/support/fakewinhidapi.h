@@ -29,11 +29,7 @@ public:
     // Adds an interface; it is also a device that files can open.
     Device& addInterface(const std::string& path, const Interface& interface);
     Interface& interface(const std::string& path);
-
-    // Opens of each path, for checking that a listing passed an interface by without opening it.
-    int opensOf(const std::string& path);
     int outstandingPreparsedData() const;
-    int openSets() const;
 
     DeviceSet openInterfaceSet() override;
     bool enumInterface(DeviceSet set, quint32 index, InterfaceData* data) override;
@@ -47,6 +43,9 @@ public:
     bool productString(Handle file, char16_t* buffer, quint32 size) override;
 
 private:
+    // ERROR_NO_SUCH_DEVICE, as SetupAPI gives it for an interface that went away.
+    static constexpr Error NO_SUCH_DEVICE = 433;
+
     const Interface* presentInterfaceOf(Handle file);
 
     std::vector<std::string> itsOrder;

@@ -17,21 +17,14 @@ const FakeWinSerialApi::Settings& FakeWinSerialApi::settings(const QString& name
     return itsSettings[portPath(name)];
 }
 
-int FakeWinSerialApi::openSets() const
-{
-    return int(itsSets.size());
-}
-
 FakeWinSerialApi::DeviceSet FakeWinSerialApi::openPortSet()
 {
-    const Handle set = newHandle(Kind::Other, "port set");
-    itsSets[set] = true;
-    return set;
+    return newHandle(Kind::Other, "port set");
 }
 
 bool FakeWinSerialApi::enumPort(DeviceSet set, quint32 index, DeviceData* data)
 {
-    if (itsSets.count(set) == 0)
+    if (!isOpen(set, Kind::Other))
         return fail(INVALID_HANDLE_ERROR);
     if (index >= itsPorts.size())
         return fail(NO_MORE_ITEMS);
@@ -71,9 +64,7 @@ bool FakeWinSerialApi::portName(DeviceSet set, DeviceData* data, QString* name)
 
 bool FakeWinSerialApi::closePortSet(DeviceSet set)
 {
-    if (itsSets.erase(set) == 0)
-        return fail(INVALID_HANDLE_ERROR);
-    return releaseHandle(set);
+    return isOpen(set, Kind::Other) ? releaseHandle(set) : fail(INVALID_HANDLE_ERROR);
 }
 
 bool FakeWinSerialApi::setBufferSizes(Handle file, quint32 inputSize, quint32)
@@ -127,7 +118,7 @@ bool FakeWinSerialApi::purgeOutput(Handle file)
 
 const FakeWinSerialApi::Port* FakeWinSerialApi::portOf(DeviceSet set, const DeviceData* data)
 {
-    if (itsSets.count(set) == 0 || data->record[0] >= itsPorts.size())
+    if (!isOpen(set, Kind::Other) || data->record[0] >= itsPorts.size())
         return nullptr;
     return &itsPorts[data->record[0]];
 }

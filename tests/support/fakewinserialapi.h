@@ -39,7 +39,6 @@ public:
     void addPort(const Port& port);
     // What the port at this name was set to, by whichever file opened it last.
     const Settings& settings(const QString& name);
-    int openSets() const;
     bool failLine = false;
 
     DeviceSet openPortSet() override;
@@ -59,7 +58,6 @@ private:
 
     std::vector<Port> itsPorts;
     std::map<std::string, Settings> itsSettings;
-    std::map<Handle, bool> itsSets;
 };
 
 #endif

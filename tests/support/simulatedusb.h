@@ -22,6 +22,16 @@ struct SimulatedUsb
     SimulatedUsb(const SimulatedUsb&) = delete;
     SimulatedUsb& operator=(const SimulatedUsb&) = delete;
 
+    // The frames of one command the board received on its module channel.
+    QList<QByteArray> moduleFrames(unsigned char protocol) const
+    {
+        QList<QByteArray> frames;
+        for (const QByteArray& frame : backend.receivedFrames(LidoraSim::SimulatedBoard::Channel::Module))
+            if (quint8(frame.at(0)) == protocol)
+                frames.append(frame);
+        return frames;
+    }
+
     LidoraSim::SimulatedBoard board;
     LidoraSim::SimulatedHidBackend backend{board};
 

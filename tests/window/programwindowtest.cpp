@@ -3,6 +3,7 @@
 // the bundled script, the screen saver, and a clean exit when the desktop asks for one. Leaves a screenshot
 // in the build folder.
 #include "support/qtprinters.h"
+#include "support/tempworkdir.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,7 +14,6 @@
 #include <QScreen>
 #include <QSettings>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -112,7 +112,28 @@ protected:
         }
     }
 
-    QTemporaryDir home;
+    struct Run
+    {
+        int exitCode;
+        QByteArray output;
+        QByteArray errors;
+    };
+    // Runs the program to its end without a display, as over ssh, where the window could not open; text
+    // mode, since Windows ends the lines with "\r\n". Nothing it is asked may end it by a signal.
+    Run runWithoutDisplay(const QStringList& arguments, const QString& binary = LIDORA_DEMO_BINARY)
+    {
+        QProcessEnvironment noDisplay = program.processEnvironment();
+        noDisplay.remove("DISPLAY");
+        QProcess run;
+        run.setProcessEnvironment(noDisplay);
+        run.setWorkingDirectory(home.path());
+        run.start(binary, arguments, QIODevice::ReadOnly | QIODevice::Text);
+        EXPECT_TRUE(run.waitForFinished(30000)) << arguments.join(' ').toStdString();
+        EXPECT_EQ(run.exitStatus(), QProcess::NormalExit) << arguments.join(' ').toStdString();
+        return {run.exitCode(), run.readAllStandardOutput(), run.readAllStandardError()};
+    }
+
+    TempWorkDir home;
     QProcess program;
     const QString logPath = home.filePath("readout.log");
 };
@@ -225,34 +246,21 @@ TEST_F(ProgramWindowTest, SimulatedBoardServesAnAutomationClient)
 
 TEST_F(ProgramWindowTest, OptionsAreExplainedAndUnknownOnesRefused)
 {
-    // Without a display (over ssh) the window could not open, but these only print and must still answer:
-    // on standard output, or on standard error when refused.
-    QProcessEnvironment noDisplay = program.processEnvironment();
-    noDisplay.remove("DISPLAY");
-    const auto run = [&noDisplay](const QStringList& arguments, int exitCode)
-    {
-        QProcess run;
-        run.setProcessEnvironment(noDisplay);
-        // Text mode: Windows ends the lines with "\r\n".
-        run.start(LIDORA_DEMO_BINARY, arguments, QIODevice::ReadOnly | QIODevice::Text);
-        const std::string shown = arguments.join(' ').toStdString();
-        EXPECT_TRUE(run.waitForFinished(10000)) << shown;
-        EXPECT_EQ(run.exitCode(), exitCode) << shown;
-        return QString::fromLocal8Bit(exitCode == 0 ? run.readAllStandardOutput()
-                                                    : run.readAllStandardError());
-    };
+    // These only print, so they must answer also without a display: on standard output, or on standard error
+    // when refused.
     for (const char* unknown : {"--bogus", "-bogus"})
     {
-        const QString refused = run({unknown}, 2);
-        EXPECT_TRUE(refused.contains("Unknown option 'bogus'")) << refused.toStdString();
-        EXPECT_TRUE(refused.contains("--simulate")) << "the usage text follows";
+        const Run refused = runWithoutDisplay({unknown});
+        EXPECT_EQ(refused.exitCode, 2);
+        EXPECT_TRUE(refused.errors.contains("Unknown option 'bogus'")) << refused.errors.toStdString();
+        EXPECT_TRUE(refused.errors.contains("--simulate")) << "the usage text follows";
     }
-    const QString help = run({"--help"}, 0);
+    const QByteArray help = runWithoutDisplay({"--help"}).output;
     for (const char* option :
          {"--simulate", "--simulate-faults", "--trace", "--readout-log", "--version", "--help", "--help-all"})
         EXPECT_TRUE(help.contains(option)) << option;
     EXPECT_FALSE(help.contains("-qwindowicon")) << "Qt's own options only with --help-all";
-    const QString helpAll = run({"--help-all"}, 0);
+    const QByteArray helpAll = runWithoutDisplay({"--help-all"}).output;
     for (const char* option : {"--simulate", "-platform", "-reverse", "-qwindowgeometry", "-session"})
         EXPECT_TRUE(helpAll.contains(option)) << option;
 
@@ -263,7 +271,8 @@ TEST_F(ProgramWindowTest, OptionsAreExplainedAndUnknownOnesRefused)
                                      {"-qwindowgeometry", "800x600"},
                                      {"-session", "abc"}};
     for (const QStringList& qtOption : qtOptions)
-        EXPECT_EQ(run(qtOption + QStringList{"--version"}, 0), "Lidora 1D Demo " LIDORA_VERSION "\n");
+        EXPECT_EQ(runWithoutDisplay(qtOption + QStringList{"--version"}).output,
+                  "Lidora 1D Demo " LIDORA_VERSION "\n");
 }
 
 // What a script sees of --record and --play, headless: a refusal is one line on standard error and status 2,
@@ -272,12 +281,6 @@ TEST_F(ProgramWindowTest, OptionsAreExplainedAndUnknownOnesRefused)
 // refuse, and why, is theirs to pin.
 TEST_F(ProgramWindowTest, RecordAndPlayOptionsTellScriptsWhatHappened)
 {
-    const auto write = [this](const char* name, const QByteArray& content)
-    {
-        QFile file(home.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    };
     const QByteArray header = "time,time_ms,raw_distance_mm,median_distance_mm,raw_confidence,"
                               "smoothed_confidence,photon_count_reference,photon_count_object,movement,"
                               "object_state,screen_saver,source,exchange\r\n";
@@ -287,12 +290,9 @@ TEST_F(ProgramWindowTest, RecordAndPlayOptionsTellScriptsWhatHappened)
                QByteArray::number(timeMs) +
                ",1500,1500,40,40.000,12000,30000,0.000,STATE_OBJECT_FAR,SCREEN_SAVER_ON,board,ok\r\n";
     };
-    write("existing.csv", "earlier run\n");
-    write("run.csv", header + row(1796587445123) + row(1796587445156));
-    write("bad.csv", header + row(1796587445156) + row(1796587445123));
-
-    QProcessEnvironment noDisplay = program.processEnvironment();
-    noDisplay.remove("DISPLAY");
+    home.writeFile("existing.csv", "earlier run\n");
+    home.writeFile("run.csv", header + row(1796587445123) + row(1796587445156));
+    home.writeFile("bad.csv", header + row(1796587445156) + row(1796587445123));
     const struct
     {
         QStringList arguments;
@@ -309,27 +309,18 @@ TEST_F(ProgramWindowTest, RecordAndPlayOptionsTellScriptsWhatHappened)
     };
     for (const auto& c : cases)
     {
-        QProcess run;
-        run.setProcessEnvironment(noDisplay);
-        run.setWorkingDirectory(home.path());
-        run.start(LIDORA_DEMO_BINARY, QStringList{"--headless"} + c.arguments);
-        EXPECT_TRUE(run.waitForFinished(30000)) << c.error;
-        EXPECT_EQ(run.exitCode(), c.exitCode) << c.error;
-        EXPECT_EQ(run.readAllStandardError(), c.error);
-        EXPECT_FALSE(c.exitCode != 0 && run.readAllStandardOutput().contains("Connected"))
+        const Run run = runWithoutDisplay(QStringList{"--headless"} + c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.error;
+        EXPECT_EQ(run.errors, c.error);
+        EXPECT_FALSE(c.exitCode != 0 && run.output.contains("Connected"))
             << "refused before the board opened";
     }
 
     // A file size limit stands in for a full disk; the signal it sends must not end the program.
-    QProcess full;
-    full.setProcessEnvironment(noDisplay);
-    full.setWorkingDirectory(home.path());
-    full.start("prlimit",
-               {"--fsize=3000", LIDORA_DEMO_BINARY, "--headless", "--simulate", "--record", "full.csv"});
-    EXPECT_TRUE(full.waitForFinished(30000));
-    EXPECT_EQ(full.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(full.exitCode(), 3);
-    EXPECT_EQ(full.readAllStandardError(), "Recording stopped: cannot write full.csv: File too large.\n");
+    const Run full = runWithoutDisplay(
+        {"--fsize=3000", LIDORA_DEMO_BINARY, "--headless", "--simulate", "--record", "full.csv"}, "prlimit");
+    EXPECT_EQ(full.exitCode, 3);
+    EXPECT_EQ(full.errors, "Recording stopped: cannot write full.csv: File too large.\n");
     QFile fullFile(home.filePath("full.csv"));
     ASSERT_TRUE(fullFile.open(QIODevice::ReadOnly));
     EXPECT_TRUE(fullFile.readAll().endsWith("\r\n"));

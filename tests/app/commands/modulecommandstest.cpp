@@ -39,8 +39,8 @@ QStringList textsOf(const GetSerialNumberCommand& command)
             command.chipRevision()};
 }
 
-const char SERIAL_NUMBER_ANSWER[] = "0a1b2c3d0102000f0200010507"
-                                    "03";
+// Serial number, the App0 and driver revisions, extra and chip revision.
+const char SERIAL_NUMBER_ANSWER[] = "0a1b2c3d 0102000f 02000105 07 03";
 
 class ModuleCommandExchange : public ::testing::Test
 {
@@ -63,14 +63,7 @@ protected:
 TEST_F(ModuleCommandExchange, GetObjectsDecodesEveryLittleEndianFieldAndKeepsItsRecordOnShortAnswers)
 {
     // count, first byte, three distances, confidence, reference and object photon counts
-    const char answerHex[] = "05"
-                             "11"
-                             "3412"
-                             "7856"
-                             "bc9a"
-                             "3f"
-                             "04030201"
-                             "f8f7f6f5";
+    const char answerHex[] = "05 11 3412 7856 bc9a 3f 04030201 f8f7f6f5";
     GetObjectsCommand command;
     EXPECT_EQ(exchange(command, 0x02, answerHex), QByteArray::fromHex("0200000011"));
     const std::vector<quint64> decoded = fieldsOf(command);

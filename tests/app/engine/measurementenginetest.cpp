@@ -30,14 +30,7 @@ protected:
     {
         return "#VER;;;" + engine.versionInfo().productVersionString() + ";;;\r\n";
     }
-    int operationModeFrames() const
-    {
-        int count = 0;
-        for (const QByteArray& frame :
-             usb->backend.receivedFrames(LidoraSim::SimulatedBoard::Channel::Module))
-            count += quint8(frame.at(0)) == TargetConfigurationCommand::PROTOCOL ? 1 : 0;
-        return count;
-    }
+    int operationModeFrames() const { return usb->moduleFrames(TargetConfigurationCommand::PROTOCOL).size(); }
 
     TempWorkDir workDir;
     std::unique_ptr<SimulatedUsb> usb;
@@ -45,7 +38,9 @@ protected:
 
 } // namespace
 
-TEST_F(MeasurementEngineTest, VersionRecordNeverCarriesThePlaceholdersOfAnUnansweredIdentification)
+// The version record never carries the placeholders of an unanswered identification, and the operation mode
+// is sent at start and on change but not when the module comes back.
+TEST_F(MeasurementEngineTest, TheModulesIdentificationAndModeAreKeptWhenItComesBackOrStopsAnswering)
 {
     usb = std::make_unique<SimulatedUsb>(false);
     {
@@ -62,25 +57,10 @@ TEST_F(MeasurementEngineTest, VersionRecordNeverCarriesThePlaceholdersOfAnUnansw
     QSignalSpy failed(&engine, &MeasurementEngine::identificationFailed);
     engine.start();
     ASSERT_EQ(identified.count(), 1);
+    EXPECT_EQ(operationModeFrames(), 1);
     const QString identifiedRecord = engine.versionRecord();
     EXPECT_NE(identifiedRecord, emptyVersionRecord(engine));
     EXPECT_FALSE(identifiedRecord.contains("00-00-00-00"));
-
-    // The module comes back but does not answer: the read fails, and what was read before stays.
-    usb->backend.setHidFault(LidoraSim::SimulatedHidBackend::HidFault::NoAnswer);
-    engine.onToFModuleActivated();
-    EXPECT_EQ(failed.count(), 1);
-    EXPECT_EQ(engine.versionRecord(), identifiedRecord);
-}
-
-TEST_F(MeasurementEngineTest, OperationModeIsSentAtStartAndOnChangeButNotWhenTheModuleComesBack)
-{
-    usb = std::make_unique<SimulatedUsb>(true);
-    MeasurementEngine engine;
-    QSignalSpy identified(&engine, &MeasurementEngine::moduleIdentified);
-    QSignalSpy failed(&engine, &MeasurementEngine::identificationFailed);
-    engine.start();
-    EXPECT_EQ(operationModeFrames(), 1);
 
     NoxCore::Communication::NodeStateManager* module = nullptr;
     ASSERT_TRUE(engine.controlLogic().stack().tryGetStateManager("MODULE_STREAM", &module));
@@ -91,10 +71,15 @@ TEST_F(MeasurementEngineTest, OperationModeIsSentAtStartAndOnChangeButNotWhenThe
     ASSERT_TRUE(QTest::qWaitFor([&identified] { return identified.count() == 2; }, 5000));
     EXPECT_EQ(failed.count(), 0);
     EXPECT_EQ(operationModeFrames(), 1) << "the module keeps its mode";
-
     engine.selectOperationMode(IAutomationTarget::DISTANCE_MODE);
     engine.selectOperationMode(IAutomationTarget::DISTANCE_MODE);
     EXPECT_EQ(operationModeFrames(), 2) << "the mode selected already is not sent again";
+
+    // The module comes back but does not answer: the read fails, and what was read before stays.
+    usb->backend.setHidFault(LidoraSim::SimulatedHidBackend::HidFault::NoAnswer);
+    engine.onToFModuleActivated();
+    EXPECT_EQ(failed.count(), 1);
+    EXPECT_EQ(engine.versionRecord(), identifiedRecord);
 }
 
 TEST_F(MeasurementEngineTest, HeadlessModeSetsTheInstanceMarkThatAWindowStartedBesideItFinds)

@@ -16,8 +16,9 @@
 class ChartLooksTest : public WindowFixture, public ::testing::WithParamInterface<QSize>
 {
 protected:
-    void showEveryPanel()
+    void SetUp() override
     {
+        start("OBJ,500,40\n");
         window->resize(GetParam());
         window->show();
         for (const char* dock : {"dwHistory", "dwStatistics", "dwMeasurement"})
@@ -32,8 +33,6 @@ protected:
 
 TEST_P(ChartLooksTest, TimeLabelsStayAtLeastACharacterApart)
 {
-    start("OBJ,500,40\n");
-    showEveryPanel();
     for (const char* name : {"plotHistory", "plotDistance"})
     {
         auto* plot = child<QCustomPlot>(name);
@@ -63,8 +62,6 @@ TEST_P(ChartLooksTest, TimeLabelsStayAtLeastACharacterApart)
 
 TEST_P(ChartLooksTest, HistoryLegendShowsEveryNameWhole)
 {
-    start("OBJ,500,40\n");
-    showEveryPanel();
     auto* history = child<HistoryChart>("plotHistory");
     history->replot();
     for (int i = 0; i < history->legend->itemCount(); ++i)

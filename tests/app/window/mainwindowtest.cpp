@@ -98,8 +98,9 @@ TEST_F(MainWindowTest, YAxisFollowsAutoScaleOrTheSpinBox)
     EXPECT_EQ(plot->yAxis->range(), autoRange) << "the spin box waits while auto scale is on";
 }
 
-// The first instance's mark is set and cleared in the real run of the program window test.
-TEST_F(MainWindowTest, ASecondInstanceWarnsAndLeavesTheMarkAlone)
+// The first instance's mark is set and cleared in the real run of the program window test; that an instance
+// beside another leaves the mark alone is the engine's test.
+TEST_F(MainWindowTest, ASecondInstanceWarns)
 {
     QSettings mark(QSettings::defaultFormat(), QSettings::SystemScope, "nox", "LIDORA");
     mark.setValue("AlreadyRunning", true);
@@ -110,9 +111,6 @@ TEST_F(MainWindowTest, ASecondInstanceWarnsAndLeavesTheMarkAlone)
     EXPECT_EQ(
         warning,
         "Lidora 1D Demo|Could not connect to target. Is another instance of the GUI already running?\n");
-    window.reset();
-    mark.sync();
-    EXPECT_TRUE(mark.value("AlreadyRunning").toBool());
 }
 
 TEST_F(MainWindowTest, PanelsChosenOnceShowDataAtTheNextStart)

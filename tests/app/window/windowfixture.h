@@ -75,16 +75,6 @@ protected:
                                }
                            });
     }
-    // The frames of one command the simulated board received on its module channel.
-    QList<QByteArray> moduleFrames(unsigned char protocol) const
-    {
-        QList<QByteArray> frames;
-        for (const QByteArray& frame :
-             usb->backend.receivedFrames(LidoraSim::SimulatedBoard::Channel::Module))
-            if (quint8(frame.at(0)) == protocol)
-                frames.append(frame);
-        return frames;
-    }
     QString fieldStyle(const char* name) const
     {
         return child<NoxGui::Controls::NoxStatusField>(name)->styleSheet();

@@ -64,7 +64,7 @@ protected:
         device.close();
         HidBackend::install(itsPrevious);
         EXPECT_EQ(api.openHandles(), 0) << "every handle is closed again";
-        EXPECT_EQ(api.closesOfUnknownHandles(), 0);
+        EXPECT_EQ(api.unknownCloses, 0);
         EXPECT_EQ(api.pendingTransfers(), 0) << "no transfer is left to write into a buffer that is gone";
         EXPECT_EQ(api.outstandingPreparsedData(), 0);
     }
@@ -108,8 +108,8 @@ TEST_F(WinHidBackendTest, ListsTheBoardsInterfacesInSetupApiOrderAndOpensNothing
     EXPECT_EQ(pathsOf(HidDevice::listDevices(VENDOR, PRODUCT)),
               QStringList({CONTROL.c_str(), MODULE.c_str()}));
     EXPECT_EQ(pathsOf(HidDevice::listDevices(VENDOR, PRODUCT, "mi_04")), QStringList({MODULE.c_str()}));
-    EXPECT_EQ(api.opensOf(MOUSE), 0) << "another maker's device is passed by on the ids in its path";
-    EXPECT_EQ(api.opensOf(WINE_MOUSE), 1) << "a path without ids has to be opened to be asked";
+    EXPECT_EQ(api.device(MOUSE).opens, 0) << "another maker's device is passed by on the ids in its path";
+    EXPECT_EQ(api.device(WINE_MOUSE).opens, 1) << "a path without ids has to be opened to be asked";
     EXPECT_EQ(api.openSets(), 0);
 
     // An interface that goes away while it is listed leaves the others listed.
@@ -208,8 +208,8 @@ TEST_F(WinHidBackendTest, TransfersEndInTimeAndACancelledOneIsWaitedFor)
         EXPECT_EQ(received(), testCase.data);
         EXPECT_EQ(api.pendingTransfers(), 0);
     }
-    EXPECT_EQ(api.waits(), std::vector<quint32>(3, TEST_TIMEOUT_MS));
-    EXPECT_EQ(api.cancels(), 2);
+    EXPECT_EQ(api.waits, std::vector<quint32>(3, TEST_TIMEOUT_MS));
+    EXPECT_EQ(api.cancels, 2);
 
     // A write shorter than the output report goes out filled up to it; one that never ends times out.
     const unsigned char command[] = {0, 0x10, 5, 0};

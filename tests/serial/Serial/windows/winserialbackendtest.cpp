@@ -44,7 +44,7 @@ protected:
     {
         driver.close();
         EXPECT_EQ(api.openHandles(), 0) << "every handle is closed again";
-        EXPECT_EQ(api.closesOfUnknownHandles(), 0);
+        EXPECT_EQ(api.unknownCloses, 0);
         EXPECT_EQ(api.pendingTransfers(), 0) << "no transfer is left to write into a buffer that is gone";
     }
 
@@ -149,8 +149,8 @@ TEST_F(WinSerialBackendTest, TransfersWaitAtMostTheTimeOutAndATimeOutKeepsThePor
     EXPECT_EQ(driver.readBytes(buffer, sizeof buffer), 0);
     board().input.push_back("more");
     EXPECT_EQ(driver.readBytes(buffer, sizeof buffer), 4);
-    EXPECT_EQ(api.waits(), std::vector<quint32>({quint32(TEST_TIMEOUT_MS), quint32(TEST_TIMEOUT_MS),
-                                                 quint32(TEST_TIMEOUT_MS)}));
+    EXPECT_EQ(api.waits, std::vector<quint32>(
+                             {quint32(TEST_TIMEOUT_MS), quint32(TEST_TIMEOUT_MS), quint32(TEST_TIMEOUT_MS)}));
     const std::vector<IWinSerialApi::ReadTimeouts>& modes = api.settings("COM12").readTimeouts;
     ASSERT_EQ(modes.size(), 2u) << "the time-outs are set only when the kind of read changes";
     EXPECT_EQ(std::vector<quint32>({modes[0].interval, modes[0].multiplier, modes[0].constant}),
