@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
 
 using namespace NoxCore::Communication;
 using LidoraSim::SimulatedBoard;
@@ -86,24 +85,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(BoardStack, InitBuildsTheChainOnceAndDeinitTakesAllOfItDown)
-{
-    stack.deinit(); // never initialised: nothing happens
-    stack.init(0x0C08, 0x40, &config, nullptr);
-    EXPECT_EQ(stack.rootElement()->name(), "CONTROL_HID");
-    std::set<QString> tops;
-    for (CommunicationStackElement* element : stack.topElements())
-        tops.insert(element->name());
-    EXPECT_EQ(tops, (std::set<QString>{"CONTROL_STREAM", "IcComCore", "SerialComDriver"}));
-    EXPECT_EQ(stack.elementNames().size(), 6);
-    stack.deinit();
-    EXPECT_TRUE(stack.elementNames().isEmpty());
-
-    // Built anew after a deinit.
-    stack.init(0x0C08, 0x40, &config, nullptr);
-    EXPECT_EQ(stack.elementNames().size(), 6);
-}
 
 TEST_F(BoardStack, OneActivationBringsEveryLevelUpChecksTheChipOnceTracesTheModuleStreamAndSurvivesAReplug)
 {

@@ -3,8 +3,6 @@
 #include "support/manualclock.h"
 #include "support/simulatedusb.h"
 
-#include <QVector>
-
 #include <gtest/gtest.h>
 
 using LidoraSim::BoardStatus;
@@ -23,7 +21,7 @@ namespace
 // on the HID com driver as the program uses it.
 struct BoardOnStreams
 {
-    explicit BoardOnStreams(quint64 seed = SimulatedBoard::DEFAULT_SCENE_SEED) : usb(true, seed)
+    BoardOnStreams()
     {
         control.stream.open();
         module.stream.open();
@@ -53,15 +51,6 @@ struct BoardOnStreams
     BoardChannel control{"mi_03"};
     BoardChannel module{"mi_04"};
 };
-
-// The little-endian field of width bytes at index in an objects answer.
-quint32 answerField(const QByteArray& answer, int index, int width = 1)
-{
-    quint32 value = 0;
-    for (int offset = width - 1; offset >= 0; --offset)
-        value = (value << 8) | quint8(answer.at(index + offset));
-    return value;
-}
 
 // One request of a session with one board; a null answer sends it fire-and-forget.
 struct Step
@@ -116,21 +105,6 @@ const Step SESSION[] = {
      BoardStatus::InvalidArgument, ""},
     {"I2C read: two-byte addresses kept", MODULE, 0x61, "80009081", 1, OK, "8e"},
 };
-
-// The objects answers the demo would read, polling every 33 ms for 35 s from power-on.
-QVector<QByteArray> watchScene(quint64 seed)
-{
-    BoardOnStreams rig(seed);
-    QVector<QByteArray> answers;
-    for (int poll = 0; poll < 35000 / 33; ++poll)
-    {
-        rig.clock.advance(33);
-        ScriptedComObject objects = rig.ask(Channel::Module, 0x02, "", 17);
-        EXPECT_EQ(objects.status(), 0);
-        answers.append(objects.answer);
-    }
-    return answers;
-}
 
 } // namespace
 
@@ -204,14 +178,9 @@ TEST(SimulatedBoard, DropsFramesOfAWrongLengthAndEachFaultSpoilsTheAnswersItName
     }
 }
 
-TEST(SimulatedBoard, HidFaultsFailTheExchangeOrAreSkipped)
+TEST(SimulatedBoard, HidFaultsFailTheExchangeButLeaveTheChannelOpen)
 {
     BoardOnStreams rig;
-    rig.usb.backend.setHidFault(SimulatedHidBackend::HidFault::StaleSequence);
-    ScriptedComObject afterStale = rig.ask(Channel::Module, 0x02, "", 17);
-    EXPECT_EQ(afterStale.answer.size(), 17) << "stale answers are skipped";
-    EXPECT_EQ(rig.module.stream.lastError(), ComDriver::SUCCESS);
-
     for (const auto fault :
          {SimulatedHidBackend::HidFault::NoAnswer, SimulatedHidBackend::HidFault::OversizedCount})
     {
@@ -232,41 +201,4 @@ TEST(SimulatedBoard, KeepsOnlyTheNewestReceivedFrames)
         rig.ask(Channel::Module, 0x02, "", 17);
     EXPECT_EQ(rig.usb.backend.receivedFrames(Channel::Module).size(),
               SimulatedHidBackend::MAX_RECEIVED_FRAMES);
-}
-
-// Which demo states a scene shows is checked with the demo's own classifier, on the HID path; here a seed
-// must replay its scene and stay within what the sensor reports.
-TEST(SimulatedScene, StartsFarAwayReplaysPerSeedAndStaysInRange)
-{
-    const QVector<QByteArray> first = watchScene(SimulatedBoard::DEFAULT_SCENE_SEED);
-    // count, first byte, three distances, confidence, reference and object photon counts, little-endian.
-    const auto field = [&first](int index, int width) { return answerField(first[0], index, width); };
-    ASSERT_EQ(first[0].size(), 17);
-    // Right after power-on the object approaches from the far end of the far zone.
-    EXPECT_EQ(field(0, 1), 1u);
-    EXPECT_EQ(field(1, 1), 0u);
-    EXPECT_GE(field(2, 2), 2197u);
-    EXPECT_LE(field(2, 2), 2453u);
-    EXPECT_EQ(field(4, 2), field(2, 2));
-    EXPECT_EQ(field(6, 2), field(2, 2));
-    EXPECT_GE(field(8, 1), 1u);
-    EXPECT_LE(field(8, 1), 63u);
-    EXPECT_NEAR(double(field(9, 4)), 12000.0, 150.0);
-    // The echo of an object about 2.3 m away: a thousand photons or so.
-    EXPECT_NEAR(double(field(13, 4)), 950.0, 150.0);
-
-    EXPECT_EQ(watchScene(SimulatedBoard::DEFAULT_SCENE_SEED), first);
-    const QVector<QByteArray> other = watchScene(8);
-    EXPECT_NE(other, first);
-    for (const QVector<QByteArray>& answers : {first, other})
-    {
-        for (int poll = 0; poll < answers.size(); ++poll)
-        {
-            const QByteArray& answer = answers[poll];
-            ASSERT_EQ(answer.size(), 17) << poll;
-            EXPECT_EQ(answerField(answer, 0) == 0, answerField(answer, 2, 2) == 0) << poll;
-            EXPECT_LE(answerField(answer, 2, 2), 2500u) << poll;
-            EXPECT_LE(answerField(answer, 8), 63u) << poll;
-        }
-    }
 }

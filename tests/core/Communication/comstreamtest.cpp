@@ -283,32 +283,6 @@ TEST_F(ComStreamTest, ResetAbandonsPendingAnswersAndReleasesEveryLockLevel)
     EXPECT_FALSE(otherThread.get());
 }
 
-TEST_F(ComStreamTest, OpenAndCloseResetOnlyWhenTheChannelChangesAndNeedADriver)
-{
-    EXPECT_TRUE(stream.open());
-    EXPECT_EQ(driver.openCount(), 0);
-    EXPECT_TRUE(stream.close());
-    EXPECT_EQ(driver.closeCount(), 1);
-    EXPECT_FALSE(stream.isOpen());
-    EXPECT_TRUE(stream.close());
-    EXPECT_EQ(driver.closeCount(), 1);
-
-    ScriptedComObject object(0x02, 0, 0);
-    stream.append(&object);
-    driver.failOpen(true);
-    EXPECT_FALSE(stream.open());
-    EXPECT_FALSE(stream.isResultPending());
-    driver.failOpen(false);
-    EXPECT_TRUE(stream.open());
-
-    // Without a driver every transfer fails as on a closed channel.
-    ComStream noDriver(nullptr, ComStream::theImmediateFlushPolicy);
-    EXPECT_FALSE(noDriver.open());
-    ScriptedComObject undelivered(0x02, 0, 17);
-    EXPECT_TRUE(noDriver.execute(&undelivered));
-    EXPECT_EQ(noDriver.lastError(), ComDriver::CHANNEL_NOT_OPEN);
-}
-
 TEST_F(ComStreamTest, TracesRequestFlushAndResponseAndTheFlushObjectOnlyFlushes)
 {
     RecordingTraceSink sink;
@@ -329,24 +303,6 @@ TEST_F(ComStreamTest, TracesRequestFlushAndResponseAndTheFlushObjectOnlyFlushes)
     FirmwareNumberComObject unanswered(0x40000000);
     stream.execute(&unanswered);
     EXPECT_EQ(sink.telegrams.size(), 2);
-}
-
-TEST_F(ComStreamTest, ExecutesExecutableObjectsOnItself)
-{
-    // It succeeds only when run on the stream itself.
-    ExecutableComObject succeeding([this](IComExecutor* executor) { return executor == &stream; });
-    EXPECT_TRUE(stream.execute(&succeeding));
-    EXPECT_TRUE(succeeding.valid());
-    EXPECT_EQ(stream.lastError(), 0);
-
-    ExecutableComObject failing([](IComExecutor*) { return false; });
-    EXPECT_FALSE(stream.execute(&failing));
-    EXPECT_FALSE(failing.valid());
-    EXPECT_EQ(stream.lastError(), ComDriver::TRANSMIT_FAILED);
-
-    BareComObject bare;
-    EXPECT_FALSE(stream.execute(&bare));
-    EXPECT_EQ(stream.lastError(), 0);
 }
 
 TEST_F(ComStreamTest, ExecutesAQueueInOrderWithOneFlush)

@@ -3,17 +3,10 @@
 
 #include "Communication/icommunicationnode.h"
 
-// A node that opens at once and counts its opens. It can report its own deletion to a flag the test keeps.
+// A node that opens at once and counts its opens.
 class FakeCommunicationNode : public NoxCore::Communication::ICommunicationNode
 {
 public:
-    explicit FakeCommunicationNode(bool* deleted = nullptr) : deletedFlag(deleted) {}
-    ~FakeCommunicationNode() override
-    {
-        if (deletedFlag != nullptr)
-            *deletedFlag = true;
-    }
-
     bool open() override
     {
         ++openCalls;
@@ -26,16 +19,10 @@ public:
         opened = false;
         return true;
     }
-    bool setNextNode(ICommunicationNode* node) override
-    {
-        nextNode = node;
-        return true;
-    }
+    bool setNextNode(ICommunicationNode*) override { return true; }
 
     bool opened = false;
     int openCalls = 0;
-    ICommunicationNode* nextNode = nullptr;
-    bool* deletedFlag;
 };
 
 #endif

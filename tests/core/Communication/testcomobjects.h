@@ -2,7 +2,6 @@
 #define LIDORA_TESTS_TESTCOMOBJECTS_H
 
 #include "Communication/comobject.h"
-#include "Communication/iexecutable.h"
 #include "Communication/serializablecomobject.h"
 #include "Tracing/itracesink.h"
 
@@ -10,7 +9,6 @@
 #include <QStringList>
 
 #include <algorithm>
-#include <functional>
 
 // A com object whose sizes and request bytes a test chooses, and which keeps the answer it was given.
 class ScriptedComObject : public NoxCore::Communication::SerializableComObject
@@ -53,21 +51,6 @@ class BareComObject : public NoxCore::Communication::ComObject
 public:
     BareComObject() : ComObject(RequestAndResponse, 0) {}
     NoxCore::Communication::IComObject* clone() override { return new BareComObject(*this); }
-};
-
-// Runs its own exchanges on the executor it is given.
-class ExecutableComObject : public NoxCore::Communication::ComObject,
-                            public virtual NoxCore::Communication::IExecutable
-{
-public:
-    using Body = std::function<bool(NoxCore::Communication::IComExecutor*)>;
-
-    explicit ExecutableComObject(Body body) : ComObject(RequestAndResponse, 0), itsBody(std::move(body)) {}
-    NoxCore::Communication::IComObject* clone() override { return new ExecutableComObject(*this); }
-    bool execute(NoxCore::Communication::IComExecutor* executor) override { return itsBody(executor); }
-
-private:
-    Body itsBody;
 };
 
 class RecordingTraceSink : public NoxCore::Tracing::ITraceSink

