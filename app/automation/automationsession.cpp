@@ -7,6 +7,8 @@
 #include <QTcpSocket>
 
 #ifdef _WIN32
+#include <QScopedValueRollback>
+
 #include <winsock2.h>
 #else
 #include <poll.h>
@@ -164,8 +166,33 @@ void AutomationSession::updateReadHold()
     // Only the end of the stream is held back: the client has sent all it will send, and all of it has been
     // read from the kernel.
     if (itsHoldingReads || streamEndsNext(itsSocket->socketDescriptor()))
+    {
+#ifdef _WIN32
+        answerBeforeTheEnd();
+#else
         holdReads();
+#endif
+    }
 }
+
+#ifdef _WIN32
+void AutomationSession::answerBeforeTheEnd()
+{
+    // Qt on Windows learns of the end from a notice of its own that reads past the limit that holds reads
+    // back, and closes the socket then: what the client asked for before its end is answered now, before
+    // the event loop turns again, as far as a client that does not read its answers is given any.
+    // Not from inside a command: its records' bytesWritten() come here, and it ends in the same turn.
+    if (itsExecuting)
+        return;
+    while (isConnected() && !itsCommands.isEmpty() && itsSocket->bytesToWrite() <= MAX_UNSENT_BYTES)
+    {
+        const QString command = itsCommands.takeFirst();
+        itsQueuedBytes -= command.size();
+        execute(command);
+        readCommands();
+    }
+}
+#endif
 
 void AutomationSession::holdReads()
 {
@@ -223,6 +250,9 @@ void AutomationSession::onCommandTimerTimeout()
 
 void AutomationSession::execute(const QString& command)
 {
+#ifdef _WIN32
+    const QScopedValueRollback<bool> executing(itsExecuting, true);
+#endif
     if (!itsTarget.isTargetConnected())
     {
         itsWriter->writeText(Logging::noTargetRecord());

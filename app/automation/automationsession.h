@@ -62,6 +62,9 @@ private:
     // Keeps Qt from reading while work waits and nothing but the end of the stream may come next.
     void updateReadHold();
     void holdReads();
+#ifdef _WIN32
+    void answerBeforeTheEnd();
+#endif
 
     IAutomationTarget& itsTarget;
     QTcpSocket* itsSocket;
@@ -72,6 +75,9 @@ private:
     qint64 itsQueuedBytes = 0;
     QTimer itsCommandTimer;
     bool itsHoldingReads = false;
+#ifdef _WIN32
+    bool itsExecuting = false;
+#endif
     bool itsStarted = false;
     bool itsEndQueued = false;
     bool itsEnded = false;
