@@ -7,8 +7,6 @@
 #include <QTcpSocket>
 
 #ifdef _WIN32
-#include <QScopedValueRollback>
-
 #include <winsock2.h>
 #else
 #include <poll.h>
@@ -166,13 +164,7 @@ void AutomationSession::updateReadHold()
     // Only the end of the stream is held back: the client has sent all it will send, and all of it has been
     // read from the kernel.
     if (itsHoldingReads || streamEndsNext(itsSocket->socketDescriptor()))
-    {
-#ifdef _WIN32
-        answerBeforeTheEnd();
-#else
         holdReads();
-#endif
-    }
 }
 
 #ifdef _WIN32
@@ -181,8 +173,7 @@ void AutomationSession::answerBeforeTheEnd()
     // Qt on Windows learns of the end from a notice of its own that reads past the limit that holds reads
     // back, and closes the socket then: what the client asked for before its end is answered now, before
     // the event loop turns again, as far as a client that does not read its answers is given any.
-    // Not from inside a command: its records' bytesWritten() come here, and it ends in the same turn.
-    if (itsExecuting)
+    if (!isConnected() || itsCommands.isEmpty() || !streamEndsNext(itsSocket->socketDescriptor()))
         return;
     while (isConnected() && !itsCommands.isEmpty() && itsSocket->bytesToWrite() <= MAX_UNSENT_BYTES)
     {
@@ -243,6 +234,9 @@ void AutomationSession::onCommandTimerTimeout()
     }
     // Commands left in the socket while the queue was full are read once there is room again.
     readCommands();
+#ifdef _WIN32
+    answerBeforeTheEnd();
+#endif
     if (isConnected() && !itsCommands.isEmpty())
         itsCommandTimer.start();
     updateReadHold();
@@ -250,9 +244,6 @@ void AutomationSession::onCommandTimerTimeout()
 
 void AutomationSession::execute(const QString& command)
 {
-#ifdef _WIN32
-    const QScopedValueRollback<bool> executing(itsExecuting, true);
-#endif
     if (!itsTarget.isTargetConnected())
     {
         itsWriter->writeText(Logging::noTargetRecord());

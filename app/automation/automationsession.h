@@ -75,9 +75,6 @@ private:
     qint64 itsQueuedBytes = 0;
     QTimer itsCommandTimer;
     bool itsHoldingReads = false;
-#ifdef _WIN32
-    bool itsExecuting = false;
-#endif
     bool itsStarted = false;
     bool itsEndQueued = false;
     bool itsEnded = false;
