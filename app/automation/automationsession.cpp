@@ -167,6 +167,24 @@ void AutomationSession::updateReadHold()
         holdReads();
 }
 
+#ifdef _WIN32
+void AutomationSession::answerBeforeTheEnd()
+{
+    // Qt on Windows learns of the end from a notice of its own that reads past the limit that holds reads
+    // back, and closes the socket then: what the client asked for before its end is answered now, before
+    // the event loop turns again, as far as a client that does not read its answers is given any.
+    if (!isConnected() || itsCommands.isEmpty() || !streamEndsNext(itsSocket->socketDescriptor()))
+        return;
+    while (isConnected() && !itsCommands.isEmpty() && itsSocket->bytesToWrite() <= MAX_UNSENT_BYTES)
+    {
+        const QString command = itsCommands.takeFirst();
+        itsQueuedBytes -= command.size();
+        execute(command);
+        readCommands();
+    }
+}
+#endif
+
 void AutomationSession::holdReads()
 {
     // Qt reads no more from the kernel while its read buffer holds as much as its limit. Its buffer is
@@ -216,6 +234,9 @@ void AutomationSession::onCommandTimerTimeout()
     }
     // Commands left in the socket while the queue was full are read once there is room again.
     readCommands();
+#ifdef _WIN32
+    answerBeforeTheEnd();
+#endif
     if (isConnected() && !itsCommands.isEmpty())
         itsCommandTimer.start();
     updateReadHold();

@@ -62,6 +62,9 @@ private:
     // Keeps Qt from reading while work waits and nothing but the end of the stream may come next.
     void updateReadHold();
     void holdReads();
+#ifdef _WIN32
+    void answerBeforeTheEnd();
+#endif
 
     IAutomationTarget& itsTarget;
     QTcpSocket* itsSocket;

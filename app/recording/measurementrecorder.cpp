@@ -1,9 +1,9 @@
 #include "measurementrecorder.h"
 
+#include "recordingfile.h"
 #include "recordingformat.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QTimer>
 
 #include <cerrno>
@@ -44,26 +44,23 @@ bool MeasurementRecorder::start(const QString& path, bool replace)
     itsFileBytes = 0;
     itsErrorString.clear();
     itsPath = path;
-    // O_NONBLOCK: a FIFO is refused below, but opening it for writing would first wait for a reader, and no
-    // signal would end that wait. O_EXCL refuses an existing file in the same call that creates it, so
-    // nothing slips in between; a file that is replaced is emptied only once it is known to be a file.
-    const int descriptor = ::open(QFile::encodeName(path).constData(),
-                                  O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | (replace ? 0 : O_EXCL), 0666);
+    // A FIFO is refused below, but opening it for writing must not first wait for a reader, which no signal
+    // would end. O_EXCL refuses an existing file in the same call that creates it, so nothing slips in
+    // between; a file that is replaced is emptied only once it is known to be a file.
+    const int descriptor = RecordingFile::open(path, O_WRONLY | O_CREAT | (replace ? 0 : O_EXCL));
     if (descriptor < 0)
     {
         const int error = errno;
         // Without a reader a FIFO refuses a non-blocking open with ENXIO, and O_EXCL a folder with EEXIST:
         // neither would say what is wrong.
-        struct stat status;
-        if (::stat(QFile::encodeName(path).constData(), &status) == 0 && !S_ISREG(status.st_mode))
+        if (RecordingFile::namesOtherThanFile(path))
             return refuse(QStringLiteral("%1 is not a regular file").arg(path));
         itsRefusedExisting = error == EEXIST;
         if (itsRefusedExisting)
             return refuse(QStringLiteral("%1 exists already").arg(path));
         return refuse(cannotWrite(path, error));
     }
-    struct stat status;
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))
+    if (!RecordingFile::isRegular(descriptor))
     {
         ::close(descriptor);
         return refuse(QStringLiteral("%1 is not a regular file").arg(path));

@@ -1,5 +1,6 @@
 #include "recordingreader.h"
 
+#include "recordingfile.h"
 #include "recordingformat.h"
 
 #include <QFileInfo>
@@ -7,7 +8,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 bool RecordingReader::open(const QString& path)
@@ -18,21 +18,26 @@ bool RecordingReader::open(const QString& path)
     itsLineNumber = itsRowCount = itsBytesRead = itsSize = itsLastTimeMs = 0;
     itsAtEnd = false;
     itsFileName = QFileInfo(path).fileName();
-    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int descriptor = RecordingFile::open(path, O_RDONLY);
     if (descriptor < 0)
-        return refuse(0, QString::fromLocal8Bit(std::strerror(errno)));
-    struct stat status;
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))
+    {
+        const int error = errno;
+        // Windows refuses to open a folder at all, with a reason that would not say what is wrong.
+        if (RecordingFile::namesOtherThanFile(path))
+            return refuse(0, QStringLiteral("not a regular file"));
+        return refuse(0, QString::fromLocal8Bit(std::strerror(error)));
+    }
+    if (!RecordingFile::isRegular(descriptor))
     {
         ::close(descriptor);
         return refuse(0, QStringLiteral("not a regular file"));
     }
-    itsSize = status.st_size;
     if (!itsFile.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
     {
         ::close(descriptor);
         return refuse(0, itsFile.errorString());
     }
+    itsSize = itsFile.size();
     // Room for the longest line with CR LF, and the terminating zero readLine() adds.
     itsBuffer.resize(RecordingFormat::MAX_LINE_LENGTH + 3);
     return true;

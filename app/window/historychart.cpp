@@ -1,5 +1,6 @@
 #include "historychart.h"
 
+#include "plotfont.h"
 #include "tickspacing.h"
 
 #include <cmath>
@@ -37,6 +38,7 @@ const StateLine STATE_LINES[OBJECT_STATE_COUNT] = {
 
 HistoryChart::HistoryChart(QWidget* parent) : QCustomPlot(parent)
 {
+    PlotFont::apply(*this);
     setNoAntialiasingOnDrag(true);
     // The samples' clock time in full, so that it cannot be read as hours and minutes.
     itsTimeTicker.reset(new QCPAxisTickerDateTime);
@@ -74,9 +76,7 @@ HistoryChart::HistoryChart(QWidget* parent) : QCustomPlot(parent)
     legend->setVisible(true);
     legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
     legend->setBorderPen(Qt::NoPen);
-    QFont legendFont = font();
-    legendFont.setPointSizeF(legendFont.pointSizeF() * 0.85);
-    legend->setFont(legendFont);
+    legend->setFont(PlotFont::of(*this, 0.85));
     legend->setIconSize(14, 8);
     legend->setColumnSpacing(4);
     plotLayout()->insertRow(0);

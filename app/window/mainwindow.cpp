@@ -2,6 +2,7 @@
 
 #include "chartexport.h"
 #include "objectstate.h"
+#include "plotfont.h"
 #include "qcpstringlegenditem.h"
 #include "recordingmenu.h"
 #include "statelook.h"
@@ -162,6 +163,7 @@ bool MainWindow::startReadoutLog(const QString& path, QString* errorText)
 void MainWindow::setUpBarChart()
 {
     QCustomPlot* plot = ui->plotDistanceBar;
+    PlotFont::apply(*plot);
     plot->xAxis->setRange(0.0, BAR_AXIS_MAX_MM);
     plot->xAxis->setLabel(QStringLiteral("Distance [mm]"));
     plot->yAxis->setRange(0.0, CONFIDENCE_AXIS_MAX);
@@ -278,6 +280,7 @@ void MainWindow::on_cbOperationMode_currentIndexChanged(int currentIndex)
 {
     itsEngine.selectOperationMode(currentIndex);
     QCustomPlot* plot = ui->plotDistanceBar;
+    PlotFont::apply(*plot);
     if (currentIndex == IAutomationTarget::PROXIMITY_MODE)
     {
         plot->xAxis->setRange(0.0, PROXIMITY_AXIS_MAX);

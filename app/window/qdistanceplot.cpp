@@ -1,6 +1,7 @@
 #include "qdistanceplot.h"
 
 #include "measurementprocessor.h"
+#include "plotfont.h"
 #include "tickspacing.h"
 
 namespace
@@ -14,6 +15,7 @@ const QString WIDEST_TICK_LABEL = QStringLiteral("-3000");
 
 QDistancePlot::QDistancePlot(QWidget* parent) : QCustomPlot(parent)
 {
+    PlotFont::apply(*this);
     // The value scale sits on the right; the top and right axes mirror the bottom and left ones.
     yAxis->setVisible(false);
     yAxis2->setVisible(true);

@@ -94,13 +94,23 @@ protected:
         environment.insert("XDG_CONFIG_DIRS", home.filePath("xdg"));
         environment.remove("XDG_CONFIG_HOME");
         environment.insert("XDG_RUNTIME_DIR", home.path());
+#ifdef _WIN32
+        environment.insert("QT_QPA_PLATFORM", "windows");
+#else
         environment.insert("QT_QPA_PLATFORM", "xcb");
+#endif
         // Qt's xcb plugin keeps some allocations until exit; the program's own code is leak-checked
         // by the unit tests.
         environment.insert("ASAN_OPTIONS", "detect_leaks=0");
         program.setProcessEnvironment(environment);
         program.setWorkingDirectory(home.path());
         program.setProcessChannelMode(QProcess::ForwardedChannels);
+#ifdef _WIN32
+        // The mark lives in the registry there, which no environment redirects: a run killed earlier may
+        // have left it set, and the program would start as a second instance.
+        for (const QSettings::Scope scope : {QSettings::SystemScope, QSettings::UserScope})
+            QSettings(QSettings::NativeFormat, scope, "nox", "LIDORA").remove("AlreadyRunning");
+#endif
     }
 
     void TearDown() override
@@ -316,6 +326,7 @@ TEST_F(ProgramWindowTest, RecordAndPlayOptionsTellScriptsWhatHappened)
             << "refused before the board opened";
     }
 
+#ifndef _WIN32
     // A file size limit stands in for a full disk; the signal it sends must not end the program.
     const Run full = runWithoutDisplay(
         {"--fsize=3000", LIDORA_DEMO_BINARY, "--headless", "--simulate", "--record", "full.csv"}, "prlimit");
@@ -324,4 +335,5 @@ TEST_F(ProgramWindowTest, RecordAndPlayOptionsTellScriptsWhatHappened)
     QFile fullFile(home.filePath("full.csv"));
     ASSERT_TRUE(fullFile.open(QIODevice::ReadOnly));
     EXPECT_TRUE(fullFile.readAll().endsWith("\r\n"));
+#endif
 }

@@ -40,6 +40,9 @@ TEST(SignalQuitter, ConsoleEventsEndTheLoopAndACloseWaitsForTheProgramsEnd)
         quitter.reset();
         system.join();
         EXPECT_TRUE(answered) << event;
+        // The quit holds for every loop started later until the application's own loop clears it.
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        qApp->exec();
     }
     EXPECT_FALSE(SignalQuitter::onConsoleEvent(CTRL_C_EVENT))
         << "without a quitter the system's handling stays";
