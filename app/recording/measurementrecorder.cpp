@@ -1,6 +1,7 @@
 #include "measurementrecorder.h"
 
 #include "recordingformat.h"
+#include "recordingopenflags.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -44,11 +45,10 @@ bool MeasurementRecorder::start(const QString& path, bool replace)
     itsFileBytes = 0;
     itsErrorString.clear();
     itsPath = path;
-    // O_NONBLOCK: a FIFO is refused below, but opening it for writing would first wait for a reader, and no
-    // signal would end that wait. O_EXCL refuses an existing file in the same call that creates it, so
-    // nothing slips in between; a file that is replaced is emptied only once it is known to be a file.
+    // O_EXCL refuses an existing file in the same call that creates it, so nothing slips in between; a file
+    // that is replaced is emptied only once it is known to be a file.
     const int descriptor = ::open(QFile::encodeName(path).constData(),
-                                  O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | (replace ? 0 : O_EXCL), 0666);
+                                  O_WRONLY | O_CREAT | RECORDING_OPEN_FLAGS | (replace ? 0 : O_EXCL), 0666);
     if (descriptor < 0)
     {
         const int error = errno;

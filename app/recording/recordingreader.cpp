@@ -1,6 +1,7 @@
 #include "recordingreader.h"
 
 #include "recordingformat.h"
+#include "recordingopenflags.h"
 
 #include <QFileInfo>
 
@@ -18,7 +19,7 @@ bool RecordingReader::open(const QString& path)
     itsLineNumber = itsRowCount = itsBytesRead = itsSize = itsLastTimeMs = 0;
     itsAtEnd = false;
     itsFileName = QFileInfo(path).fileName();
-    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | RECORDING_OPEN_FLAGS);
     if (descriptor < 0)
         return refuse(0, QString::fromLocal8Bit(std::strerror(errno)));
     struct stat status;
