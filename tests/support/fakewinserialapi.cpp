@@ -125,6 +125,31 @@ bool FakeWinSerialApi::purgeOutput(Handle file)
     return true;
 }
 
+bool FakeWinSerialApi::runsOnWine()
+{
+    return wine;
+}
+
+QStringList FakeWinSerialApi::registeredPortNames()
+{
+    ++wineCalls;
+    return registered;
+}
+
+QString FakeWinSerialApi::realUnixPath(const QString& path)
+{
+    ++wineCalls;
+    const auto found = realPaths.find(path);
+    return found == realPaths.end() ? QString() : found->second;
+}
+
+QString FakeWinSerialApi::unixFileText(const QString& unixPath)
+{
+    ++wineCalls;
+    const auto found = unixFiles.find(unixPath);
+    return found == unixFiles.end() ? QString() : found->second;
+}
+
 const FakeWinSerialApi::Port* FakeWinSerialApi::portOf(DeviceSet set, const DeviceData* data)
 {
     if (itsSets.count(set) == 0 || data->record[0] >= itsPorts.size())

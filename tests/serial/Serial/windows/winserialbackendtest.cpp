@@ -181,3 +181,44 @@ TEST_F(WinSerialBackendTest, AnUnpluggedBoardFailsTheWaitingReadAndThePortIsLetG
               QStringList({"Serial port \\\\.\\COM12: GetOverlappedResult failed: The device "
                            "is not connected. (error 1167)"}));
 }
+
+// Wine lists nothing in the Ports class. Its COM ports lead to Linux terminals, and the USB device above a
+// terminal's interface in sysfs carries the ids and texts.
+TEST(WinSerialBackendOnWine, FindsTheBoardsPortThroughTheTerminalItLeadsTo)
+{
+    const QString usb = "/sys/devices/platform/dummy_hcd.0/usb1/1-1";
+    FakeWinSerialApi api;
+    api.registered = QStringList({"COM1", "COM5", "COM6"});
+    // COM1 is the PC's own port, whose device is no USB device; COM6's terminal has gone.
+    api.realPaths = {{"\\\\.\\COM1", "/dev/ttyS0"},
+                     {"\\\\.\\COM5", "/dev/ttyACM0"},
+                     {"/sys/class/tty/ttyS0/device", "/sys/devices/pnp0/00:05"},
+                     {"/sys/class/tty/ttyACM0/device", usb + "/1-1:1.0"}};
+    api.unixFiles = {{usb + "/idVendor", "7a3c"},
+                     {usb + "/idProduct", "0c08"},
+                     {usb + "/manufacturer", "Nox Sensor Systems"},
+                     {usb + "/product", "Lidora 1D Evaluation Board"}};
+    api.addDevice(FakeWinSerialApi::portPath("COM5"));
+    WinSerialBackend backend(api);
+
+    // Windows always has its ports in the class: there the fallback is never taken.
+    EXPECT_TRUE(backend.presentPorts(BOARD_VENDOR).isEmpty());
+    EXPECT_EQ(api.wineCalls, 0);
+
+    api.wine = true;
+    const QList<SerialComDeviceInfo> ports = backend.presentPorts(BOARD_VENDOR);
+    EXPECT_EQ(namesOf(ports), QStringList({"COM1", "COM5"}));
+    EXPECT_EQ(api.openSets(), 0);
+    const SerialComDeviceInfo filter(BOARD_VENDOR, BOARD_PRODUCT);
+    const QList<SerialComDeviceInfo> boards = SerialComDriver::selectDevices(ports, &filter);
+    ASSERT_EQ(boards.size(), 1);
+    EXPECT_EQ(boards[0].port(), "COM5");
+    EXPECT_EQ(boards[0].manufacturer(), "Nox Sensor Systems");
+    EXPECT_EQ(boards[0].description(), "Lidora 1D Evaluation Board");
+    EXPECT_EQ(ports[0].vendorId(), 0);
+
+    SerialComDriver driver(filter, backend);
+    EXPECT_TRUE(driver.open());
+    driver.close();
+    EXPECT_EQ(api.openHandles(), 0);
+}
