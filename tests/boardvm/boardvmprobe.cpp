@@ -14,10 +14,11 @@
 //                         (20 unless given) pass
 //   serial                opens the board's serial port, exchanges on the HID interfaces and says the
 //                         lines the board's console wrote for them ("console <line>")
-//   watch                 until stdin ends, "board present after <ms>" when the listing finds both board
-//                         interfaces and "board gone after <ms>" when it stops finding them
+//   watch                 until stdin ends, "board present after <ms>" when the system lists both board
+//                         interfaces and "board gone after <ms>" when it stops listing them
 // Every result is one line "<name> <value>..."; the exit status is 0 unless a step could not be carried out.
 #include "Communication/comstream.h"
+#include "HidDevice/hidbackend.h"
 #include "HidDevice/hiddevice.h"
 #include "Serial/serialcomdriver.h"
 #include "core/Communication/testcomobjects.h"
@@ -259,6 +260,12 @@ int openAndHold(const char* filter, bool hold)
 // more reports, until the board is pulled.
 int unplugDuring(bool reading)
 {
+    // The system's libraries keep handles of their own once a device was first listed and opened (Wine's
+    // SetupAPI its registry keys): counted from after a first open, only what the device leaves is left.
+    {
+        HidDevice first;
+        openInterface(first, reading ? "mi_04" : "mi_03");
+    }
     const int handlesBefore = openDeviceHandles();
     HidDevice device;
     if (!openInterface(device, reading ? "mi_04" : "mi_03"))
@@ -385,15 +392,21 @@ int serial()
     return 0;
 }
 
-// Both board interfaces in the stack's listing.
+// Whether the system lists both board interfaces, from their paths alone: a listing that opened them would
+// hold them, and the guard that keeps them to one opener, now and then while the other steps open them.
 bool boardListed()
 {
-    for (const char* filter : {"mi_03", "mi_04"})
-        if (HidComDriver::listDevices(SimulatedHidBackend::VENDOR_ID, SimulatedHidBackend::PRODUCT_ID,
-                                      QString::fromLatin1(filter))
-                .isEmpty())
-            return false;
-    return true;
+    const QString board = QString("vid_%1&pid_%2&")
+                              .arg(SimulatedHidBackend::VENDOR_ID, 4, 16, QChar('0'))
+                              .arg(SimulatedHidBackend::PRODUCT_ID, 4, 16, QChar('0'));
+    int found = 0;
+    for (const std::string& path : HidBackend::active().interfacePaths())
+    {
+        const QString name = QString::fromStdString(path);
+        found += name.contains(board, Qt::CaseInsensitive) && (name.contains("&mi_03", Qt::CaseInsensitive) ||
+                                                               name.contains("&mi_04", Qt::CaseInsensitive));
+    }
+    return found == 2;
 }
 
 int watch()

@@ -291,10 +291,10 @@ def check_exclusive_open(leg=LINUX, wine=None):
     holder = Probe("open", "mi_03", "hold", wine=wine)
     held = holder.line()
     second, _ = run_probe("open", "mi_03", wine=wine)
-    holder.finish()
+    _, errors = holder.finish()
     after, _ = run_probe("open", "mi_03", wine=wine)
     leg.report("exclusive-open", held == "opened" and second == ["refused"] and after == ["opened"],
-           f"first {held}, second {second}, after release {after}")
+               f"first {held}, second {second}, after release {after}, {errors.strip()[-300:]}")
 
 
 def check_exchanges(leg=LINUX, wine=None):
