@@ -86,7 +86,21 @@ bool openInterface(HidDevice& device, const char* pathFilter)
 }
 
 #ifdef Q_OS_WIN
-// Every handle this process holds: the system's handle table, read as Process Explorer reads it
+// Whether the handle is a file or a mutex, the kinds a device's connection holds; the system's libraries
+// keep handles of other kinds once they first report an error or list devices.
+bool isFileOrMutex(USHORT handle)
+{
+    alignas(8) char information[1024] = {};
+    ULONG length = 0;
+    if (::NtQueryObject(reinterpret_cast<HANDLE>(std::uintptr_t(handle)), ObjectTypeInformation, information,
+                        sizeof information, &length) != 0)
+        return false;
+    const auto* type = reinterpret_cast<const PUBLIC_OBJECT_TYPE_INFORMATION*>(information);
+    const QString name = QString::fromWCharArray(type->TypeName.Buffer, type->TypeName.Length / 2);
+    return name == "File" || name == "Mutant";
+}
+
+// The files and mutexes this process holds: the system's handle table, read as Process Explorer reads it
 // (GetProcessHandleCount is a stub under Wine). A device's file and its guard mutex are among them.
 int openDeviceHandles()
 {
@@ -115,7 +129,8 @@ int openDeviceHandles()
     const auto* entries = reinterpret_cast<const Entry*>(table.data() + sizeof(void*));
     int own = 0;
     for (ULONG index = 0; index < count; ++index)
-        own += entries[index].ownerProcessId == ::GetCurrentProcessId() ? 1 : 0;
+        own +=
+            entries[index].ownerProcessId == ::GetCurrentProcessId() && isFileOrMutex(entries[index].handle);
     return own;
 }
 #else
@@ -354,9 +369,12 @@ QStringList readConsole(NoxCom::Serial::SerialComDriver& driver, int quietMs)
     driver.setTimeout(quietMs);
     QByteArray bytes;
     char chunk[4096];
-    for (qint64 count = driver.readBytes(chunk, sizeof chunk); count > 0;
+    qint64 count = 0;
+    for (count = driver.readBytes(chunk, sizeof chunk); count > 0;
          count = driver.readBytes(chunk, sizeof chunk))
         bytes.append(chunk, int(count));
+    // On standard error, so that a console that said nothing still tells how its reads ended.
+    std::fprintf(stderr, "console: %d bytes, the last read gave %lld\n", int(bytes.size()), count);
     QStringList lines;
     for (const QByteArray& line : bytes.split('\n'))
         if (!line.trimmed().isEmpty())
