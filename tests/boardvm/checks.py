@@ -236,15 +236,17 @@ class Probe:
         if wine:
             command = ["wine", wine.probe, *arguments]
             env = dict(wine.env, WINEDEBUG=winedebug)
+        self.wine = wine
         self.process = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                         stderr=subprocess.PIPE, text=True, env=env)
 
     def line(self):
         return self.process.stdout.readline().strip()
 
-    def finish(self, timeout=30):
+    def finish(self, timeout=None):
         """Its output lines and standard error; one that has not ended in time is killed, and what it said so
-        far tells where it hung."""
+        far tells where it hung. Under Wine a probe takes 15 to 25 s to start and end alone."""
+        timeout = timeout or (60 if self.wine else 30)
         try:
             out, err = self.process.communicate(timeout=timeout)
         except subprocess.TimeoutExpired:
