@@ -27,6 +27,15 @@ QStringList namesOf(const QList<SerialComDeviceInfo>& ports)
     return names;
 }
 
+// The one port the driver's selection takes for the board's; an empty one when it takes none or several.
+SerialComDeviceInfo onlyBoardIn(const QList<SerialComDeviceInfo>& ports)
+{
+    const SerialComDeviceInfo filter(BOARD_VENDOR, BOARD_PRODUCT);
+    const QList<SerialComDeviceInfo> boards = SerialComDriver::selectDevices(ports, &filter);
+    EXPECT_EQ(boards.size(), 1);
+    return boards.size() == 1 ? boards[0] : SerialComDeviceInfo();
+}
+
 // The board's CDC port as Windows' own driver lists it, among other ports of the Ports class.
 class WinSerialBackendTest : public ::testing::Test
 {
@@ -86,13 +95,11 @@ TEST_F(WinSerialBackendTest, ListsTheComPortsOfThePortsClassWithTheirIdsAndTexts
     const QList<SerialComDeviceInfo> ports = backend.presentPorts(BOARD_VENDOR);
     EXPECT_EQ(namesOf(ports), QStringList({"COM3", "COM12"}));
     EXPECT_EQ(api.openSets(), 0);
-    const SerialComDeviceInfo filter(BOARD_VENDOR, BOARD_PRODUCT);
-    const QList<SerialComDeviceInfo> boards = SerialComDriver::selectDevices(ports, &filter);
-    ASSERT_EQ(boards.size(), 1);
-    EXPECT_EQ(boards[0].port(), "COM12");
-    EXPECT_EQ(boards[0].portNumber(), 12);
-    EXPECT_EQ(boards[0].manufacturer(), "Microsoft");
-    EXPECT_EQ(boards[0].description(), "USB Serial Device");
+    const SerialComDeviceInfo board = onlyBoardIn(ports);
+    EXPECT_EQ(board.port(), "COM12");
+    EXPECT_EQ(board.portNumber(), 12);
+    EXPECT_EQ(board.manufacturer(), "Microsoft");
+    EXPECT_EQ(board.description(), "USB Serial Device");
 }
 
 TEST_F(WinSerialBackendTest, OpensTheBoardsPortAtItsLineAndSaysWhyAHeldPortDoesNotOpen)
@@ -219,15 +226,13 @@ TEST(WinSerialBackendOnWine, FindsTheBoardsPortThroughTheTerminalItLeadsTo)
     const QList<SerialComDeviceInfo> ports = backend.presentPorts(BOARD_VENDOR);
     EXPECT_EQ(namesOf(ports), QStringList({"COM1", "COM5"}));
     EXPECT_EQ(api.openSets(), 0);
-    const SerialComDeviceInfo filter(BOARD_VENDOR, BOARD_PRODUCT);
-    const QList<SerialComDeviceInfo> boards = SerialComDriver::selectDevices(ports, &filter);
-    ASSERT_EQ(boards.size(), 1);
-    EXPECT_EQ(boards[0].port(), "COM5");
-    EXPECT_EQ(boards[0].manufacturer(), "Nox Sensor Systems");
-    EXPECT_EQ(boards[0].description(), "Lidora 1D Evaluation Board");
+    const SerialComDeviceInfo board = onlyBoardIn(ports);
+    EXPECT_EQ(board.port(), "COM5");
+    EXPECT_EQ(board.manufacturer(), "Nox Sensor Systems");
+    EXPECT_EQ(board.description(), "Lidora 1D Evaluation Board");
     EXPECT_EQ(ports[0].vendorId(), 0);
 
-    SerialComDriver driver(filter, backend);
+    SerialComDriver driver(SerialComDeviceInfo(BOARD_VENDOR, BOARD_PRODUCT), backend);
     EXPECT_TRUE(driver.open());
     driver.close();
     EXPECT_EQ(api.openHandles(), 0);
