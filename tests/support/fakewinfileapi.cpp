@@ -285,6 +285,8 @@ bool FakeWinFileApi::tryToEnd(Transfer& transfer, bool cancelling)
     {
         endWith(transfer, device->arrivesDuringCancel);
         device->arrivesDuringCancel.clear();
+        if (device->cancelledReadCountsItsBytes)
+            transfer.error = OPERATION_ABORTED;
         return true;
     }
     transfer.ended = true;

@@ -45,6 +45,9 @@ public:
         Completion writes = Completion::WhenWaited;
         // Input that arrives while a timed-out read is being cancelled (the cancelled read gets it).
         QByteArray arrivesDuringCancel;
+        // The cancelled read still ends as cancelled, counting the bytes it got: a COM port's, on Windows
+        // and on Wine. Otherwise it ends as done.
+        bool cancelledReadCountsItsBytes = false;
         // The device goes away while a transfer waits for it.
         bool unplugsDuringWait = false;
         // A read with no input there ends at once with nothing (a COM port told not to wait).

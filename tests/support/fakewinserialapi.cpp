@@ -116,6 +116,31 @@ bool FakeWinSerialApi::purgeOutput(Handle file)
     return true;
 }
 
+bool FakeWinSerialApi::runsOnWine()
+{
+    return wine;
+}
+
+QStringList FakeWinSerialApi::registeredPortNames()
+{
+    ++wineCalls;
+    return registered;
+}
+
+QString FakeWinSerialApi::realUnixPath(const QString& path)
+{
+    ++wineCalls;
+    const auto found = realPaths.find(path);
+    return found == realPaths.end() ? QString() : found->second;
+}
+
+QString FakeWinSerialApi::unixFileText(const QString& unixPath)
+{
+    ++wineCalls;
+    const auto found = unixFiles.find(unixPath);
+    return found == unixFiles.end() ? QString() : found->second;
+}
+
 const FakeWinSerialApi::Port* FakeWinSerialApi::portOf(DeviceSet set, const DeviceData* data)
 {
     if (!isOpen(set, Kind::Other) || data->record[0] >= itsPorts.size())

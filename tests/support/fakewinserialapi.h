@@ -7,6 +7,7 @@
 
 #include <QString>
 
+#include <map>
 #include <vector>
 
 // SetupAPI's Ports class and the communications calls as the Windows serial back end meets them. Each port
@@ -41,6 +42,14 @@ public:
     const Settings& settings(const QString& name);
     bool failLine = false;
 
+    // Wine: COM ports registered by name, each path's target with links followed (none: leads nowhere), and
+    // the Unix files there are; wineCalls counts the calls made of them.
+    bool wine = false;
+    QStringList registered;
+    std::map<QString, QString> realPaths;
+    std::map<QString, QString> unixFiles;
+    int wineCalls = 0;
+
     DeviceSet openPortSet() override;
     bool enumPort(DeviceSet set, quint32 index, DeviceData* data) override;
     bool portProperty(DeviceSet set, DeviceData* data, Property property, QString* value) override;
@@ -51,6 +60,10 @@ public:
     bool setReadTimeouts(Handle file, const ReadTimeouts& timeouts) override;
     bool purge(Handle file) override;
     bool purgeOutput(Handle file) override;
+    bool runsOnWine() override;
+    QStringList registeredPortNames() override;
+    QString realUnixPath(const QString& path) override;
+    QString unixFileText(const QString& unixPath) override;
 
 private:
     const Port* portOf(DeviceSet set, const DeviceData* data);

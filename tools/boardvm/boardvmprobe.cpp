@@ -14,10 +14,11 @@
 //                         (20 unless given) pass
 //   serial                opens the board's serial port, exchanges on the HID interfaces and says the
 //                         lines the board's console wrote for them ("console <line>")
-//   watch                 until stdin ends, "board present after <ms>" when the listing finds both board
-//                         interfaces and "board gone after <ms>" when it stops finding them
+//   watch                 until stdin ends, "board present after <ms>" when the system lists both board
+//                         interfaces and "board gone after <ms>" when it stops listing them
 // Every result is one line "<name> <value>..."; the exit status is 0 unless a step could not be carried out.
 #include "Communication/comstream.h"
+#include "HidDevice/hidbackend.h"
 #include "HidDevice/hiddevice.h"
 #include "Serial/serialcomdriver.h"
 #include "core/Communication/testcomobjects.h"
@@ -85,7 +86,21 @@ bool openInterface(HidDevice& device, const char* pathFilter)
 }
 
 #ifdef Q_OS_WIN
-// Every handle this process holds: the system's handle table, read as Process Explorer reads it
+// Whether the handle is a file or a mutex, the kinds a device's connection holds; the system's libraries
+// keep handles of other kinds once they first report an error or list devices.
+bool isFileOrMutex(USHORT handle)
+{
+    alignas(8) char information[1024] = {};
+    ULONG length = 0;
+    if (::NtQueryObject(reinterpret_cast<HANDLE>(std::uintptr_t(handle)), ObjectTypeInformation, information,
+                        sizeof information, &length) != 0)
+        return false;
+    const auto* type = reinterpret_cast<const PUBLIC_OBJECT_TYPE_INFORMATION*>(information);
+    const QString name = QString::fromWCharArray(type->TypeName.Buffer, type->TypeName.Length / 2);
+    return name == "File" || name == "Mutant";
+}
+
+// The files and mutexes this process holds: the system's handle table, read as Process Explorer reads it
 // (GetProcessHandleCount is a stub under Wine). A device's file and its guard mutex are among them.
 int openDeviceHandles()
 {
@@ -114,7 +129,8 @@ int openDeviceHandles()
     const auto* entries = reinterpret_cast<const Entry*>(table.data() + sizeof(void*));
     int own = 0;
     for (ULONG index = 0; index < count; ++index)
-        own += entries[index].ownerProcessId == ::GetCurrentProcessId() ? 1 : 0;
+        own +=
+            entries[index].ownerProcessId == ::GetCurrentProcessId() && isFileOrMutex(entries[index].handle);
     return own;
 }
 #else
@@ -259,6 +275,12 @@ int openAndHold(const char* filter, bool hold)
 // more reports, until the board is pulled.
 int unplugDuring(bool reading)
 {
+    // The system's libraries keep handles of their own once a device was first listed and opened (Wine's
+    // SetupAPI its registry keys): counted from after a first open, only what the device leaves is left.
+    {
+        HidDevice first;
+        openInterface(first, reading ? "mi_04" : "mi_03");
+    }
     const int handlesBefore = openDeviceHandles();
     HidDevice device;
     if (!openInterface(device, reading ? "mi_04" : "mi_03"))
@@ -347,9 +369,12 @@ QStringList readConsole(NoxCom::Serial::SerialComDriver& driver, int quietMs)
     driver.setTimeout(quietMs);
     QByteArray bytes;
     char chunk[4096];
-    for (qint64 count = driver.readBytes(chunk, sizeof chunk); count > 0;
+    qint64 count = 0;
+    for (count = driver.readBytes(chunk, sizeof chunk); count > 0;
          count = driver.readBytes(chunk, sizeof chunk))
         bytes.append(chunk, int(count));
+    // On standard error, so that a console that said nothing still tells how its reads ended.
+    std::fprintf(stderr, "console: %d bytes, the last read gave %lld\n", int(bytes.size()), count);
     QStringList lines;
     for (const QByteArray& line : bytes.split('\n'))
         if (!line.trimmed().isEmpty())
@@ -385,15 +410,21 @@ int serial()
     return 0;
 }
 
-// Both board interfaces in the stack's listing.
+// Whether the system lists both board interfaces, from their paths alone: a listing that opened them would
+// hold them, and the guard that keeps them to one opener, now and then while the other steps open them.
 bool boardListed()
 {
-    for (const char* filter : {"mi_03", "mi_04"})
-        if (HidComDriver::listDevices(SimulatedHidBackend::VENDOR_ID, SimulatedHidBackend::PRODUCT_ID,
-                                      QString::fromLatin1(filter))
-                .isEmpty())
-            return false;
-    return true;
+    const QString board = QString("vid_%1&pid_%2&")
+                              .arg(SimulatedHidBackend::VENDOR_ID, 4, 16, QChar('0'))
+                              .arg(SimulatedHidBackend::PRODUCT_ID, 4, 16, QChar('0'));
+    int found = 0;
+    for (const std::string& path : HidBackend::active().interfacePaths())
+    {
+        const QString name = QString::fromStdString(path);
+        found += name.contains(board, Qt::CaseInsensitive) && (name.contains("&mi_03", Qt::CaseInsensitive) ||
+                                                               name.contains("&mi_04", Qt::CaseInsensitive));
+    }
+    return found == 2;
 }
 
 int watch()

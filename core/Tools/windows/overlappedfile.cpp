@@ -157,9 +157,15 @@ OverlappedFile::Result OverlappedFile::finish(bool started, IWinFileApi::Overlap
     if (itsApi.overlappedResult(itsFile, overlapped, transferred, true))
         return Result::Done;
     const IWinFileApi::Error error = itsApi.lastError();
-    *transferred = 0;
     if (waited == IWinFileApi::Wait::Failed)
+    {
+        *transferred = 0;
         return fail("WaitForSingleObject", waitError);
+    }
+    // A COM port's read ends cancelled but counts the bytes it got by then; they are the answer.
+    if (error == IWinFileApi::OPERATION_ABORTED && *transferred > 0)
+        return Result::Done;
+    *transferred = 0;
     // A device that went away while the transfer waited ends it with its own error, not as cancelled.
     return error == IWinFileApi::OPERATION_ABORTED ? Result::TimedOut : fail("GetOverlappedResult", error);
 }

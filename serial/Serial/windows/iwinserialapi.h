@@ -3,6 +3,8 @@
 
 #include "Tools/windows/iwinfileapi.h"
 
+#include <QStringList>
+
 namespace NoxCom
 {
 namespace Serial
@@ -74,6 +76,19 @@ public:
     virtual bool purge(Handle file) = 0;
     // PurgeComm of what waits to be sent.
     virtual bool purgeOutput(Handle file) = 0;
+
+    // Wine keeps its Ports class empty; the calls below find its COM ports the way Wine makes them, from the
+    // Linux terminal devices. Whether this runs on Wine: its ntdll exports wine_get_version, Windows' does
+    // not.
+    virtual bool runsOnWine() = 0;
+    // The port names in HKLM\HARDWARE\DEVICEMAP\SERIALCOMM, where serial port drivers register their ports.
+    virtual QStringList registeredPortNames() = 0;
+    // Wine only: the Unix path that path (a Windows path, or a Unix one starting with '/') leads to, every
+    // symbolic link followed (wine_get_unix_file_name of GetFinalPathNameByHandleW); empty when it leads
+    // nowhere. It opens the path without access rights, which opens a terminal device for a moment.
+    virtual QString realUnixPath(const QString& path) = 0;
+    // Wine only: the text of a small Unix file (a sysfs attribute), trimmed; empty when there is none.
+    virtual QString unixFileText(const QString& unixPath) = 0;
 };
 
 } // namespace Serial

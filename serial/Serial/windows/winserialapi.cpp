@@ -9,6 +9,7 @@
 #include <devguid.h>
 #include <setupapi.h>
 
+#include <string>
 #include <vector>
 
 namespace NoxCom
@@ -51,6 +52,26 @@ QString firstString(const std::vector<wchar_t>& text, DWORD bytes)
     const int length = int(qMin<DWORD>(bytes / sizeof(wchar_t), DWORD(text.size())));
     const QString all = QString::fromWCharArray(text.data(), length);
     return all.left(all.indexOf(QChar('\0')) < 0 ? all.size() : all.indexOf(QChar('\0')));
+}
+
+// Wine's own exports, which convert between its Windows and Unix paths; each result lies on the process heap.
+using UnixFileName = char*(CDECL*)(const wchar_t*);
+using DosFileName = wchar_t*(CDECL*)(const char*);
+
+template <typename Function> Function wineExport(const char* name)
+{
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), name)));
+}
+
+// The Windows path of a Unix one, so that Windows' calls reach it; empty without Wine.
+std::wstring dosPath(const QString& unixPath)
+{
+    const auto convert = wineExport<DosFileName>("wine_get_dos_file_name");
+    wchar_t* path = convert == nullptr ? nullptr : convert(unixPath.toLocal8Bit().constData());
+    const std::wstring result = path == nullptr ? std::wstring() : std::wstring(path);
+    ::HeapFree(::GetProcessHeap(), 0, path);
+    return result;
 }
 
 } // namespace
@@ -155,6 +176,77 @@ bool WinSerialApi::purge(Handle file)
 bool WinSerialApi::purgeOutput(Handle file)
 {
     return ::PurgeComm(native(file), PURGE_TXCLEAR) != FALSE;
+}
+
+bool WinSerialApi::runsOnWine()
+{
+    return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+QStringList WinSerialApi::registeredPortNames()
+{
+    QStringList names;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
+        return names;
+    for (DWORD index = 0;; ++index)
+    {
+        // The value names are the drivers' device names ("\Device\Serial0"), the data the port names.
+        wchar_t valueName[256];
+        DWORD valueNameLength = 256;
+        std::vector<wchar_t> text(MAX_TEXT_BYTES / sizeof(wchar_t), L'\0');
+        DWORD type = 0;
+        DWORD bytes = MAX_TEXT_BYTES;
+        if (::RegEnumValueW(key, index, valueName, &valueNameLength, nullptr, &type,
+                            reinterpret_cast<BYTE*>(text.data()), &bytes) != ERROR_SUCCESS)
+            break;
+        if (type == REG_SZ)
+            names.append(firstString(text, bytes));
+    }
+    ::RegCloseKey(key);
+    return names;
+}
+
+QString WinSerialApi::realUnixPath(const QString& path)
+{
+    const std::wstring windowsPath =
+        path.startsWith('/') ? dosPath(path) : std::wstring(reinterpret_cast<const wchar_t*>(path.utf16()));
+    const auto convert = wineExport<UnixFileName>("wine_get_unix_file_name");
+    if (windowsPath.empty() || convert == nullptr)
+        return QString();
+    // No access rights: the path is only looked at, and folders open too.
+    const HANDLE file =
+        ::CreateFileW(windowsPath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return QString();
+    std::vector<wchar_t> finalPath(MAX_TEXT_BYTES, L'\0');
+    const DWORD length =
+        ::GetFinalPathNameByHandleW(file, finalPath.data(), DWORD(finalPath.size()), FILE_NAME_NORMALIZED);
+    ::CloseHandle(file);
+    if (length == 0 || length >= finalPath.size())
+        return QString();
+    char* unixPath = convert(finalPath.data());
+    const QString result = unixPath == nullptr ? QString() : QString::fromLocal8Bit(unixPath);
+    ::HeapFree(::GetProcessHeap(), 0, unixPath);
+    return result;
+}
+
+QString WinSerialApi::unixFileText(const QString& unixPath)
+{
+    const std::wstring windowsPath = dosPath(unixPath);
+    if (windowsPath.empty())
+        return QString();
+    const HANDLE file = ::CreateFileW(windowsPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return QString();
+    char text[MAX_TEXT_BYTES];
+    DWORD bytes = 0;
+    const bool read = ::ReadFile(file, text, sizeof text, &bytes, nullptr) != FALSE;
+    ::CloseHandle(file);
+    return read ? QString::fromUtf8(text, int(bytes)).trimmed() : QString();
 }
 
 } // namespace Serial

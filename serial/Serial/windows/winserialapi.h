@@ -24,6 +24,10 @@ public:
     bool setReadTimeouts(Handle file, const ReadTimeouts& timeouts) override;
     bool purge(Handle file) override;
     bool purgeOutput(Handle file) override;
+    bool runsOnWine() override;
+    QStringList registeredPortNames() override;
+    QString realUnixPath(const QString& path) override;
+    QString unixFileText(const QString& unixPath) override;
 };
 
 } // namespace Serial

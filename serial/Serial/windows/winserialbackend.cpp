@@ -36,6 +36,16 @@ QList<SerialComDeviceInfo> WinSerialBackend::presentPorts(quint16)
 {
     // Unlike the Linux listing, SetupAPI's is quick enough to ask on every try, so the vendor is not used
     // to skip it.
+    const QList<SerialComDeviceInfo> ports = classPorts();
+    // Wine makes COM ports of the Linux terminal devices without devices of the Ports class; Windows
+    // always lists its ports there.
+    if (ports.isEmpty() && itsApi.runsOnWine())
+        return winePorts();
+    return ports;
+}
+
+QList<SerialComDeviceInfo> WinSerialBackend::classPorts()
+{
     QList<SerialComDeviceInfo> ports;
     const IWinSerialApi::DeviceSet set = itsApi.openPortSet();
     if (set == IWinSerialApi::INVALID)
@@ -47,6 +57,32 @@ QList<SerialComDeviceInfo> WinSerialBackend::presentPorts(quint16)
     {
         if (isPort)
             ports.append(port);
+    }
+    return ports;
+}
+
+QList<SerialComDeviceInfo> WinSerialBackend::winePorts()
+{
+    QList<SerialComDeviceInfo> ports;
+    for (const QString& name : itsApi.registeredPortNames())
+    {
+        // A port whose terminal has gone (the board unplugged) leads nowhere and is not there.
+        const QString terminal = itsApi.realUnixPath("\\\\.\\" + name);
+        if (!terminal.startsWith("/dev/"))
+            continue;
+        // In sysfs the terminal's device is the USB interface (a PC's own port has none); the USB device
+        // above it carries the ids and texts that Linux lists for the port too.
+        const QString usbInterface =
+            itsApi.realUnixPath("/sys/class/tty/" + terminal.section('/', -1) + "/device");
+        const QString usbDevice = usbInterface.isEmpty() ? QString() : usbInterface.section('/', 0, -2);
+        const auto text = [this, &usbDevice](const char* file)
+        { return usbDevice.isEmpty() ? QString() : itsApi.unixFileText(usbDevice + '/' + file); };
+        SerialComDeviceInfo port(text("idVendor").toUShort(nullptr, 16),
+                                 text("idProduct").toUShort(nullptr, 16));
+        port.setPort(name);
+        port.setManufacturer(text("manufacturer"));
+        port.setDescription(text("product"));
+        ports.append(port);
     }
     return ports;
 }

@@ -11,7 +11,8 @@ namespace Serial
 
 // Serial ports on Windows: SetupAPI's Ports class lists them with the names ("COM5"), ids and texts that
 // Windows' own CDC driver gives the board's port; they open as \\.\COM5 (the only spelling that also
-// reaches COM10 and above), shared with nobody, for overlapped I/O.
+// reaches COM10 and above), shared with nobody, for overlapped I/O. Wine's Ports class is empty: there the
+// ports are those Wine registered, described by the Linux USB device their terminal belongs to.
 class WinSerialBackend : public virtual ISerialBackend
 {
 public:
@@ -25,6 +26,8 @@ public:
     static void idsFromHardwareId(const QString& hardwareId, quint16* vendorId, quint16* productId);
 
 private:
+    QList<SerialComDeviceInfo> classPorts();
+    QList<SerialComDeviceInfo> winePorts();
     bool describePort(IWinSerialApi::DeviceSet set, quint32 index, SerialComDeviceInfo* port, bool* isPort);
     QString property(IWinSerialApi::DeviceSet set, IWinSerialApi::DeviceData* data,
                      IWinSerialApi::Property which);

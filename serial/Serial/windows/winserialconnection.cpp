@@ -16,9 +16,10 @@ namespace
 {
 
 const quint32 MAXIMUM = std::numeric_limits<quint32>::max();
-// Interval and multiplier at their maximum and a constant below it: the read ends with the first byte. The
-// constant is as long as it may be, because the caller's time-out is kept by the wait.
-const IWinSerialApi::ReadTimeouts UNTIL_FIRST_BYTE = {MAXIMUM, MAXIMUM, MAXIMUM - 1};
+// A short interval and no total time-out of the port's own (the caller's is kept by the wait): the read
+// ends a moment after the bytes stop coming. Wine ignores the documented "end with the first byte" setting
+// (interval and multiplier at their maximum) and keeps such a read waiting until its buffer is full.
+const IWinSerialApi::ReadTimeouts UNTIL_BYTES_PAUSE = {5, 0, 0};
 // Interval at its maximum and the rest 0: the read ends at once with what is there, even nothing.
 const IWinSerialApi::ReadTimeouts IMMEDIATE = {MAXIMUM, 0, 0};
 // The most one transfer moves; Windows counts in 32 bits.
@@ -81,7 +82,7 @@ bool WinSerialConnection::setReadMode(ReadMode mode)
     if (mode == itsReadMode)
         return true;
     itsReadMode = ReadMode::Unknown;
-    if (!itsApi.setReadTimeouts(itsFile->handle(), mode == ReadMode::Waiting ? UNTIL_FIRST_BYTE : IMMEDIATE))
+    if (!itsApi.setReadTimeouts(itsFile->handle(), mode == ReadMode::Waiting ? UNTIL_BYTES_PAUSE : IMMEDIATE))
         return false;
     itsReadMode = mode;
     return true;

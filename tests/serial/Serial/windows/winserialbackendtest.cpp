@@ -27,6 +27,15 @@ QStringList namesOf(const QList<SerialComDeviceInfo>& ports)
     return names;
 }
 
+// The one port the driver's selection takes for the board's; an empty one when it takes none or several.
+SerialComDeviceInfo onlyBoardIn(const QList<SerialComDeviceInfo>& ports)
+{
+    const SerialComDeviceInfo filter(BOARD_VENDOR, BOARD_PRODUCT);
+    const QList<SerialComDeviceInfo> boards = SerialComDriver::selectDevices(ports, &filter);
+    EXPECT_EQ(boards.size(), 1);
+    return boards.size() == 1 ? boards[0] : SerialComDeviceInfo();
+}
+
 // The board's CDC port as Windows' own driver lists it, among other ports of the Ports class.
 class WinSerialBackendTest : public ::testing::Test
 {
@@ -86,10 +95,11 @@ TEST_F(WinSerialBackendTest, ListsTheComPortsOfThePortsClassWithTheirIdsAndTexts
     const QList<SerialComDeviceInfo> ports = backend.presentPorts(BOARD_VENDOR);
     ASSERT_EQ(namesOf(ports), QStringList({"COM3", "COM12"}));
     EXPECT_EQ(api.openSets(), 0);
-    EXPECT_EQ(ports[1].vendorId(), BOARD_VENDOR);
-    EXPECT_EQ(ports[1].productId(), BOARD_PRODUCT);
-    EXPECT_EQ(ports[1].manufacturer(), "Microsoft");
-    EXPECT_EQ(ports[1].description(), "USB Serial Device");
+    const SerialComDeviceInfo board = onlyBoardIn(ports);
+    EXPECT_EQ(board.port(), "COM12");
+    EXPECT_EQ(board.portNumber(), 12);
+    EXPECT_EQ(board.manufacturer(), "Microsoft");
+    EXPECT_EQ(board.description(), "USB Serial Device");
 }
 
 TEST_F(WinSerialBackendTest, OpensTheBoardsPortAtItsLineAndSaysWhyAHeldPortDoesNotOpen)
@@ -153,10 +163,20 @@ TEST_F(WinSerialBackendTest, TransfersWaitAtMostTheTimeOutAndATimeOutKeepsThePor
                              {quint32(TEST_TIMEOUT_MS), quint32(TEST_TIMEOUT_MS), quint32(TEST_TIMEOUT_MS)}));
     const std::vector<IWinSerialApi::ReadTimeouts>& modes = api.settings("COM12").readTimeouts;
     ASSERT_EQ(modes.size(), 2u) << "the time-outs are set only when the kind of read changes";
+    // A read that waits ends once the bytes pause, also on Wine, which keeps a read set to end with the
+    // first byte waiting for a full buffer.
     EXPECT_EQ(std::vector<quint32>({modes[0].interval, modes[0].multiplier, modes[0].constant}),
-              std::vector<quint32>({MAXIMUM, MAXIMUM, MAXIMUM - 1}));
+              std::vector<quint32>({5, 0, 0}));
     EXPECT_EQ(std::vector<quint32>({modes[1].interval, modes[1].multiplier, modes[1].constant}),
               std::vector<quint32>({MAXIMUM, 0, 0}));
+
+    // A line that arrives as the time-out cancels the read ends it as cancelled, with its bytes counted:
+    // they are kept.
+    driver.setWaitForReadyRead(true);
+    board().arrivesDuringCancel = "late line";
+    board().cancelledReadCountsItsBytes = true;
+    ASSERT_EQ(driver.readBytes(buffer, sizeof buffer), 9);
+    EXPECT_EQ(QByteArray(buffer, 9), "late line");
 
     // A write that does not leave in time is dropped, and the port stays.
     board().writes = Completion::Never;
@@ -177,4 +197,43 @@ TEST_F(WinSerialBackendTest, AnUnpluggedBoardFailsTheWaitingReadAndThePortIsLetG
     EXPECT_EQ(warnings.list(),
               QStringList({"Serial port \\\\.\\COM12: GetOverlappedResult failed: The device "
                            "is not connected. (error 1167)"}));
+}
+
+// Wine lists nothing in the Ports class. Its COM ports lead to Linux terminals, and the USB device above a
+// terminal's interface in sysfs carries the ids and texts.
+TEST(WinSerialBackendOnWine, FindsTheBoardsPortThroughTheTerminalItLeadsTo)
+{
+    const QString usb = "/sys/devices/platform/dummy_hcd.0/usb1/1-1";
+    FakeWinSerialApi api;
+    api.registered = QStringList({"COM1", "COM5", "COM6"});
+    // COM1 is the PC's own port, whose device is no USB device; COM6's terminal has gone.
+    api.realPaths = {{"\\\\.\\COM1", "/dev/ttyS0"},
+                     {"\\\\.\\COM5", "/dev/ttyACM0"},
+                     {"/sys/class/tty/ttyS0/device", "/sys/devices/pnp0/00:05"},
+                     {"/sys/class/tty/ttyACM0/device", usb + "/1-1:1.0"}};
+    api.unixFiles = {{usb + "/idVendor", "7a3c"},
+                     {usb + "/idProduct", "0c08"},
+                     {usb + "/manufacturer", "Nox Sensor Systems"},
+                     {usb + "/product", "Lidora 1D Evaluation Board"}};
+    api.addDevice(FakeWinSerialApi::portPath("COM5"));
+    WinSerialBackend backend(api);
+
+    // Windows always has its ports in the class: there the fallback is never taken.
+    EXPECT_TRUE(backend.presentPorts(BOARD_VENDOR).isEmpty());
+    EXPECT_EQ(api.wineCalls, 0);
+
+    api.wine = true;
+    const QList<SerialComDeviceInfo> ports = backend.presentPorts(BOARD_VENDOR);
+    EXPECT_EQ(namesOf(ports), QStringList({"COM1", "COM5"}));
+    EXPECT_EQ(api.openSets(), 0);
+    const SerialComDeviceInfo board = onlyBoardIn(ports);
+    EXPECT_EQ(board.port(), "COM5");
+    EXPECT_EQ(board.manufacturer(), "Nox Sensor Systems");
+    EXPECT_EQ(board.description(), "Lidora 1D Evaluation Board");
+    EXPECT_EQ(ports[0].vendorId(), 0);
+
+    SerialComDriver driver(SerialComDeviceInfo(BOARD_VENDOR, BOARD_PRODUCT), backend);
+    EXPECT_TRUE(driver.open());
+    driver.close();
+    EXPECT_EQ(api.openHandles(), 0);
 }
