@@ -126,21 +126,6 @@ TEST_F(AutomationTest, AClientConnectingDuringATickGetsOnlyWhatItAsksForAndSwitc
     EXPECT_TRUE(RawClient::waitUntil([this] { return inNormalLook(); }));
 }
 
-TEST_F(AutomationTest, WithoutABoardAClientThatResetsLeavesTheNormalLookAndTheNextIsRefusedMeasurements)
-{
-    start("OBJ,1500,40\n");
-    RawClient rude(AutomationServer::PORT);
-    rude.receiveLines(1);
-    rude.send("m\r\n");
-    rude.reset();
-    EXPECT_TRUE(RawClient::waitUntil([this] { return inNormalLook(); }));
-
-    RawClient client(AutomationServer::PORT);
-    client.send("m\n");
-    EXPECT_EQ(client.receiveLines(2), "#VER;;;1.0.0;;;\r\n#ERR;;No target system connected.\r\n")
-        << "no identification and no measurement without a module";
-}
-
 // Fault guarded: during a replay the window measured nothing, so a client's request got no answer at all.
 TEST_F(AutomationTest, DuringAReplayAClientsCommandsAreRefusedNotLeftWaiting)
 {
