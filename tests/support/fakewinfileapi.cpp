@@ -170,15 +170,8 @@ FakeWinFileApi::Error FakeWinFileApi::lastError()
 
 QString FakeWinFileApi::errorMessage(Error error)
 {
-    switch (error)
-    {
-    case DEVICE_NOT_CONNECTED:
-        return QStringLiteral("The device is not connected.");
-    case OPERATION_ABORTED:
-        return QStringLiteral("The I/O operation has been aborted.");
-    default:
-        return QStringLiteral("Something failed.");
-    }
+    return error == DEVICE_NOT_CONNECTED ? QStringLiteral("The device is not connected.")
+                                         : QStringLiteral("Something failed.");
 }
 
 FakeWinFileApi::Handle FakeWinFileApi::newHandle(Kind kind, const std::string& path)

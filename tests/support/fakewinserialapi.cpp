@@ -37,18 +37,10 @@ bool FakeWinSerialApi::portProperty(DeviceSet set, DeviceData* data, Property pr
     const Port* port = portOf(set, data);
     if (port == nullptr)
         return fail(INVALID_HANDLE_ERROR);
-    switch (property)
-    {
-    case Property::HardwareId:
-        *value = port->hardwareId;
-        break;
-    case Property::Manufacturer:
-        *value = port->manufacturer;
-        break;
-    case Property::Description:
-        *value = port->description;
-        break;
-    }
+    static const std::map<Property, QString Port::*> fields = {{Property::HardwareId, &Port::hardwareId},
+                                                               {Property::Manufacturer, &Port::manufacturer},
+                                                               {Property::Description, &Port::description}};
+    *value = port->*fields.at(property);
     // A property the device does not have is not there at all (ERROR_INVALID_DATA).
     return !value->isEmpty() || fail(13);
 }

@@ -59,20 +59,6 @@ protected:
 
 } // namespace
 
-TEST_F(CycleTest, StartsWithTwoHundredSamplesAndRealAgesAfterUnevenCycles)
-{
-    const MeasurementProcessor& processor = cycle->processor();
-    EXPECT_EQ(processor.timeSeries().last(), -6567.0);
-
-    clock.advance(40);
-    cycle->measure();
-    clock.advance(100);
-    cycle->measure();
-
-    EXPECT_EQ(processor.timeSeries().size(), MeasurementProcessor::SERIES_LENGTH);
-    EXPECT_EQ(processor.timeSeries().mid(0, 4), QVector<double>({0.0, -100.0, -140.0, -173.0}));
-}
-
 // Two minutes of the bundled script, recorded, and the recording replayed later in the same cycle. That the
 // script's pauses bring the screen saver on is seen by the program window test.
 TEST_F(CycleTest, BundledScriptShowsEveryStateAndItsRecordingReplaysThem)

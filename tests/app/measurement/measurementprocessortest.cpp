@@ -64,15 +64,6 @@ protected:
 
 } // namespace
 
-TEST_F(ProcessorTest, MedianOfSevenIgnoresUpToThreeOutliers)
-{
-    feed(500, 7);
-    feed(3000, 3);
-    EXPECT_EQ(processor->distanceSeries()[0], 500.0) << "three spikes";
-    feed(3000);
-    EXPECT_EQ(processor->distanceSeries()[0], 3000.0) << "four of seven are the new value";
-}
-
 TEST_F(ProcessorTest, ClassifiesEveryZoneAtItsBoundaries)
 {
     // Each case starts from a fresh plot, so the jump from 0 makes the object "moving".
@@ -91,28 +82,6 @@ TEST_F(ProcessorTest, ClassifiesEveryZoneAtItsBoundaries)
         feed(c.distance, 4);
         EXPECT_EQ(processor->objectState(), c.expected) << c.distance << " mm";
     }
-}
-
-TEST_F(ProcessorTest, StillObjectBecomesStaticAfterMoreThanTenSeconds)
-{
-    settle(500);
-    const qint64 start = now; // the first still sample starts the static candidate period
-
-    now = start + 10000 - 33;
-    feed(500);
-    EXPECT_EQ(processor->objectState(), STATE_OBJECT_PRESENCE) << "exactly 10 s is not yet static";
-    const qint64 lastPresence = now;
-    feed(objectAt(500), /*cycleMs=*/1);
-    EXPECT_EQ(processor->objectState(), STATE_STATIC) << "10001 ms";
-
-    // Presence stays recent for 3 s after the last presence sample, then the screen saver may start.
-    now = lastPresence + 3000;
-    processor->updatePresence(now);
-    EXPECT_EQ(processor->isPresenceRecent(), 1) << "3000 ms after the last presence";
-    now = lastPresence + 3001;
-    processor->updatePresence(now);
-    EXPECT_EQ(processor->isPresenceRecent(), 0) << "3001 ms after the last presence";
-    EXPECT_EQ(demoFields()[9], "SCREEN_SAVER_ON");
 }
 
 TEST_F(ProcessorTest, TwentyMillimetresTooCloseOrFarEndTheStaticPeriodADropoutBeyondRangeDoesNot)

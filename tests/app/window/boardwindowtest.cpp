@@ -3,19 +3,14 @@
 // rude clients are let go is pinned by the session's test; here what the window adds: its look during
 // automation, the board's identification, modes and measurements.
 #include "automationserver.h"
-#include "intents/iintent.h"
-#include "intents/intentmanager.h"
 #include "support/qtprinters.h"
 #include "support/rawclient.h"
 #include "windowfixture.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 namespace
 {
@@ -50,9 +45,6 @@ TEST_F(BoardWindowTest, StartsOnTheBoardFallsBackToTheScriptOnUnplugAndReadsTheI
     QTest::qWait(0);
     EXPECT_FALSE(shown("lDemoMode")) << "no test-mode banner with a board";
     EXPECT_EQ(text("lbSerialNumber"), "Serial #4c-31-44-07");
-    EXPECT_EQ(text("lbApp0Revision"), "App0 Rev. 1.3.0.12");
-    EXPECT_EQ(text("lbDriverRevision"), "Drv. Rev. 2.1.0.4");
-    EXPECT_EQ(text("lbChipInfo"), "Chip Revision: 3");
     EXPECT_NE(window->engine().cycle().processor().rawDistanceSeries()[0], 1500.0) << "not the script";
 
     // Mode 2 once at start-up, then the combo's modes; the bar chart follows.
@@ -109,46 +101,6 @@ TEST_F(BoardWindowTest, FailedIdentificationOrCalibrationReadIsAFailureWhateverT
     }
 }
 
-TEST_F(BoardWindowTest, MenusOfferExitAndTheAboutDialogWhichIsReusedAndClosedWithTheWindow)
-{
-    start("", true);
-    QStringList menus;
-    for (QAction* menu : child<QMenuBar>("menuBar")->actions())
-    {
-        QStringList entries;
-        for (QAction* action : menu->menu()->actions())
-            if (!action->isSeparator())
-                entries << action->text();
-        menus << menu->text() + ":" + entries.join(",");
-    }
-    EXPECT_EQ(
-        menus,
-        QStringList({"File:Start Recording…,Stop Recording,Open Recording…,Stop Replay,Save Chart As…,Exit",
-                     "View:History,Statistics,Measurement Panel", "Help:About Dialog"}));
-
-    NoxGui::Intents::IIntent* about =
-        NoxGui::Intents::IntentManager::instance()->findIntent("intOpenAboutDialog");
-    const auto aboutDialogs = []
-    {
-        QList<QWidget*> dialogs;
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            if (widget->objectName() == "NoxGui__Controls__AboutDialog")
-                dialogs << widget;
-        return dialogs;
-    };
-    about->execute();
-    about->execute();
-    ASSERT_EQ(aboutDialogs().size(), 1) << "the same dialog again";
-    EXPECT_TRUE(aboutDialogs().first()->isVisible());
-    window->close();
-    EXPECT_TRUE(aboutDialogs().isEmpty()) << "closed and deleted with the window";
-
-    // Exit quits the event loop.
-    QTimer::singleShot(0,
-                       [] { NoxGui::Intents::IntentManager::instance()->findIntent("intExit")->execute(); });
-    EXPECT_EQ(qApp->exec(), 0);
-}
-
 TEST_F(AutomationTest, AClientConnectingDuringATickGetsOnlyWhatItAsksForAndSwitchesModesAndMeasures)
 {
     start("", true);
@@ -172,21 +124,6 @@ TEST_F(AutomationTest, AClientConnectingDuringATickGetsOnlyWhatItAsksForAndSwitc
     client.send("m\n");
     client.reset();
     EXPECT_TRUE(RawClient::waitUntil([this] { return inNormalLook(); }));
-}
-
-TEST_F(AutomationTest, WithoutABoardAClientThatResetsLeavesTheNormalLookAndTheNextIsRefusedMeasurements)
-{
-    start("OBJ,1500,40\n");
-    RawClient rude(AutomationServer::PORT);
-    rude.receiveLines(1);
-    rude.send("m\r\n");
-    rude.reset();
-    EXPECT_TRUE(RawClient::waitUntil([this] { return inNormalLook(); }));
-
-    RawClient client(AutomationServer::PORT);
-    client.send("m\n");
-    EXPECT_EQ(client.receiveLines(2), "#VER;;;1.0.0;;;\r\n#ERR;;No target system connected.\r\n")
-        << "no identification and no measurement without a module";
 }
 
 // Fault guarded: during a replay the window measured nothing, so a client's request got no answer at all.
