@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QProcess>
@@ -25,6 +26,12 @@
 
 namespace
 {
+
+// Resolved before a test enters its working folder: under Wine the cross build's paths, which have no drive,
+// name files on the drive of the current folder.
+const QString DEMO_BINARY = QFileInfo(QStringLiteral(LIDORA_DEMO_BINARY)).absoluteFilePath();
+const QString BUNDLED_SCRIPT = QFileInfo(QStringLiteral(LIDORA_BUNDLED_TEST_DATA)).absoluteFilePath();
+const QString BUILD_DIR = QFileInfo(QStringLiteral(LIDORA_BUILD_DIR)).absoluteFilePath();
 
 struct ReadoutLine
 {
@@ -85,7 +92,7 @@ class ProgramWindowTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(QFile::copy(LIDORA_BUNDLED_TEST_DATA, home.filePath("test_data.txt")));
+        ASSERT_TRUE(QFile::copy(BUNDLED_SCRIPT, home.filePath("test_data.txt")));
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         // A private home and system configuration: the single-instance mark of this run stays here.
         environment.insert("HOME", home.path());
@@ -128,7 +135,7 @@ protected:
     };
     // Runs the program to its end without a display, as over ssh, where the window could not open; text
     // mode, since Windows ends the lines with "\r\n". Nothing it is asked may end it by a signal.
-    Run runWithoutDisplay(const QStringList& arguments, const QString& binary = LIDORA_DEMO_BINARY)
+    Run runWithoutDisplay(const QStringList& arguments, const QString& binary = DEMO_BINARY)
     {
         QProcessEnvironment noDisplay = program.processEnvironment();
         noDisplay.remove("DISPLAY");
@@ -150,7 +157,7 @@ protected:
 
 TEST_F(ProgramWindowTest, TestModeFollowsTheBundledScriptAndExitsCleanly)
 {
-    program.start(LIDORA_DEMO_BINARY, {"--readout-log", logPath});
+    program.start(DEMO_BINARY, {"--readout-log", logPath});
     ASSERT_TRUE(program.waitForStarted(10000));
     ASSERT_TRUE(QTest::qWaitFor([] { return windowTitled("Lidora 1D Demo"); }, 20000))
         << "no window titled \"Lidora 1D Demo\"";
@@ -166,7 +173,7 @@ TEST_F(ProgramWindowTest, TestModeFollowsTheBundledScriptAndExitsCleanly)
     };
     ASSERT_TRUE(QTest::qWaitFor(tooClose, 40000));
     QPixmap screenshot = QGuiApplication::primaryScreen()->grabWindow(0);
-    EXPECT_TRUE(screenshot.save(QDir(LIDORA_BUILD_DIR).filePath("program-window.png")));
+    EXPECT_TRUE(screenshot.save(QDir(BUILD_DIR).filePath("program-window.png")));
 
     // How each state reads out is pinned by the main window's own tests; here the states must follow the
     // script in real time, all under the test-mode banner.
@@ -271,7 +278,7 @@ TEST_F(ProgramWindowTest, RecordAndPlayOptionsTellScriptsWhatHappened)
 #ifndef _WIN32
     // A file size limit stands in for a full disk; the signal it sends must not end the program.
     const Run full = runWithoutDisplay(
-        {"--fsize=3000", LIDORA_DEMO_BINARY, "--headless", "--simulate", "--record", "full.csv"}, "prlimit");
+        {"--fsize=3000", DEMO_BINARY, "--headless", "--simulate", "--record", "full.csv"}, "prlimit");
     EXPECT_EQ(full.exitCode, 3);
     EXPECT_EQ(full.errors, "Recording stopped: cannot write full.csv: File too large.\n");
     QFile fullFile(home.filePath("full.csv"));
