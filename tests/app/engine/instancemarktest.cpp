@@ -33,16 +33,3 @@ TEST(InstanceMark, AMarkSetByAnotherProcessIsSeenAndTheInstanceThatOwnsTheTarget
     EXPECT_FALSE(mark.check(true));
     EXPECT_TRUE(markIn(QSettings::SystemScope));
 }
-
-TEST(InstanceMark, FallsBackToTheUserStoreWhenTheSystemStoreIsReadOnly)
-{
-    TempWorkDir dir;
-    // A system folder this user may not write, as on a normal Linux desktop.
-    dir.writeFile("system", ""); // a file where the folder would have to be
-
-    InstanceMark mark;
-    EXPECT_FALSE(mark.check(false));
-    EXPECT_TRUE(markIn(QSettings::UserScope));
-    mark.release();
-    EXPECT_FALSE(markIn(QSettings::UserScope));
-}

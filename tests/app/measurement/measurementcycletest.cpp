@@ -1,7 +1,5 @@
 #include "measurementcycle.h"
 #include "logging.h"
-#include "measurementrecorder.h"
-#include "recordingreader.h"
 
 #include "Communication/comstream.h"
 #include "support/boardchannel.h"
@@ -12,8 +10,6 @@
 #include "support/simulatedusb.h"
 #include "support/tempworkdir.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -24,10 +20,6 @@
 
 namespace
 {
-
-// Resolved before a test enters its working folder: under Wine the cross build's path, which has no drive,
-// names a file on the drive of the current folder.
-const QString BUNDLED_SCRIPT = QFileInfo(QStringLiteral(LIDORA_BUNDLED_TEST_DATA)).absoluteFilePath();
 
 // A cycle in a private working folder with its own clock, run the way the 33 ms timer runs it.
 class CycleTest : public ::testing::Test
@@ -58,44 +50,6 @@ protected:
 };
 
 } // namespace
-
-// Two minutes of the bundled script, recorded, and the recording replayed later in the same cycle. That the
-// script's pauses bring the screen saver on is seen by the program window test.
-TEST_F(CycleTest, BundledScriptShowsEveryStateAndItsRecordingReplaysThem)
-{
-    QFile bundled(BUNDLED_SCRIPT);
-    ASSERT_TRUE(bundled.open(QIODevice::ReadOnly));
-    createCycle(bundled.readAll());
-    MeasurementRecorder recorder;
-    ASSERT_TRUE(recorder.start(workDir.filePath("run.csv"), false));
-    QObject::connect(cycle.get(), &MeasurementCycle::measured, &recorder, &MeasurementRecorder::record);
-    std::vector<int> recorded;
-    // The script loops at least once.
-    for (int i = 0; i < 2 * 60 * 1000 / 33; ++i)
-    {
-        measure();
-        recorded.push_back(cycle->sample().objectState);
-    }
-    recorder.stop();
-    EXPECT_EQ(std::set<int>(recorded.begin(), recorded.end()),
-              (std::set<int>{STATE_NO_OBJECT, STATE_OBJECT_TOO_CLOSE, STATE_OBJECT_PRESENCE, STATE_OBJECT_FAR,
-                             STATE_STATIC}));
-
-    RecordingReader reader;
-    ASSERT_TRUE(reader.open(workDir.filePath("run.csv"))) << reader.errorString().toStdString();
-    // Later, after other measurements.
-    clock.advance(3600 * 1000);
-    measure(100);
-    cycle->restart();
-    std::vector<int> replayed;
-    MeasurementSample sample;
-    while (reader.next(sample))
-    {
-        cycle->replay(sample);
-        replayed.push_back(cycle->sample().objectState);
-    }
-    EXPECT_EQ(replayed, recorded);
-}
 
 // The module's samples replace the script's and reach the client; a failed exchange is no sample and no
 // record, only the refusal a request gets while no board is there.

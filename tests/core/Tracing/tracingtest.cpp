@@ -188,21 +188,6 @@ TEST_F(TraceProgram, ExecutionSurvivesTheProgramBeingEditedMeanwhile)
     EXPECT_FALSE(programmer()->isExecuting());
 }
 
-// What a bad file does to a loaded program is with the bad input.
-TEST_F(TraceProgram, SavedProgramLoadsBackWithItsComments)
-{
-    programmer()->getAllCommands()->last()->setComment("after the reset");
-    ASSERT_TRUE(programmer()->saveProgram(fileName));
-    ASSERT_TRUE(programmer()->loadProgram(fileName));
-    EXPECT_EQ(program(), QStringList({"1", "2"})) << "the loaded program replaces the one there was";
-    EXPECT_EQ(programmer()->getAllCommands()->last()->comment(), "after the reset") << "comments are kept";
-
-    EXPECT_FALSE(programmer()->loadProgram(folder.filePath("missing.xml")));
-    TraceProgrammer unwired;
-    EXPECT_FALSE(unwired.saveProgram(fileName));
-    EXPECT_FALSE(unwired.loadProgram(fileName));
-}
-
 // Fault guarded: a player that went away (or changed executor) while the stream still held the requests it
 // sent deleted them under the stream, which wrote the answers into freed memory at its next flush.
 TEST_F(TraceFileTest, PlayerLetsTheStreamAnswerWhatItSentBeforeLettingGo)
