@@ -19,7 +19,7 @@ bool markIn(QSettings::Scope scope)
 
 } // namespace
 
-// The first instance's mark and a second instance without the board are checked through the main window.
+// The first instance's mark is set and cleared in the real run of the program window test.
 TEST(InstanceMark, AMarkSetByAnotherProcessIsSeenAndTheInstanceThatOwnsTheTargetTakesItOver)
 {
     TempWorkDir dir;

@@ -2,12 +2,10 @@
 #include "logging.h"
 
 #include "Communication/comstream.h"
-#include "support/boardchannel.h"
 #include "support/manualclock.h"
 #include "support/qtprinters.h"
 #include "support/rawclient.h"
 #include "support/scriptedcomdriver.h"
-#include "support/simulatedusb.h"
 #include "support/tempworkdir.h"
 
 #include <QTcpServer>
@@ -16,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <set>
 
 namespace
 {
@@ -100,33 +97,4 @@ TEST_F(CycleTest, ModuleSamplesReachTheClientAndAFailedExchangeIsNoSampleAndNoRe
     measure();
     EXPECT_EQ(cycle->sample().rawDistance, 1500);
     EXPECT_EQ(cycle->sample().source, MeasurementSource::TestScript);
-}
-
-// The cycle as the program runs it on the simulated board, its object requests in 65-byte reports through
-// the HID com driver: the scene of every seed walks through every demo state. What the board answers is
-// pinned by its own tests.
-TEST(SimulatedBoardScene, ObjectStatesFollowTheSceneOfEverySeed)
-{
-    TempWorkDir dir;
-    for (const quint64 seed : {LidoraSim::SimulatedBoard::DEFAULT_SCENE_SEED, quint64(8)})
-    {
-        SCOPED_TRACE(seed);
-        ManualClock clock;
-        SimulatedUsb usb(true, seed);
-        BoardChannel module("mi_04");
-        ASSERT_TRUE(module.stream.open());
-        MeasurementCycle measurements;
-        measurements.setModuleStream(&module.stream);
-
-        std::set<int> seen;
-        for (int cycle = 0; cycle < 35000 / 33; ++cycle)
-        {
-            clock.advance(33);
-            measurements.measure();
-            seen.insert(measurements.sample().objectState);
-        }
-        EXPECT_EQ(seen, (std::set<int>{STATE_NO_OBJECT, STATE_OBJECT_TOO_CLOSE, STATE_OBJECT_PRESENCE,
-                                       STATE_OBJECT_FAR, STATE_STATIC}));
-        EXPECT_EQ(module.stream.lastError(), 0);
-    }
 }

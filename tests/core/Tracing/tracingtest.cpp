@@ -76,31 +76,6 @@ using BadInput = TraceFileTest;
 
 } // namespace
 
-// Only the first element counts: a traced stream's every telegram passes here.
-TEST(TelegramFilter, TakesPatternsSharingABitWithTheFilterAndNoneWithTheNegativeFilter)
-{
-    const struct
-    {
-        QString telegram;
-        unsigned int filter;
-        unsigned int negativeFilter;
-        bool matches;
-    } cases[] = {
-        {"<Telegram Trace=\"100000\"/>", 0x00100000, 0, true},
-        {"<Telegram Trace=\"100000\"/>", 0x00010000, 0, false},
-        {"<Telegram Trace=\"00000000\"/>", TelegramFilter::ALL, 0, false},
-        {"<Telegram/>", TelegramFilter::ALL, 0, false},
-        {"<Telegram Trace=\"not hex\"/>", TelegramFilter::ALL, 0, false},
-        {"<Telegram Trace=\"00010001\"/>", TelegramFilter::ALL, 0x10000, false},
-        {"<Telegram Trace=\"00010001\"/>", TelegramFilter::ALL, 0x20000, true},
-        {"<Other Trace=\"1\"/>", TelegramFilter::ALL, 0, false},
-    };
-    for (const auto& testCase : cases)
-        EXPECT_EQ(TelegramFilter::matches(testCase.telegram, testCase.filter, testCase.negativeFilter),
-                  testCase.matches)
-            << testCase.telegram.toStdString();
-}
-
 // The recorder and the viewer of a tracer filter each on their own; the tracer says whether both took it.
 TEST_F(TraceFileTest, RecorderReplacesTheFileWithAWellFormedTraceOfWhatPassesItsFilter)
 {
