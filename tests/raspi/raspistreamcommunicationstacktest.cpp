@@ -110,13 +110,6 @@ TEST_F(BoardStack, OneActivationBringsEveryLevelUpChecksTheChipOnceTracesTheModu
         EXPECT_FALSE(stack.findElement(name)->node()->isOpen()) << qPrintable(name);
 }
 
-TEST_F(BoardStack, WithoutABoardOnlyTheControlInterfaceReportsClosed)
-{
-    usb.backend.unplug();
-    activate();
-    expectOpenUpTo(0);
-}
-
 TEST_F(BoardStack, AChipWithAnotherIdentificationKeepsTheRegisterLevelClosedAndRetried)
 {
     usb.board.i2cBridge().setRegisterValue(0x90, 0x12);

@@ -80,11 +80,6 @@ bool FakeWinFileApi::closeHandle(Handle handle)
 
 FakeWinFileApi::Handle FakeWinFileApi::createEvent()
 {
-    if (failNextEvent)
-    {
-        failNextEvent = false;
-        return failedHandle(8);
-    }
     return newHandle(Kind::Event);
 }
 

@@ -67,8 +67,6 @@ public:
     // Whether a second open of an open device is refused with SHARING_VIOLATION, as Windows does. Wine's
     // HID stack does not on every version.
     bool enforcesSharing = true;
-    // Makes the next createEvent() fail.
-    bool failNextEvent = false;
 
     // The books: closes of handles that were not open, CancelIo calls and the time-out of every wait, in
     // order.

@@ -8,9 +8,9 @@
 #include <vector>
 
 // An open in-memory channel for tests and benchmarks: keeps what the stream writes and hands out scripted
-// answer bytes. Every step can be made to fail with a chosen code. A read asks for exact byte counts: when
-// fewer scripted bytes are left it fails with RECEIVE_FAILED and hands out nothing, as a real channel times
-// out.
+// answer bytes. Writes, flushes and reads can each be made to fail with a chosen code. A read asks for exact
+// byte counts: when fewer scripted bytes are left it fails with RECEIVE_FAILED and hands out nothing, as a
+// real channel times out.
 //
 // Writing and reading reuse their buffers, so after the first exchange a loop of exchanges allocates
 // nothing here (call clearWritten() and rewindAnswers() between rounds).
@@ -31,7 +31,6 @@ public:
     QByteArray unreadAnswerBytes() const;
 
     // 0 lets the step succeed again.
-    void failOpen(bool fail) { itsOpenFails = fail; }
     void failWrites(int code) { itsWriteError = code; }
     void failFlushes(int code) { itsFlushError = code; }
     void failReads(int code) { itsReadError = code; }
@@ -39,8 +38,6 @@ public:
     QByteArray written() const;
     void clearWritten() { itsWritten.clear(); }
 
-    int openCount() const { return itsOpenCount; }
-    int closeCount() const { return itsCloseCount; }
     int writeCount() const { return itsWriteCount; }
     int flushCount() const { return itsFlushCount; }
     int readCount() const { return itsReadCount; }
@@ -62,12 +59,9 @@ private:
     std::vector<unsigned char> itsWritten;
     std::vector<unsigned char> itsAnswers;
     size_t itsReadPosition = 0;
-    bool itsOpenFails = false;
     int itsWriteError = SUCCESS;
     int itsFlushError = SUCCESS;
     int itsReadError = SUCCESS;
-    int itsOpenCount = 0;
-    int itsCloseCount = 0;
     int itsWriteCount = 0;
     int itsFlushCount = 0;
     int itsReadCount = 0;

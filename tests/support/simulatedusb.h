@@ -10,9 +10,7 @@
 // no board at all.
 struct SimulatedUsb
 {
-    explicit SimulatedUsb(bool plugged = true,
-                          quint64 sceneSeed = LidoraSim::SimulatedBoard::DEFAULT_SCENE_SEED)
-        : board(sceneSeed)
+    explicit SimulatedUsb(bool plugged = true)
     {
         itsPrevious = NoxHid::HidBackend::install(&backend);
         if (!plugged)

@@ -1,33 +1,22 @@
 #include "measurementcycle.h"
 #include "logging.h"
-#include "measurementrecorder.h"
-#include "recordingreader.h"
 
 #include "Communication/comstream.h"
-#include "support/boardchannel.h"
 #include "support/manualclock.h"
 #include "support/qtprinters.h"
 #include "support/rawclient.h"
 #include "support/scriptedcomdriver.h"
-#include "support/simulatedusb.h"
 #include "support/tempworkdir.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QTcpServer>
 #include <QTcpSocket>
 
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <set>
 
 namespace
 {
-
-// Resolved before a test enters its working folder: under Wine the cross build's path, which has no drive,
-// names a file on the drive of the current folder.
-const QString BUNDLED_SCRIPT = QFileInfo(QStringLiteral(LIDORA_BUNDLED_TEST_DATA)).absoluteFilePath();
 
 // A cycle in a private working folder with its own clock, run the way the 33 ms timer runs it.
 class CycleTest : public ::testing::Test
@@ -58,44 +47,6 @@ protected:
 };
 
 } // namespace
-
-// Two minutes of the bundled script, recorded, and the recording replayed later in the same cycle. That the
-// script's pauses bring the screen saver on is seen by the program window test.
-TEST_F(CycleTest, BundledScriptShowsEveryStateAndItsRecordingReplaysThem)
-{
-    QFile bundled(BUNDLED_SCRIPT);
-    ASSERT_TRUE(bundled.open(QIODevice::ReadOnly));
-    createCycle(bundled.readAll());
-    MeasurementRecorder recorder;
-    ASSERT_TRUE(recorder.start(workDir.filePath("run.csv"), false));
-    QObject::connect(cycle.get(), &MeasurementCycle::measured, &recorder, &MeasurementRecorder::record);
-    std::vector<int> recorded;
-    // The script loops at least once.
-    for (int i = 0; i < 2 * 60 * 1000 / 33; ++i)
-    {
-        measure();
-        recorded.push_back(cycle->sample().objectState);
-    }
-    recorder.stop();
-    EXPECT_EQ(std::set<int>(recorded.begin(), recorded.end()),
-              (std::set<int>{STATE_NO_OBJECT, STATE_OBJECT_TOO_CLOSE, STATE_OBJECT_PRESENCE, STATE_OBJECT_FAR,
-                             STATE_STATIC}));
-
-    RecordingReader reader;
-    ASSERT_TRUE(reader.open(workDir.filePath("run.csv"))) << reader.errorString().toStdString();
-    // Later, after other measurements.
-    clock.advance(3600 * 1000);
-    measure(100);
-    cycle->restart();
-    std::vector<int> replayed;
-    MeasurementSample sample;
-    while (reader.next(sample))
-    {
-        cycle->replay(sample);
-        replayed.push_back(cycle->sample().objectState);
-    }
-    EXPECT_EQ(replayed, recorded);
-}
 
 // The module's samples replace the script's and reach the client; a failed exchange is no sample and no
 // record, only the refusal a request gets while no board is there.
@@ -146,33 +97,4 @@ TEST_F(CycleTest, ModuleSamplesReachTheClientAndAFailedExchangeIsNoSampleAndNoRe
     measure();
     EXPECT_EQ(cycle->sample().rawDistance, 1500);
     EXPECT_EQ(cycle->sample().source, MeasurementSource::TestScript);
-}
-
-// The cycle as the program runs it on the simulated board, its object requests in 65-byte reports through
-// the HID com driver: the scene of every seed walks through every demo state. What the board answers is
-// pinned by its own tests.
-TEST(SimulatedBoardScene, ObjectStatesFollowTheSceneOfEverySeed)
-{
-    TempWorkDir dir;
-    for (const quint64 seed : {LidoraSim::SimulatedBoard::DEFAULT_SCENE_SEED, quint64(8)})
-    {
-        SCOPED_TRACE(seed);
-        ManualClock clock;
-        SimulatedUsb usb(true, seed);
-        BoardChannel module("mi_04");
-        ASSERT_TRUE(module.stream.open());
-        MeasurementCycle measurements;
-        measurements.setModuleStream(&module.stream);
-
-        std::set<int> seen;
-        for (int cycle = 0; cycle < 35000 / 33; ++cycle)
-        {
-            clock.advance(33);
-            measurements.measure();
-            seen.insert(measurements.sample().objectState);
-        }
-        EXPECT_EQ(seen, (std::set<int>{STATE_NO_OBJECT, STATE_OBJECT_TOO_CLOSE, STATE_OBJECT_PRESENCE,
-                                       STATE_OBJECT_FAR, STATE_STATIC}));
-        EXPECT_EQ(module.stream.lastError(), 0);
-    }
 }

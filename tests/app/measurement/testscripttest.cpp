@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QFileInfo>
-
 #include <algorithm>
 
 namespace
@@ -111,21 +109,4 @@ TEST(TestScript, MissingEmptyOrBinaryFilesGiveZeroRecordsAndHugeOnesAreBounded)
     EXPECT_LE(script.lineCount(), int(TestScript::MAX_FILE_BYTES / filler.size()) + 1);
     EXPECT_GE(script.lineCount(), int((TestScript::MAX_FILE_BYTES - prefixSize) / filler.size()));
     EXPECT_EQ(replay(script, 1), Values{42});
-}
-
-TEST(TestScript, WorkingFolderScriptWinsOverTheInstalledOne)
-{
-    // A prefix laid out as the package installs it, with the program in its bin folder.
-    TempWorkDir dir;
-    const QString bin = dir.filePath("prefix/bin");
-    const QString installed = QDir::cleanPath(bin + "/" LIDORA_SCRIPT_FROM_BINDIR "/test_data.txt");
-    const QString home = dir.filePath("home");
-    ASSERT_TRUE(QDir().mkpath(bin) && QDir().mkpath(QFileInfo(installed).path()) && QDir().mkpath(home));
-    const QString local = QDir(home).filePath("test_data.txt");
-
-    EXPECT_EQ(TestScript::locate(home, bin), local); // neither: the working folder's is reported missing
-    dir.writeFile(QDir(dir.path()).relativeFilePath(installed), "OBJ,1,1\n");
-    EXPECT_EQ(TestScript::locate(home, bin), installed);
-    dir.writeFile("home/test_data.txt", "OBJ,2,2\n");
-    EXPECT_EQ(TestScript::locate(home, bin), local);
 }

@@ -25,26 +25,6 @@ TEST(HistoryChartTest, RowsSharingOneTimeKeepTheChartsPointsBounded)
     EXPECT_EQ((chart.graph(0)->data()->constEnd() - 1)->value, (rowCount - 1) % 1000) << "the newest is kept";
 }
 
-TEST(ChartExportPathTest, ANameWithoutPngOrPdfGetsTheChosenFiltersExtension)
-{
-    const struct
-    {
-        const char* chosen;
-        const char* filter;
-        const char* written;
-    } cases[] = {
-        {"/tmp/chart", "PNG image (*.png)", "/tmp/chart.png"},
-        {"/tmp/chart", "PDF document (*.pdf)", "/tmp/chart.pdf"},
-        // An extension the user typed wins over the filter.
-        {"/tmp/chart.PDF", "PNG image (*.png)", "/tmp/chart.PDF"},
-        // A dot in a name or folder is no extension.
-        {"/tmp/run.2/chart", "PNG image (*.png)", "/tmp/run.2/chart.png"},
-        {"/tmp/v1.2", "PDF document (*.pdf)", "/tmp/v1.2.pdf"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(ChartExport::completedPath(c.chosen, c.filter), c.written) << c.chosen << " " << c.filter;
-}
-
 using ChartExportTest = WindowFixture;
 
 TEST_F(ChartExportTest, WritesAPictureOrGivesTheReason)

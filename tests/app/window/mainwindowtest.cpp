@@ -7,34 +7,12 @@
 
 #include <QAction>
 #include <QDockWidget>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <utility>
 
 using MainWindowTest = WindowFixture;
-
-TEST_F(MainWindowTest, StateLabelChangesAtMostEveryQuarterSecondAndTheReadOutShowsWholeCentimetres)
-{
-    start("OBJ,150,50\nWAIT,100000\n");
-    measure(10);
-    ASSERT_EQ(text("lObjectDetection"), "Object Too Close");
-
-    // The label was refreshed during the last 250 ms; a new state waits for the next refresh.
-    qint64 sinceChange = 0;
-    start("OBJ,1234,40\n");
-    measure(1); // creation counts as the last label update
-    while (text("lObjectDetection") != "Far Object Detected" && sinceChange < 1000)
-    {
-        measure(1);
-        sinceChange += MeasurementEngine::MEASUREMENT_PERIOD_MS;
-    }
-    EXPECT_GT(sinceChange, 250 - 2 * MeasurementEngine::MEASUREMENT_PERIOD_MS);
-    EXPECT_LE(sinceChange, 300);
-    EXPECT_EQ(text("lbDistance"), "123 cm");
-    EXPECT_EQ(legendRow(0), "Peak at: 1234 mm");
-}
 
 TEST_F(MainWindowTest, NoObjectShowsDashesAndTheScreenSaverThreeSecondsAfterTheFirstMeasurement)
 {
@@ -48,21 +26,6 @@ TEST_F(MainWindowTest, NoObjectShowsDashesAndTheScreenSaverThreeSecondsAfterTheF
     EXPECT_FALSE(shown("gbScreenSaver")) << "presence counts as recent right after start-up";
     measure(3);
     EXPECT_TRUE(shown("gbScreenSaver"));
-}
-
-// The first instance's mark is set and cleared in the real run of the program window test; that an instance
-// beside another leaves the mark alone is the engine's test.
-TEST_F(MainWindowTest, ASecondInstanceWarns)
-{
-    QSettings mark(QSettings::defaultFormat(), QSettings::SystemScope, "nox", "LIDORA");
-    mark.setValue("AlreadyRunning", true);
-    mark.sync();
-    QString warning;
-    answerNextMessageBox(&warning);
-    start("");
-    EXPECT_EQ(
-        warning,
-        "Lidora 1D Demo|Could not connect to target. Is another instance of the GUI already running?\n");
 }
 
 TEST_F(MainWindowTest, PanelsChosenOnceShowDataAtTheNextStart)

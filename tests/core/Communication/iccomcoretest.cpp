@@ -46,13 +46,6 @@ private:
     QList<IRegisterInfo*> itsRegisters;
 };
 
-// A bus without a read-modify-write of its own.
-class ProviderWithoutModify : public I2cComObjectProvider
-{
-public:
-    IModifyRegisterComObject* createModifyRegisterObject() override { return nullptr; }
-};
-
 // The request telegrams of one kind, as the stream traced them.
 QStringList requestsOf(const RecordingTraceSink& tracer, const QString& command)
 {
@@ -112,52 +105,6 @@ TEST_F(IcComCoreOnBoardTest, ReadsAndVerifiedWritesReachTheChipAndVerificationCa
     chip().setCorruptWrites(true);
     EXPECT_EQ(core.writeRegister(&scratch, &written), IRegisterCommunication::VERIFICATION_FAILED);
     EXPECT_EQ(observer.seen.last(), "0x10=a5");
-}
-
-// 0xA0 with the low nibble set to 5; a corrupted write turns every bit, which the verification catches.
-TEST_F(IcComCoreOnBoardTest, ModifyVerifiesTheMaskedBitsWithAndWithoutTheTargetsModify)
-{
-    ProviderWithoutModify readModifyWrite;
-    readModifyWrite.setConfiguration(I2cBridge::SENSOR_SLAVE_ADDRESS);
-    for (IRegisterComObjectProvider* bus : {static_cast<IRegisterComObjectProvider*>(&provider),
-                                            static_cast<IRegisterComObjectProvider*>(&readModifyWrite)})
-    {
-        for (const bool corruptWrites : {false, true})
-        {
-            SCOPED_TRACE(testing::Message() << (bus == &provider) << corruptWrites);
-            chip().setRegisterValue(0x10, 0xA0);
-            chip().setCorruptWrites(corruptWrites);
-            core.setComObjectProvider(bus);
-            observer.seen.clear();
-            tracer.telegrams.clear();
-            RegisterValue newBits(0x05, 0);
-            RegisterValue bits(0x0F, 0);
-            EXPECT_EQ(core.modifyRegister(&scratch, &newBits, &bits), corruptWrites ? -3 : 0);
-            EXPECT_EQ(observer.seen, QStringList(corruptWrites ? "0x10=5a" : "0x10=a5"));
-            EXPECT_EQ(requestsOf(tracer, "I2cModifyRegister").count(), bus == &provider ? 1 : 0);
-            EXPECT_EQ(requestsOf(tracer, "I2cWriteRegister").count(), bus == &provider ? 0 : 1);
-        }
-    }
-}
-
-TEST_F(IcComCoreOnBoardTest, RegisterListsTravelInOneBlockPerRunOfConsecutiveRegisters)
-{
-    for (const unsigned int address : {0x10u, 0x11u, 0x12u, 0x20u})
-        chip().setRegisterValue(address, static_cast<unsigned char>(address + 1));
-    RegisterInfoStd second(0x11, 8, 8, 0xFF);
-    RegisterInfoStd third(0x12, 8, 8, 0xFF);
-    RegisterInfoStd apart(0x20, 8, 8, 0xFF);
-    QList<IRegisterInfo*> infos = {&scratch, &second, &third, &apart};
-    RegisterValue values[4];
-    QList<IRegisterValue*> valueList = {&values[0], &values[1], &values[2], &values[3]};
-    EXPECT_EQ(core.readRegisterList(&infos, &valueList, true, true), 0);
-    EXPECT_EQ(observer.seen, QStringList({"0x10=11", "0x11=12", "0x12=13", "0x20=21"}));
-    const QStringList blocks = requestsOf(tracer, "I2cBlockRegister");
-    ASSERT_EQ(blocks.count(), 2);
-    EXPECT_TRUE(blocks[0].contains("<Address>10</Address>") &&
-                blocks[0].contains("<BlockSize>3</BlockSize>"));
-    EXPECT_TRUE(blocks[1].contains("<Address>20</Address>") &&
-                blocks[1].contains("<BlockSize>1</BlockSize>"));
 }
 
 // Fault: a transfer the target refused (here: no slave acknowledged) was reported as success, because the

@@ -76,31 +76,6 @@ using BadInput = TraceFileTest;
 
 } // namespace
 
-// Only the first element counts: a traced stream's every telegram passes here.
-TEST(TelegramFilter, TakesPatternsSharingABitWithTheFilterAndNoneWithTheNegativeFilter)
-{
-    const struct
-    {
-        QString telegram;
-        unsigned int filter;
-        unsigned int negativeFilter;
-        bool matches;
-    } cases[] = {
-        {"<Telegram Trace=\"100000\"/>", 0x00100000, 0, true},
-        {"<Telegram Trace=\"100000\"/>", 0x00010000, 0, false},
-        {"<Telegram Trace=\"00000000\"/>", TelegramFilter::ALL, 0, false},
-        {"<Telegram/>", TelegramFilter::ALL, 0, false},
-        {"<Telegram Trace=\"not hex\"/>", TelegramFilter::ALL, 0, false},
-        {"<Telegram Trace=\"00010001\"/>", TelegramFilter::ALL, 0x10000, false},
-        {"<Telegram Trace=\"00010001\"/>", TelegramFilter::ALL, 0x20000, true},
-        {"<Other Trace=\"1\"/>", TelegramFilter::ALL, 0, false},
-    };
-    for (const auto& testCase : cases)
-        EXPECT_EQ(TelegramFilter::matches(testCase.telegram, testCase.filter, testCase.negativeFilter),
-                  testCase.matches)
-            << testCase.telegram.toStdString();
-}
-
 // The recorder and the viewer of a tracer filter each on their own; the tracer says whether both took it.
 TEST_F(TraceFileTest, RecorderReplacesTheFileWithAWellFormedTraceOfWhatPassesItsFilter)
 {
@@ -186,21 +161,6 @@ TEST_F(TraceProgram, ExecutionSurvivesTheProgramBeingEditedMeanwhile)
     EXPECT_TRUE(programmer()->execute(0, -1));
     EXPECT_EQ(driver.written(), QByteArray::fromHex("e1000300008001 00 e1000300008002 00"));
     EXPECT_FALSE(programmer()->isExecuting());
-}
-
-// What a bad file does to a loaded program is with the bad input.
-TEST_F(TraceProgram, SavedProgramLoadsBackWithItsComments)
-{
-    programmer()->getAllCommands()->last()->setComment("after the reset");
-    ASSERT_TRUE(programmer()->saveProgram(fileName));
-    ASSERT_TRUE(programmer()->loadProgram(fileName));
-    EXPECT_EQ(program(), QStringList({"1", "2"})) << "the loaded program replaces the one there was";
-    EXPECT_EQ(programmer()->getAllCommands()->last()->comment(), "after the reset") << "comments are kept";
-
-    EXPECT_FALSE(programmer()->loadProgram(folder.filePath("missing.xml")));
-    TraceProgrammer unwired;
-    EXPECT_FALSE(unwired.saveProgram(fileName));
-    EXPECT_FALSE(unwired.loadProgram(fileName));
 }
 
 // Fault guarded: a player that went away (or changed executor) while the stream still held the requests it

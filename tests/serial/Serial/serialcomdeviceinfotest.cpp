@@ -1,5 +1,5 @@
-// Which of the system's serial ports is the board's: port numbers, the selection by ids and texts, and the
-// one-line description in the log.
+// What the driver makes of a serial port's name and texts: its number, and the one-line description in the
+// log.
 #include "Serial/serialcomdriver.h"
 
 #include "support/qtprinters.h"
@@ -23,34 +23,6 @@ TEST(SerialComDeviceInfoTest, PortNumberIsTheNumberAtTheEndOfTheName)
             << testCase.first.toStdString();
         EXPECT_EQ(number, testCase.second) << testCase.first.toStdString();
     }
-}
-
-TEST(SerialComDeviceInfoTest, SelectionKeepsNumberedPortsThatPassTheFilterInOrder)
-{
-    const QList<SerialComDeviceInfo> ports = {
-        port("ttyS0", 0, 0),
-        port("ttyACM0", 0x2341, BOARD_PRODUCT, "Arduino LLC", "Uno"),
-        port("ttyACM1", BOARD_VENDOR, BOARD_PRODUCT, "Nox Sensor Systems", "Lidora CDC"),
-        port("ttyUSB12", BOARD_VENDOR, 0x0001, "Nox Sensor Systems", "Lidora Debug"),
-        port("cu.usbmodem", BOARD_VENDOR, BOARD_PRODUCT, "Nox Sensor Systems", "Lidora CDC"),
-        port("COM3", BOARD_VENDOR, BOARD_PRODUCT, "Nox Sensor Systems", "Lidora CDC Second"),
-    };
-    const QList<QPair<SerialComDeviceInfo, QStringList>> cases = {
-        {SerialComDeviceInfo(), {"ttyS0", "ttyACM0", "ttyACM1", "ttyUSB12", "COM3"}},
-        {SerialComDeviceInfo(BOARD_VENDOR, BOARD_PRODUCT), {"ttyACM1", "COM3"}},
-        {port("", 0, 0, "Sensor"), {"ttyACM1", "ttyUSB12", "COM3"}},
-        {port("", 0, 0, "sensor"), {}},
-        {port("", BOARD_VENDOR, 0, "", "Debug"), {"ttyUSB12"}},
-        {port("", BOARD_VENDOR, BOARD_PRODUCT, "Nox", "Second"), {"COM3"}},
-    };
-    for (const auto& testCase : cases)
-    {
-        QStringList names;
-        for (const SerialComDeviceInfo& device : SerialComDriver::selectDevices(ports, &testCase.first))
-            names << device.port();
-        EXPECT_EQ(names, testCase.second) << testCase.first.toString().toStdString();
-    }
-    EXPECT_EQ(SerialComDriver::selectDevices(ports, nullptr).size(), 5);
 }
 
 TEST(SerialComDeviceInfoTest, ToStringIsOneLineWithDecimalIds)

@@ -90,18 +90,6 @@ TEST(WinSerialBackend, ReadsTheIdsOfAHardwareId)
     }
 }
 
-TEST_F(WinSerialBackendTest, ListsTheComPortsOfThePortsClassWithTheirIdsAndTexts)
-{
-    const QList<SerialComDeviceInfo> ports = backend.presentPorts(BOARD_VENDOR);
-    ASSERT_EQ(namesOf(ports), QStringList({"COM3", "COM12"}));
-    EXPECT_EQ(api.openSets(), 0);
-    const SerialComDeviceInfo board = onlyBoardIn(ports);
-    EXPECT_EQ(board.port(), "COM12");
-    EXPECT_EQ(board.portNumber(), 12);
-    EXPECT_EQ(board.manufacturer(), "Microsoft");
-    EXPECT_EQ(board.description(), "USB Serial Device");
-}
-
 TEST_F(WinSerialBackendTest, OpensTheBoardsPortAtItsLineAndSaysWhyAHeldPortDoesNotOpen)
 {
     ASSERT_TRUE(driver.open());
