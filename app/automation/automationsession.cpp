@@ -64,6 +64,19 @@ AutomationSession::AutomationSession(QTcpSocket* socket, IAutomationTarget& targ
     connect(itsSocket, &QTcpSocket::bytesWritten, this, &AutomationSession::onSocketBytesWritten);
     connect(itsSocket, &QTcpSocket::disconnected, this, &AutomationSession::onSocketLost);
     connect(itsSocket, &QAbstractSocket::errorOccurred, this, &AutomationSession::onSocketLost);
+#ifdef _WIN32
+    // Under Wine the notice of a client's reset that follows its last command closely can be lost, and Qt
+    // then never reads the socket again: a session with nothing left to do asks the system now and then
+    // whether its client is still there.
+    itsEndWatch.setInterval(END_WATCH_MS);
+    connect(&itsEndWatch, &QTimer::timeout, this,
+            [this]
+            {
+                if (itsCommands.isEmpty() && itsSocket->bytesToWrite() == 0 && isClosed())
+                    onSocketLost();
+            });
+    itsEndWatch.start();
+#endif
 }
 
 AutomationSession::~AutomationSession()
@@ -92,6 +105,9 @@ void AutomationSession::end()
         return;
     itsEnded = true;
     itsCommandTimer.stop();
+#ifdef _WIN32
+    itsEndWatch.stop();
+#endif
     itsCommands.clear();
     itsQueuedBytes = 0;
     itsSocket->disconnect(this);

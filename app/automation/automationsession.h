@@ -32,6 +32,8 @@ public:
     static constexpr qint64 MAX_QUEUED_BYTES = 1024 * 1024;
     static constexpr qint64 MAX_UNSENT_BYTES = 1024 * 1024;
     static constexpr qint64 READ_BUFFER_BYTES = 64 * 1024;
+    // How often a session with nothing to do checks that its client is still there (Windows only).
+    static constexpr int END_WATCH_MS = 250;
 
     // Takes the connected socket over.
     AutomationSession(QTcpSocket* socket, IAutomationTarget& target, QObject* parent = nullptr);
@@ -74,6 +76,9 @@ private:
     QStringList itsCommands;
     qint64 itsQueuedBytes = 0;
     QTimer itsCommandTimer;
+#ifdef _WIN32
+    QTimer itsEndWatch;
+#endif
     bool itsHoldingReads = false;
     bool itsStarted = false;
     bool itsEndQueued = false;
