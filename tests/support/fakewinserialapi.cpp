@@ -122,6 +122,7 @@ QStringList FakeWinSerialApi::registeredPortNames()
 QString FakeWinSerialApi::realUnixPath(const QString& path)
 {
     ++wineCalls;
+    resolvedPaths.append(path);
     const auto found = realPaths.find(path);
     return found == realPaths.end() ? QString() : found->second;
 }
@@ -131,6 +132,13 @@ QString FakeWinSerialApi::unixFileText(const QString& unixPath)
     ++wineCalls;
     const auto found = unixFiles.find(unixPath);
     return found == unixFiles.end() ? QString() : found->second;
+}
+
+QStringList FakeWinSerialApi::unixFolderEntries(const QString& unixFolder)
+{
+    ++wineCalls;
+    const auto found = unixFolders.find(unixFolder);
+    return found == unixFolders.end() ? QStringList() : found->second;
 }
 
 const FakeWinSerialApi::Port* FakeWinSerialApi::portOf(DeviceSet set, const DeviceData* data)

@@ -43,12 +43,15 @@ public:
     bool failLine = false;
 
     // Wine: COM ports registered by name, each path's target with links followed (none: leads nowhere), and
-    // the Unix files there are; wineCalls counts the calls made of them.
+    // the Unix files and folders there are; wineCalls counts the calls made of them, resolvedPaths keeps
+    // the paths whose targets were asked for.
     bool wine = false;
     QStringList registered;
     std::map<QString, QString> realPaths;
     std::map<QString, QString> unixFiles;
+    std::map<QString, QStringList> unixFolders;
     int wineCalls = 0;
+    QStringList resolvedPaths;
 
     DeviceSet openPortSet() override;
     bool enumPort(DeviceSet set, quint32 index, DeviceData* data) override;
@@ -64,6 +67,7 @@ public:
     QStringList registeredPortNames() override;
     QString realUnixPath(const QString& path) override;
     QString unixFileText(const QString& unixPath) override;
+    QStringList unixFolderEntries(const QString& unixFolder) override;
 
 private:
     const Port* portOf(DeviceSet set, const DeviceData* data);

@@ -89,6 +89,8 @@ public:
     virtual QString realUnixPath(const QString& path) = 0;
     // Wine only: the text of a small Unix file (a sysfs attribute), trimmed; empty when there is none.
     virtual QString unixFileText(const QString& unixPath) = 0;
+    // Wine only: the names in a Unix folder, without "." and ".."; empty when there is no such folder.
+    virtual QStringList unixFolderEntries(const QString& unixFolder) = 0;
 };
 
 } // namespace Serial

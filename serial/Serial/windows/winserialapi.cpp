@@ -249,5 +249,25 @@ QString WinSerialApi::unixFileText(const QString& unixPath)
     return read ? QString::fromUtf8(text, int(bytes)).trimmed() : QString();
 }
 
+QStringList WinSerialApi::unixFolderEntries(const QString& unixFolder)
+{
+    QStringList names;
+    const std::wstring folder = dosPath(unixFolder);
+    if (folder.empty())
+        return names;
+    WIN32_FIND_DATAW entry;
+    const HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do
+    {
+        const QString name = QString::fromWCharArray(entry.cFileName);
+        if (name != "." && name != "..")
+            names.append(name);
+    } while (::FindNextFileW(search, &entry) != FALSE);
+    ::FindClose(search);
+    return names;
+}
+
 } // namespace Serial
 } // namespace NoxCom

@@ -28,6 +28,7 @@ public:
     QStringList registeredPortNames() override;
     QString realUnixPath(const QString& path) override;
     QString unixFileText(const QString& unixPath) override;
+    QStringList unixFolderEntries(const QString& unixFolder) override;
 };
 
 } // namespace Serial

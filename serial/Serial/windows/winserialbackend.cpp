@@ -7,6 +7,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace NoxCom
 {
 namespace Serial
@@ -28,11 +30,18 @@ quint16 hexIdAfter(const QString& text, const char* key)
     return match.hasMatch() ? match.captured(1).toUShort(nullptr, 16) : 0;
 }
 
+// COM5's 5; -1 for a name without one.
+qint16 portNumber(const QString& name)
+{
+    qint16 number = 0;
+    return SerialComDeviceInfo::portNumberFromName(name, &number) ? number : -1;
+}
+
 } // namespace
 
 WinSerialBackend::WinSerialBackend(IWinSerialApi& api) : itsApi(api) {}
 
-QList<SerialComDeviceInfo> WinSerialBackend::presentPorts(quint16)
+QList<SerialComDeviceInfo> WinSerialBackend::presentPorts(quint16 vendorId)
 {
     // Unlike the Linux listing, SetupAPI's is quick enough to ask on every try, so the vendor is not used
     // to skip it.
@@ -40,7 +49,7 @@ QList<SerialComDeviceInfo> WinSerialBackend::presentPorts(quint16)
     // Wine makes COM ports of the Linux terminal devices without devices of the Ports class; Windows
     // always lists its ports there.
     if (ports.isEmpty() && itsApi.runsOnWine())
-        return winePorts();
+        return winePorts(vendorId);
     return ports;
 }
 
@@ -61,30 +70,53 @@ QList<SerialComDeviceInfo> WinSerialBackend::classPorts()
     return ports;
 }
 
-QList<SerialComDeviceInfo> WinSerialBackend::winePorts()
+QList<SerialComDeviceInfo> WinSerialBackend::winePorts(quint16 vendorId)
 {
-    QList<SerialComDeviceInfo> ports;
-    for (const QString& name : itsApi.registeredPortNames())
+    QStringList names = itsApi.registeredPortNames();
+    // Seeing where a port leads opens its terminal for a moment, and a PC's own port may be the machine's
+    // console, which Wine's server then takes as its controlling terminal (after that, every Wine program
+    // took seconds to start). A port that can be a vendor's leads to a USB terminal, so with a vendor
+    // only those are looked for, from the last port down: Wine numbers them after the PC's own ports.
+    QStringList usbTerminals;
+    if (vendorId != 0)
     {
+        for (const QString& entry : itsApi.unixFolderEntries("/sys/class/tty"))
+        {
+            if (entry.startsWith("ttyACM") || entry.startsWith("ttyUSB"))
+                usbTerminals.append(entry);
+        }
+        std::sort(names.begin(), names.end(), [](const QString& left, const QString& right)
+                  { return portNumber(left) > portNumber(right); });
+    }
+    QList<SerialComDeviceInfo> ports;
+    for (const QString& name : names)
+    {
+        if (vendorId != 0 && usbTerminals.isEmpty())
+            break;
         // A port whose terminal has gone (the board unplugged) leads nowhere and is not there.
         const QString terminal = itsApi.realUnixPath("\\\\.\\" + name);
-        if (!terminal.startsWith("/dev/"))
+        if (!terminal.startsWith("/dev/") || (vendorId != 0 && !usbTerminals.removeOne(terminal.mid(5))))
             continue;
-        // In sysfs the terminal's device is the USB interface (a PC's own port has none); the USB device
-        // above it carries the ids and texts that Linux lists for the port too.
-        const QString usbInterface =
-            itsApi.realUnixPath("/sys/class/tty/" + terminal.section('/', -1) + "/device");
-        const QString usbDevice = usbInterface.isEmpty() ? QString() : usbInterface.section('/', 0, -2);
-        const auto text = [this, &usbDevice](const char* file)
-        { return usbDevice.isEmpty() ? QString() : itsApi.unixFileText(usbDevice + '/' + file); };
-        SerialComDeviceInfo port(text("idVendor").toUShort(nullptr, 16),
-                                 text("idProduct").toUShort(nullptr, 16));
-        port.setPort(name);
-        port.setManufacturer(text("manufacturer"));
-        port.setDescription(text("product"));
-        ports.append(port);
+        ports.append(describeWinePort(name, terminal));
     }
+    std::sort(ports.begin(), ports.end(), [](const SerialComDeviceInfo& left, const SerialComDeviceInfo& right)
+              { return portNumber(left.port()) < portNumber(right.port()); });
     return ports;
+}
+
+SerialComDeviceInfo WinSerialBackend::describeWinePort(const QString& name, const QString& terminal)
+{
+    // In sysfs the terminal's device is the USB interface (a PC's own port has none); the USB device
+    // above it carries the ids and texts that Linux lists for the port too.
+    const QString usbInterface = itsApi.realUnixPath("/sys/class/tty/" + terminal.section('/', -1) + "/device");
+    const QString usbDevice = usbInterface.isEmpty() ? QString() : usbInterface.section('/', 0, -2);
+    const auto text = [this, &usbDevice](const char* file)
+    { return usbDevice.isEmpty() ? QString() : itsApi.unixFileText(usbDevice + '/' + file); };
+    SerialComDeviceInfo port(text("idVendor").toUShort(nullptr, 16), text("idProduct").toUShort(nullptr, 16));
+    port.setPort(name);
+    port.setManufacturer(text("manufacturer"));
+    port.setDescription(text("product"));
+    return port;
 }
 
 std::unique_ptr<ISerialConnection> WinSerialBackend::open(const QString& name, QString* failure)

@@ -27,7 +27,8 @@ public:
 
 private:
     QList<SerialComDeviceInfo> classPorts();
-    QList<SerialComDeviceInfo> winePorts();
+    QList<SerialComDeviceInfo> winePorts(quint16 vendorId);
+    SerialComDeviceInfo describeWinePort(const QString& name, const QString& terminal);
     bool describePort(IWinSerialApi::DeviceSet set, quint32 index, SerialComDeviceInfo* port, bool* isPort);
     QString property(IWinSerialApi::DeviceSet set, IWinSerialApi::DeviceData* data,
                      IWinSerialApi::Property which);

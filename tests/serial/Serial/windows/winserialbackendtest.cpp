@@ -193,9 +193,10 @@ TEST(WinSerialBackendOnWine, FindsTheBoardsPortThroughTheTerminalItLeadsTo)
 {
     const QString usb = "/sys/devices/platform/dummy_hcd.0/usb1/1-1";
     FakeWinSerialApi api;
-    api.registered = QStringList({"COM1", "COM5", "COM6"});
+    api.registered = QStringList({"COM6", "COM1", "COM5", "COM2"});
     // COM1 is the PC's own port, whose device is no USB device; COM6's terminal has gone.
     api.realPaths = {{"\\\\.\\COM1", "/dev/ttyS0"},
+                     {"\\\\.\\COM2", "/dev/ttyS1"},
                      {"\\\\.\\COM5", "/dev/ttyACM0"},
                      {"/sys/class/tty/ttyS0/device", "/sys/devices/pnp0/00:05"},
                      {"/sys/class/tty/ttyACM0/device", usb + "/1-1:1.0"}};
@@ -203,6 +204,7 @@ TEST(WinSerialBackendOnWine, FindsTheBoardsPortThroughTheTerminalItLeadsTo)
                      {usb + "/idProduct", "0c08"},
                      {usb + "/manufacturer", "Nox Sensor Systems"},
                      {usb + "/product", "Lidora 1D Evaluation Board"}};
+    api.unixFolders = {{"/sys/class/tty", {"tty0", "ttyS0", "ttyS1", "ttyACM0"}}};
     api.addDevice(FakeWinSerialApi::portPath("COM5"));
     WinSerialBackend backend(api);
 
@@ -210,15 +212,27 @@ TEST(WinSerialBackendOnWine, FindsTheBoardsPortThroughTheTerminalItLeadsTo)
     EXPECT_TRUE(backend.presentPorts(BOARD_VENDOR).isEmpty());
     EXPECT_EQ(api.wineCalls, 0);
 
+    // Every port asked for: each one's terminal is looked at.
     api.wine = true;
-    const QList<SerialComDeviceInfo> ports = backend.presentPorts(BOARD_VENDOR);
-    EXPECT_EQ(namesOf(ports), QStringList({"COM1", "COM5"}));
+    const QList<SerialComDeviceInfo> all = backend.presentPorts(0);
+    EXPECT_EQ(namesOf(all), QStringList({"COM1", "COM2", "COM5"}));
+    EXPECT_EQ(all[0].vendorId(), 0);
     EXPECT_EQ(api.openSets(), 0);
-    const SerialComDeviceInfo board = onlyBoardIn(ports);
+
+    // A vendor's port is a USB terminal's: the PC's own ports, one of which may be the machine's console,
+    // are not opened to find it.
+    api.resolvedPaths.clear();
+    const SerialComDeviceInfo board = onlyBoardIn(backend.presentPorts(BOARD_VENDOR));
     EXPECT_EQ(board.port(), "COM5");
     EXPECT_EQ(board.manufacturer(), "Nox Sensor Systems");
     EXPECT_EQ(board.description(), "Lidora 1D Evaluation Board");
-    EXPECT_EQ(ports[0].vendorId(), 0);
+    EXPECT_EQ(api.resolvedPaths,
+              QStringList({"\\\\.\\COM6", "\\\\.\\COM5", "/sys/class/tty/ttyACM0/device"}));
+    api.unixFolders.clear();
+    api.resolvedPaths.clear();
+    EXPECT_TRUE(backend.presentPorts(BOARD_VENDOR).isEmpty());
+    EXPECT_TRUE(api.resolvedPaths.isEmpty());
+    api.unixFolders = {{"/sys/class/tty", {"ttyACM0"}}};
 
     SerialComDriver driver(SerialComDeviceInfo(BOARD_VENDOR, BOARD_PRODUCT), backend);
     EXPECT_TRUE(driver.open());
