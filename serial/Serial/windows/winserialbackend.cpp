@@ -73,10 +73,10 @@ QList<SerialComDeviceInfo> WinSerialBackend::classPorts()
 QList<SerialComDeviceInfo> WinSerialBackend::winePorts(quint16 vendorId)
 {
     QStringList names = itsApi.registeredPortNames();
-    // Seeing where a port leads opens its terminal for a moment, and a PC's own port may be the machine's
-    // console, which Wine's server then takes as its controlling terminal (after that, every Wine program
-    // took seconds to start). A port that can be a vendor's leads to a USB terminal, so with a vendor
-    // only those are looked for, from the last port down: Wine numbers them after the PC's own ports.
+    // Seeing where a port leads opens its terminal for a moment, which raises and drops its control lines,
+    // and a PC's own port may be the machine's console, which Wine's server then takes as its controlling
+    // terminal. A port that can be a vendor's leads to a USB terminal, so with a vendor only those are
+    // looked for, from the last port down: Wine numbers them after the PC's own ports.
     QStringList usbTerminals;
     if (vendorId != 0)
     {
