@@ -723,6 +723,11 @@ class Wine:
                        check=True)
         self.started = time.monotonic()
         subprocess.run(["wineserver", "-p"], env=self.env, check=True)
+        # Wine's desktop process starts with the first program that needs it, takes over that program's
+        # output and ends some seconds after the last such program: a probe that started it kept its step
+        # waiting on its output until then. A minimized Notepad keeps one desktop up for the whole leg.
+        subprocess.run(["wine", "start", "/min", "notepad"], env=self.env, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
         self.watcher = subprocess.Popen(["wine", self.probe, "watch"], stdin=subprocess.PIPE,
                                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, env=self.env)
         threading.Thread(target=self.follow, daemon=True).start()
