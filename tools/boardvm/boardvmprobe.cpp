@@ -86,23 +86,24 @@ bool openInterface(HidDevice& device, const char* pathFilter)
 }
 
 #ifdef Q_OS_WIN
-// Whether the handle is a file or a mutex, the kinds a device's connection holds; the system's libraries
-// keep handles of other kinds once they first report an error or list devices.
-bool isFileOrMutex(USHORT handle)
+// The object's type or name (ObjectTypeInformation or ObjectNameInformation); empty when not told.
+QString objectText(USHORT handle, OBJECT_INFORMATION_CLASS which)
 {
-    alignas(8) char information[1024] = {};
+    alignas(8) char information[4096] = {};
     ULONG length = 0;
-    if (::NtQueryObject(reinterpret_cast<HANDLE>(std::uintptr_t(handle)), ObjectTypeInformation, information,
-                        sizeof information, &length) != 0)
-        return false;
-    const auto* type = reinterpret_cast<const PUBLIC_OBJECT_TYPE_INFORMATION*>(information);
-    const QString name = QString::fromWCharArray(type->TypeName.Buffer, type->TypeName.Length / 2);
-    return name == "File" || name == "Mutant";
+    if (::NtQueryObject(reinterpret_cast<HANDLE>(std::uintptr_t(handle)), which, information, sizeof information,
+                        &length) != 0)
+        return QString();
+    // Both answers begin with the text as a UNICODE_STRING.
+    const auto* text = reinterpret_cast<const UNICODE_STRING*>(information);
+    return QString::fromWCharArray(text->Buffer, text->Length / 2);
 }
 
-// The files and mutexes this process holds: the system's handle table, read as Process Explorer reads it
-// (GetProcessHandleCount is a stub under Wine). A device's file and its guard mutex are among them.
-int openDeviceHandles()
+// The files and mutexes this process holds, each as its type and name: the system's handle table, read as
+// Process Explorer reads it (GetProcessHandleCount is a stub under Wine). A device's file and its guard
+// mutex are among them; the system's libraries keep handles of other kinds once they first report an
+// error or list devices.
+QStringList deviceHandles()
 {
     struct Entry
     {
@@ -122,25 +123,35 @@ int openDeviceHandles()
         if (status == 0)
             break;
         if (status != NTSTATUS(0xC0000004L) || table.size() > (64u << 20)) // STATUS_INFO_LENGTH_MISMATCH
-            return -1;
+            return {"the handle table could not be read"};
         table.resize(table.size() * 2);
     }
     const ULONG count = *reinterpret_cast<const ULONG*>(table.data());
     const auto* entries = reinterpret_cast<const Entry*>(table.data() + sizeof(void*));
-    int own = 0;
+    QStringList handles;
     for (ULONG index = 0; index < count; ++index)
-        own +=
-            entries[index].ownerProcessId == ::GetCurrentProcessId() && isFileOrMutex(entries[index].handle);
-    return own;
+    {
+        if (entries[index].ownerProcessId != ::GetCurrentProcessId())
+            continue;
+        const QString type = objectText(entries[index].handle, ObjectTypeInformation);
+        const QString name = objectText(entries[index].handle, OBJECT_INFORMATION_CLASS(1));
+        // The debugger output's mutex comes with the first warning, which a failed transfer gives.
+        if ((type == "File" || type == "Mutant") && !name.endsWith("\\DBWinMutex"))
+            handles << type + ' ' + name;
+    }
+    return handles;
 }
 #else
 // The hidraw nodes this process holds open.
-int openDeviceHandles()
+QStringList deviceHandles()
 {
-    int count = 0;
+    QStringList nodes;
     for (const QFileInfo& entry : QDir("/proc/self/fd").entryInfoList(QDir::System | QDir::Files))
-        count += entry.symLinkTarget().startsWith("/dev/hidraw") ? 1 : 0;
-    return count;
+    {
+        if (entry.symLinkTarget().startsWith("/dev/hidraw"))
+            nodes << entry.symLinkTarget();
+    }
+    return nodes;
 }
 #endif
 
@@ -281,7 +292,7 @@ int unplugDuring(bool reading)
         HidDevice first;
         openInterface(first, reading ? "mi_04" : "mi_03");
     }
-    const int handlesBefore = openDeviceHandles();
+    const QStringList handlesBefore = deviceHandles();
     HidDevice device;
     if (!openInterface(device, reading ? "mi_04" : "mi_03"))
     {
@@ -309,12 +320,17 @@ int unplugDuring(bool reading)
         QThread::msleep(10);
     const qint64 goneMs = timer.elapsed();
     device.close();
+    QStringList handlesLeft = deviceHandles();
+    for (const QString& handle : handlesBefore)
+        handlesLeft.removeOne(handle);
+    for (const QString& handle : handlesLeft)
+        say("left " + handle);
     say(QString("result %1 after %2 ms, ended at %3, product string fails %4 ms later, handles left %5")
             .arg(result)
             .arg(lastMs)
             .arg(endedAt)
             .arg(goneMs)
-            .arg(openDeviceHandles() - handlesBefore));
+            .arg(handlesLeft.size()));
     return 0;
 }
 
