@@ -34,11 +34,6 @@ GadgetBoard::~GadgetBoard()
 bool GadgetBoard::open(const Nodes& nodes)
 {
     itsNodes = nodes;
-    // The host may never read the debug console: its lines are dropped rather than held up.
-    itsSerialFd =
-        ::open(nodes.serial.toLocal8Bit().constData(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (itsSerialFd < 0)
-        return fail(nodes.serial);
     return plugIn();
 }
 
@@ -51,6 +46,15 @@ bool GadgetBoard::fail(const QString& what)
 
 bool GadgetBoard::plugIn()
 {
+    // An unplug hangs up the serial port's terminal, which then refuses every line: each plug opens it
+    // anew, so that the console goes on after a replug as the board's does. The host may never read the
+    // console: its lines are dropped rather than held up.
+    if (itsSerialFd >= 0)
+        ::close(itsSerialFd);
+    itsSerialFd =
+        ::open(itsNodes.serial.toLocal8Bit().constData(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (itsSerialFd < 0)
+        return fail(itsNodes.serial);
     QFile udc(itsNodes.udcFile);
     const QByteArray name = itsNodes.controller.toLocal8Bit() + '\n';
     if (!udc.open(QIODevice::WriteOnly) || udc.write(name) != name.size())

@@ -625,9 +625,10 @@ def check_program(gadget, cycles):
     note(f"program: alive {alive} until stopped, exit {status}, its standard error ends {text[-300:]!r}")
 
 
-def end_to_end(demo, gadget, cycles, leg=LINUX, reconnect_limit=RECONNECT_LIMIT_S):
+def end_to_end(demo, gadget, cycles, leg=LINUX, reconnect_limit=RECONNECT_LIMIT_S, wine=None):
     """The program measuring while the board comes and goes: every request is measured while the board is
-    there and refused while it is away, and every replug brings the program back."""
+    there and refused while it is away, and every replug brings the program back. Under Wine the board
+    stays away until Wine's listing has lost it (see check_unplug_during)."""
     started = time.monotonic()
     states, broken, counts, reconnect_times = set(), [], {"measured": 0, "refused": 0}, []
 
@@ -653,8 +654,11 @@ def end_to_end(demo, gadget, cycles, leg=LINUX, reconnect_limit=RECONNECT_LIMIT_
     for cycle in range(cycles):
         if broken or demo.process.poll() is not None:
             break
+        watched = len(wine.lines) if wine else 0
         gadget.ask("unplug")
         exchange_for(0.3, f"unplugged {cycle}", "refused")
+        if wine:
+            exchange_for(30, f"unplugged {cycle}", "refused", lambda: wine.board_seen(False, watched, 0))
         gadget.ask("replug")
         replugged = time.monotonic()
         # The stack takes 2 to 6 s under TCG to find the board again; until then requests are refused.
@@ -834,7 +838,7 @@ def check_windows_program(gadget, wine, cycles):
     try:
         record = demo.connect(BOARD_SERIAL, 90)
         if record.startswith(f"#VER;{BOARD_SERIAL};"):
-            end_to_end(demo, gadget, cycles, WINDOWS, WINE_RECONNECT_LIMIT_S)
+            end_to_end(demo, gadget, cycles, WINDOWS, WINE_RECONNECT_LIMIT_S, wine)
         else:
             WINDOWS.report("program-end-to-end", False, f"the program did not take the board: {record!r}")
     finally:
