@@ -95,7 +95,7 @@ QList<SerialComDeviceInfo> WinSerialBackend::winePorts(quint16 vendorId)
             break;
         // A port whose terminal has gone (the board unplugged) leads nowhere and is not there.
         const QString terminal = itsApi.realUnixPath("\\\\.\\" + name);
-        if (!terminal.startsWith("/dev/") || (vendorId != 0 && !usbTerminals.removeOne(terminal.mid(5))))
+        if (!terminal.startsWith("/dev/") || (vendorId != 0 && !usbTerminals.removeOne(terminal.section('/', -1))))
             continue;
         ports.append(describeWinePort(name, terminal));
     }
