@@ -91,8 +91,8 @@ QString objectText(USHORT handle, OBJECT_INFORMATION_CLASS which)
 {
     alignas(8) char information[4096] = {};
     ULONG length = 0;
-    if (::NtQueryObject(reinterpret_cast<HANDLE>(std::uintptr_t(handle)), which, information, sizeof information,
-                        &length) != 0)
+    if (::NtQueryObject(reinterpret_cast<HANDLE>(std::uintptr_t(handle)), which, information,
+                        sizeof information, &length) != 0)
         return QString();
     // Both answers begin with the text as a UNICODE_STRING.
     const auto* text = reinterpret_cast<const UNICODE_STRING*>(information);

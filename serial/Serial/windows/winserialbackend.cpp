@@ -85,7 +85,8 @@ QList<SerialComDeviceInfo> WinSerialBackend::winePorts(quint16 vendorId)
             if (entry.startsWith("ttyACM") || entry.startsWith("ttyUSB"))
                 usbTerminals.append(entry);
         }
-        std::sort(names.begin(), names.end(), [](const QString& left, const QString& right)
+        std::sort(names.begin(), names.end(),
+                  [](const QString& left, const QString& right)
                   { return portNumber(left) > portNumber(right); });
     }
     QList<SerialComDeviceInfo> ports;
@@ -95,11 +96,13 @@ QList<SerialComDeviceInfo> WinSerialBackend::winePorts(quint16 vendorId)
             break;
         // A port whose terminal has gone (the board unplugged) leads nowhere and is not there.
         const QString terminal = itsApi.realUnixPath("\\\\.\\" + name);
-        if (!terminal.startsWith("/dev/") || (vendorId != 0 && !usbTerminals.removeOne(terminal.section('/', -1))))
+        if (!terminal.startsWith("/dev/") ||
+            (vendorId != 0 && !usbTerminals.removeOne(terminal.section('/', -1))))
             continue;
         ports.append(describeWinePort(name, terminal));
     }
-    std::sort(ports.begin(), ports.end(), [](const SerialComDeviceInfo& left, const SerialComDeviceInfo& right)
+    std::sort(ports.begin(), ports.end(),
+              [](const SerialComDeviceInfo& left, const SerialComDeviceInfo& right)
               { return portNumber(left.port()) < portNumber(right.port()); });
     return ports;
 }
@@ -108,7 +111,8 @@ SerialComDeviceInfo WinSerialBackend::describeWinePort(const QString& name, cons
 {
     // In sysfs the terminal's device is the USB interface (a PC's own port has none); the USB device
     // above it carries the ids and texts that Linux lists for the port too.
-    const QString usbInterface = itsApi.realUnixPath("/sys/class/tty/" + terminal.section('/', -1) + "/device");
+    const QString usbInterface =
+        itsApi.realUnixPath("/sys/class/tty/" + terminal.section('/', -1) + "/device");
     const QString usbDevice = usbInterface.isEmpty() ? QString() : usbInterface.section('/', 0, -2);
     const auto text = [this, &usbDevice](const char* file)
     { return usbDevice.isEmpty() ? QString() : itsApi.unixFileText(usbDevice + '/' + file); };
