@@ -14,8 +14,8 @@
 //                         (20 unless given) pass
 //   serial                opens the board's serial port, exchanges on the HID interfaces and says the
 //                         lines the board's console wrote for them ("console <line>")
-//   watch                 until stdin ends, "board present after <ms>" when the system lists both board
-//                         interfaces and "board gone after <ms>" when it stops listing them
+//   watch                 until stdin ends, "board present after <ms>" when the system lists the board's
+//                         interfaces and "board gone after <ms>" when it lists none of them
 // Every result is one line "<name> <value>..."; the exit status is 0 unless a step could not be carried out.
 #include "Communication/comstream.h"
 #include "HidDevice/hidbackend.h"
@@ -426,21 +426,31 @@ int serial()
     return 0;
 }
 
-// Whether the system lists both board interfaces, from their paths alone: a listing that opened them would
-// hold them, and the guard that keeps them to one opener, now and then while the other steps open them.
-bool boardListed()
+// How many of the board's interfaces the system lists, and how many of the two the program uses, from their
+// paths alone: a listing that opened them would hold them, and the guard that keeps them to one opener, now
+// and then while the other steps open them.
+struct BoardListing
+{
+    int all = 0;
+    int used = 0;
+};
+
+BoardListing boardListing()
 {
     const QString board = QString("vid_%1&pid_%2&")
                               .arg(SimulatedHidBackend::VENDOR_ID, 4, 16, QChar('0'))
                               .arg(SimulatedHidBackend::PRODUCT_ID, 4, 16, QChar('0'));
-    int found = 0;
+    BoardListing listing;
     for (const std::string& path : HidBackend::active().interfacePaths())
     {
         const QString name = QString::fromStdString(path);
-        found += name.contains(board, Qt::CaseInsensitive) && (name.contains("&mi_03", Qt::CaseInsensitive) ||
-                                                               name.contains("&mi_04", Qt::CaseInsensitive));
+        if (!name.contains(board, Qt::CaseInsensitive))
+            continue;
+        ++listing.all;
+        listing.used +=
+            name.contains("&mi_03", Qt::CaseInsensitive) || name.contains("&mi_04", Qt::CaseInsensitive);
     }
-    return found == 2;
+    return listing;
 }
 
 int watch()
@@ -458,7 +468,9 @@ int watch()
     bool told = false;
     while (!inputEnded)
     {
-        const bool listed = boardListed();
+        // Wine takes the interfaces away one by one: the board is gone once none of them is listed.
+        const BoardListing listing = boardListing();
+        const bool listed = listing.used == 2 && listing.all == 3 ? true : listing.all == 0 ? false : present;
         if (listed != present || !told)
         {
             present = listed;
