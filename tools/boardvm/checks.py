@@ -878,8 +878,8 @@ WINDOWS_STEPS = [
 
 
 def selected_steps(leg, steps, names):
-    """The steps of the leg that give one of the named checks (all of them when none is named)."""
-    if not names:
+    """The steps of the leg that give one of the named checks (all of them when none is named, or the leg)."""
+    if not names or leg.name in names:
         return steps
     wanted = {name.split("/")[-1] for name in names if "/" not in name or name.split("/")[0] == leg.name}
     return [(step, checks) for step, checks in steps if wanted & set(checks)]
@@ -901,10 +901,13 @@ def unknown_names(names):
     unknown = []
     for name in names:
         leg, _, check = name.rpartition("/")
-        if (leg and check not in legs.get(leg, {})) or (not leg and check not in LINUX.checks
+        if name in legs:
+            leg = name
+        elif (leg and check not in legs.get(leg, {})) or (not leg and check not in LINUX.checks
                                                         and check not in WINDOWS.checks):
             unknown.append(name)
-        elif leg == WINDOWS.name and not WINDOWS_BUILD:
+            continue
+        if leg == WINDOWS.name and not WINDOWS_BUILD:
             unknown.append(f"{name} (the Windows leg needs a Windows build: --windows)")
     return unknown
 
