@@ -409,6 +409,16 @@ int serial()
     const bool opened = driver.open();
     say(QString("serial %1 %2")
             .arg(ports.isEmpty() ? QString("none") : ports.first().port(), opened ? "opened" : "refused"));
+    // Which ports the system has at all tells whether the board's was missing or not taken for the board's.
+    if (ports.isEmpty())
+    {
+        for (const NoxCom::Serial::SerialComDeviceInfo& port :
+             NoxCom::Serial::SerialComDriver::listDevices(nullptr))
+            say(QString("port %1 vendor %2 product %3")
+                    .arg(port.port())
+                    .arg(port.vendorId(), 4, 16, QChar('0'))
+                    .arg(port.productId(), 4, 16, QChar('0')));
+    }
     if (!opened)
         return 0;
     // What the console said before the port was opened belongs to earlier steps.
