@@ -86,7 +86,10 @@ bool openInterface(HidDevice& device, const char* pathFilter)
 }
 
 #ifdef Q_OS_WIN
-// The object's type or name (ObjectTypeInformation or ObjectNameInformation); empty when not told.
+// ObjectNameInformation, which MinGW's winternl.h leaves out of its list.
+const OBJECT_INFORMATION_CLASS OBJECT_NAME_INFORMATION = OBJECT_INFORMATION_CLASS(1);
+
+// The object's type or name (ObjectTypeInformation or OBJECT_NAME_INFORMATION); empty when not told.
 QString objectText(USHORT handle, OBJECT_INFORMATION_CLASS which)
 {
     alignas(8) char information[4096] = {};
@@ -134,7 +137,7 @@ QStringList deviceHandles()
         if (entries[index].ownerProcessId != ::GetCurrentProcessId())
             continue;
         const QString type = objectText(entries[index].handle, ObjectTypeInformation);
-        const QString name = objectText(entries[index].handle, OBJECT_INFORMATION_CLASS(1));
+        const QString name = objectText(entries[index].handle, OBJECT_NAME_INFORMATION);
         // The debugger output's mutex comes with the first warning, which a failed transfer gives.
         if ((type == "File" || type == "Mutant") && !name.endsWith("\\DBWinMutex"))
             handles << type + ' ' + name;
@@ -480,7 +483,11 @@ int watch()
     {
         // Wine takes the interfaces away one by one: the board is gone once none of them is listed.
         const BoardListing listing = boardListing();
-        const bool listed = listing.used == 2 && listing.all == 3 ? true : listing.all == 0 ? false : present;
+        bool listed = present;
+        if (listing.used == 2 && listing.all == 3)
+            listed = true;
+        else if (listing.all == 0)
+            listed = false;
         if (listed != present || !told)
         {
             present = listed;
