@@ -97,8 +97,11 @@ void GadgetBoard::onItsCommandNotifierActivated()
     const ssize_t count = ::read(STDIN_FILENO, bytes, sizeof bytes);
     if (count <= 0)
     {
-        // Whoever drives the board has gone; so does the board.
+        // Whoever drives the board has gone; so does the board, unplugged first: the kernel holds up closing
+        // a connected serial function for up to 15 s while the host leaves console lines unread.
         itsCommandNotifier.setEnabled(false);
+        if (itsUsb.isPlugged())
+            itsUsb.unplug();
         QCoreApplication::quit();
         return;
     }

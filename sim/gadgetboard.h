@@ -25,7 +25,8 @@ namespace LidoraSim
 // module's own commands are not answered), "stall" (no output report is taken any more),
 // "normal" (back from all of these), "frames" (a line "frames" followed by the request frames the module
 // channel took since the last such request, each in hexadecimal: what a program sent through its stack). Each
-// is confirmed with a line "done <request>" on standard output once carried out.
+// is confirmed with a line "done <request>" on standard output once carried out. When the channel closes,
+// the board unplugs and the program ends.
 class GadgetBoard : public QObject
 {
     Q_OBJECT

@@ -994,7 +994,13 @@ def main():
         wine.stop()
         note(f"windows leg took {time.monotonic() - began:.1f} s")
     gadget.process.stdin.close()
-    gadget.process.wait(timeout=10)
+    try:
+        gadget.process.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        # Where in the kernel it hangs says why; the traceback that follows says that it did.
+        with open(f"/proc/{gadget.process.pid}/stack") as stack:
+            note(f"the board's gadget did not end; in the kernel: {stack.read().split()}")
+        raise
 
 
 main()
